@@ -1,0 +1,32 @@
+# Native Linux build: the portable code under AddressSanitizer and UBSan, its unit
+# tests and the fuzz targets.
+set(CORVALINTH_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+target_compile_options(corvalinth_portable PRIVATE ${CORVALINTH_SANITIZERS})
+target_link_options(corvalinth_portable PUBLIC ${CORVALINTH_SANITIZERS})
+target_compile_options(gtest PRIVATE ${CORVALINTH_SANITIZERS})
+target_compile_options(gtest_main PRIVATE ${CORVALINTH_SANITIZERS})
+target_compile_options(gmock PRIVATE ${CORVALINTH_SANITIZERS})
+
+file(GLOB_RECURSE CORVALINTH_UNIT_TESTS CONFIGURE_DEPENDS tests/unit/*.cpp)
+if(CORVALINTH_UNIT_TESTS)
+add_executable(unit_tests ${CORVALINTH_UNIT_TESTS})
+target_compile_options(unit_tests PRIVATE ${CORVALINTH_SANITIZERS})
+target_include_directories(unit_tests PRIVATE tests/unit)
+target_link_libraries(unit_tests PRIVATE corvalinth_portable GTest::gmock GTest::gtest_main)
+corvalinth_warnings(unit_tests)
+gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
+endif()
+
+# libFuzzer targets need clang; each also gets a short bounded run as a test.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  file(GLOB CORVALINTH_FUZZERS CONFIGURE_DEPENDS tests/fuzz/*_fuzz.cpp)
+  foreach(source ${CORVALINTH_FUZZERS})
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    target_compile_options(${name} PRIVATE -fsanitize=fuzzer ${CORVALINTH_SANITIZERS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE corvalinth_portable)
+    add_test(NAME fuzz.${name} COMMAND ${name} -runs=20000 -max_len=4096 -seed=1)
+    set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 300)
+  endforeach()
+endif()

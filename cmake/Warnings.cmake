@@ -1,0 +1,6 @@
+function(corvalinth_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+  if(CORVALINTH_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()

@@ -1,0 +1,72 @@
+# The Windows program, its in-process window tests and the end-to-end harness.
+# Test programs run under Wine through the rig, which keeps a private Xvfb display
+# and Wine prefix in the build tree.
+enable_language(RC)
+
+set(CORVALINTH_RIG_DIR ${CMAKE_BINARY_DIR}/rig)
+set(CORVALINTH_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/rig/wine-run.sh ${CORVALINTH_RIG_DIR})
+set(CORVALINTH_WIN_LIBS user32 gdi32 kernel32 shell32 msimg32 ole32 oleaut32 uuid comctl32 imm32 advapi32)
+
+# One self-contained executable: static C++ runtime, libgcc and winpthread.
+add_link_options(-static -static-libgcc -static-libstdc++)
+target_compile_definitions(corvalinth_portable PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+
+file(GLOB_RECURSE CORVALINTH_WIN_SOURCES CONFIGURE_DEPENDS src/*_win.cpp)
+list(FILTER CORVALINTH_WIN_SOURCES EXCLUDE REGEX "/src/main_win\\.cpp$")
+add_library(corvalinth_win STATIC ${CORVALINTH_WIN_SOURCES})
+target_link_libraries(corvalinth_win PUBLIC corvalinth_portable ${CORVALINTH_WIN_LIBS})
+corvalinth_warnings(corvalinth_win)
+
+# Resources (manifest, version, pictures) go into every executable that shows windows.
+file(GLOB_RECURSE CORVALINTH_RESOURCE_INPUTS CONFIGURE_DEPENDS src/resources/*)
+add_library(corvalinth_resources OBJECT src/resources/corvalinth.rc)
+set_source_files_properties(src/resources/corvalinth.rc PROPERTIES OBJECT_DEPENDS "${CORVALINTH_RESOURCE_INPUTS}")
+target_include_directories(corvalinth_resources PRIVATE src/resources src)
+
+add_executable(Corvalinth WIN32 src/main_win.cpp $<TARGET_OBJECTS:corvalinth_resources>)
+set_target_properties(Corvalinth PROPERTIES SUFFIX ".scr" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+target_link_options(Corvalinth PRIVATE -municode -mwindows)
+target_link_libraries(Corvalinth PRIVATE corvalinth_win)
+corvalinth_warnings(Corvalinth)
+
+# The rig (private Xvfb, Wine prefix, wineserver) is started by the first Windows
+# test program that runs and stays up for the next run; scripts/test.sh stops it.
+# Every Windows test shares one display and one wineserver, and input goes to
+# whatever is in front, so they run one at a time.
+function(corvalinth_wine_tests target label timeout)
+  set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${CORVALINTH_EMULATOR}")
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES LABELS ${label} RESOURCE_LOCK wine_desktop TIMEOUT ${timeout})
+endfunction()
+
+file(GLOB_RECURSE CORVALINTH_WIN_TESTS CONFIGURE_DEPENDS tests/win/*.cpp)
+if(CORVALINTH_WIN_TESTS)
+add_executable(win_tests ${CORVALINTH_WIN_TESTS} $<TARGET_OBJECTS:corvalinth_resources>)
+target_include_directories(win_tests PRIVATE tests/win)
+target_link_libraries(win_tests PRIVATE corvalinth_win GTest::gmock GTest::gtest_main)
+corvalinth_warnings(win_tests)
+corvalinth_wine_tests(win_tests win 120)
+endif()
+
+# The harness lives beside Corvalinth.scr and copies it into a fresh folder per test.
+file(GLOB_RECURSE CORVALINTH_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
+if(CORVALINTH_E2E_TESTS)
+add_executable(e2e_tests ${CORVALINTH_E2E_TESTS})
+set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+target_include_directories(e2e_tests PRIVATE tests/e2e src)
+target_link_libraries(e2e_tests PRIVATE ${CORVALINTH_WIN_LIBS} GTest::gmock GTest::gtest_main)
+add_dependencies(e2e_tests Corvalinth)
+corvalinth_warnings(e2e_tests)
+corvalinth_wine_tests(e2e_tests e2e 180)
+endif()
+
+file(GLOB CORVALINTH_BENCHES CONFIGURE_DEPENDS bench/*_bench_win.cpp)
+foreach(source ${CORVALINTH_BENCHES})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source} $<TARGET_OBJECTS:corvalinth_resources>)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  target_link_libraries(${name} PRIVATE corvalinth_win)
+  target_link_options(${name} PRIVATE -municode)
+endforeach()

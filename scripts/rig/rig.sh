@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The Wine test rig: a private Xvfb display, a private Wine prefix and one
+# persistent wineserver, all recorded in a state folder so that they can be
+# found by later test processes and stopped by their process ids.
+#   rig.sh start DIR [WIDTHxHEIGHT]   start (idempotent), then print the env file
+#   rig.sh stop DIR                   stop what start started
+#   rig.sh env DIR                    print the env file of a running rig
+set -euo pipefail
+cmd=${1:?usage: rig.sh start|stop|env DIR}
+dir=${2:?usage: rig.sh start|stop|env DIR}
+geometry=${3:-${CORVALINTH_RIG_GEOMETRY:-1024x768}}
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
+envfile=$dir/env
+
+alive() { [ -n "${1:-}" ] && kill -0 "$1" 2>/dev/null; }
+pid_of() { cat "$dir/$1.pid" 2>/dev/null || true; }
+
+running() {
+  [ -f "$envfile" ] && alive "$(pid_of xvfb)" && alive "$(pid_of wineserver)"
+}
+
+wine_env() {
+  export WINEPREFIX=$dir/prefix WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+}
+
+start_xvfb() {
+  local fifo=$dir/displayfd
+  rm -f "$fifo"; mkfifo "$fifo"
+  setsid Xvfb -displayfd 3 -screen 0 "${geometry}x24" -nolisten tcp -noreset \
+    3>"$fifo" 9>&- >"$dir/xvfb.log" 2>&1 </dev/null &
+  echo $! >"$dir/xvfb.pid"
+  local display
+  read -r -t 20 display <"$fifo" || { echo "rig: Xvfb did not start" >&2; exit 1; }
+  rm -f "$fifo"
+  echo ":$display" >"$dir/display"
+}
+
+make_prefix() {
+  [ -f "$WINEPREFIX/.corvalinth-ready" ] && return 0
+  rm -rf "$WINEPREFIX"
+  wineboot -i >"$dir/wineboot.log" 2>&1 9>&- || true
+  wineserver -w
+  # No crash dialogs that would wait for a click nobody makes.
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 9>&- || true
+  wineserver -w
+  touch "$WINEPREFIX/.corvalinth-ready"
+}
+
+start() {
+  exec 9>"$dir/lock"
+  flock 9
+  if running; then cat "$envfile"; return 0; fi
+  stop_processes
+  start_xvfb
+  export DISPLAY=$(cat "$dir/display")
+  wine_env
+  make_prefix
+  setsid wineserver -f -p >"$dir/wineserver.log" 2>&1 </dev/null 9>&- &
+  echo $! >"$dir/wineserver.pid"
+  # A first program makes the wineserver bring up its desktop and services.
+  wine cmd /c exit >/dev/null 2>&1 9>&- || true
+  cat >"$envfile" <<ENV
+export DISPLAY=$DISPLAY
+export WINEPREFIX=$WINEPREFIX
+export WINEARCH=win64
+export WINEDEBUG=$WINEDEBUG
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES"
+ENV
+  cat "$envfile"
+}
+
+stop_processes() {
+  if [ -d "$dir/prefix" ]; then
+    ( wine_env; wineserver -k >/dev/null 2>&1 || true )
+  fi
+  for name in wineserver xvfb; do
+    local pid; pid=$(pid_of $name)
+    if alive "$pid"; then
+      kill "$pid" 2>/dev/null || true
+      for _ in $(seq 50); do alive "$pid" || break; sleep 0.1; done
+      alive "$pid" && kill -9 "$pid" 2>/dev/null || true
+    fi
+    rm -f "$dir/$name.pid"
+  done
+  rm -f "$envfile" "$dir/display"
+}
+
+case $cmd in
+  start) start ;;
+  stop) exec 9>"$dir/lock"; flock 9; stop_processes ;;
+  env) running && cat "$envfile" ;;
+  *) echo "usage: rig.sh start|stop|env DIR" >&2; exit 2 ;;
+esac

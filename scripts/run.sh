@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds Corvalinth.scr if needed and runs it under Wine with the switches given.
+#   scripts/run.sh /s                      on your X display ($DISPLAY)
+#   scripts/run.sh --xvfb --screenshot shot.png --after 3 /s
+#                                          on a private Xvfb; saves a screenshot
+#                                          after 3 seconds, then ends the program
+set -euo pipefail
+cd "$(dirname "$0")/.."
+xvfb=0; shot=""; after=3
+while [ $# -gt 0 ]; do
+  case $1 in
+    --xvfb) xvfb=1; shift ;;
+    --screenshot) shot=$2; xvfb=1; shift 2 ;;
+    --after) after=$2; shift 2 ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+[ -z "${DISPLAY:-}" ] && xvfb=1
+
+scripts/install-deps.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows --target Corvalinth >/dev/null
+scr=$PWD/build/windows/bin/Corvalinth.scr
+
+if [ $xvfb -eq 0 ]; then
+  export WINEPREFIX=$PWD/build/run-prefix WINEARCH=win64 WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+  exec wine "$scr" "$@"
+fi
+
+rig=$PWD/build/run-rig
+trap 'scripts/rig/rig.sh stop "$rig" >/dev/null 2>&1 || true' EXIT
+eval "$(scripts/rig/rig.sh start "$rig")"
+if [ -z "$shot" ]; then
+  wine "$scr" "$@"
+  exit $?
+fi
+wine "$scr" "$@" &
+pid=$!
+sleep "$after"
+shot=$(realpath -m "$shot")
+import -display "$DISPLAY" -window root "$shot"
+echo "screenshot: $shot"
+kill "$pid" 2>/dev/null || true
+wineserver -k >/dev/null 2>&1 || true

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both targets and runs every test.
+#   scripts/test.sh            everything
+#   scripts/test.sh native     the portable code's unit and fuzz tests only
+#   scripts/test.sh windows    the Windows tests under Wine only
+# Extra arguments after -- go to ctest (e.g. -- -R Saver).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+which=${1:-all}; [ $# -gt 0 ] && shift
+[ "${1:-}" = "--" ] && shift
+
+scripts/install-deps.sh
+
+status=0
+passed=0; failed=0
+run_preset() {
+  local preset=$1; shift
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  local log; log=$(mktemp)
+  local rc=0
+  ctest --preset "$preset" "$@" 2>&1 | tee "$log" || rc=$?
+  [ "${PIPESTATUS[0]}" -eq 0 ] || rc=1
+  local line; line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1 || true)
+  if [ -n "$line" ]; then
+    local f t
+    f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + t - f)); failed=$((failed + f))
+  else
+    rc=1
+  fi
+  rm -f "$log"
+  [ $rc -eq 0 ] || status=1
+}
+
+stop_rig() { scripts/rig/rig.sh stop build/windows/rig >/dev/null 2>&1 || true; }
+
+case $which in
+  native) run_preset native "$@" ;;
+  windows) trap stop_rig EXIT; run_preset windows "$@" ;;
+  all) trap stop_rig EXIT; run_preset native "$@"; run_preset windows "$@" ;;
+  *) echo "usage: scripts/test.sh [all|native|windows] [-- ctest args]" >&2; exit 2 ;;
+esac
+
+echo "All builds and test runs: $passed passed, $failed failed"
+exit $status

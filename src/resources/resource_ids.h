@@ -1,0 +1,4 @@
+#pragma once
+// Resource identifiers shared by the resource script and the code that loads them.
+#define IDR_MANIFEST 1
+#define IDI_CORVALINTH 101

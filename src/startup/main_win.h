@@ -1,0 +1,7 @@
+#pragma once
+
+namespace corvalinth {
+// The program's start-up: decides the mode from the command line and hands over
+// to the window of that mode. Returns the process exit code.
+int Main();
+}

@@ -1,0 +1,73 @@
+#include "core/surface.h"
+
+#include <gtest/gtest.h>
+
+namespace corvalinth::core {
+namespace {
+
+PixelSurface Numbered(int w, int h)
+{
+    PixelSurface s(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) s.View().Set(x, y, static_cast<Pixel>(y * 100 + x + 1));
+    return s;
+}
+
+TEST(Surface, ColourNumbersAndPixelsAgree)
+{
+    EXPECT_EQ(PixelFromColorRef(0x0000FF), Rgb(255, 0, 0));
+    EXPECT_EQ(PixelFromColorRef(0xFF0000), Rgb(0, 0, 255));
+    EXPECT_EQ(RedOf(Rgb(1, 2, 3)) + GreenOf(Rgb(1, 2, 3)) * 10 + BlueOf(Rgb(1, 2, 3)) * 100, 321);
+}
+
+TEST(Surface, DrawingIsClippedToTheSurface)
+{
+    PixelSurface s(4, 3);
+    s.View().Set(-1, 0, 7);
+    s.View().Set(4, 2, 7);
+    s.View().Dot(3, 2, 3, 9);
+    s.View().Line(-5, 0, 10, 0, 5);
+    PixelSurface expected(4, 3);
+    for (int x = 0; x < 4; ++x) expected.View().Set(x, 0, 5);
+    expected.View().Set(3, 2, 9);
+    EXPECT_EQ(s, expected);
+}
+
+TEST(Surface, LineIncludesBothEnds)
+{
+    PixelSurface s(5, 5);
+    s.View().Line(4, 4, 0, 0, 1);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(s.At(i, i), 1u) << i;
+    EXPECT_EQ(s.At(1, 0), 0u);
+}
+
+TEST(Surface, CopyClipsAgainstBothSurfacesLikeABlockTransfer)
+{
+    const PixelSurface src = Numbered(4, 4);
+    PixelSurface dst(4, 4);
+    // Source starts off the left edge: the destination moves with the clip.
+    Rect written = Copy(dst.View(), 1, 1, 3, 2, src.View(), -1, 0);
+    EXPECT_EQ(written, (Rect{2, 1, 4, 3}));
+    EXPECT_EQ(dst.At(2, 1), src.At(0, 0));
+    EXPECT_EQ(dst.At(3, 2), src.At(1, 1));
+    EXPECT_EQ(dst.At(1, 1), 0u);
+    // Destination off the right edge, negative sizes and empty overlaps write nothing.
+    EXPECT_EQ(Copy(dst.View(), 5, 0, 2, 2, src.View(), 0, 0), Rect{});
+    EXPECT_EQ(Copy(dst.View(), 0, 0, -2, 2, src.View(), 0, 0), Rect{});
+    EXPECT_EQ(Copy(dst.View(), -3, 0, 2, 2, src.View(), 0, 0), Rect{});
+}
+
+TEST(Surface, CopyWithinOneSurfaceHandlesOverlap)
+{
+    PixelSurface s = Numbered(3, 4);
+    const PixelSurface before = s;
+    Copy(s.View(), 0, 1, 3, 3, s.View(), 0, 0);  // shift down by one row
+    for (int y = 1; y < 4; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(s.At(x, y), before.At(x, y - 1));
+    Copy(s.View(), 0, 0, 3, 3, s.View(), 0, 1);  // and back up
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(s.At(x, y), before.At(x, y));
+}
+
+}  // namespace
+}  // namespace corvalinth::core
