@@ -1,0 +1,11 @@
+#include "startup/corvalinth_b.h"
+
+namespace corvalinth {
+
+CorvalinthB& Module()
+{
+    static CorvalinthB module;
+    return module;
+}
+
+}  // namespace corvalinth
