@@ -14,6 +14,7 @@ target_compile_options(unit_tests PRIVATE ${CORVALINTH_SANITIZERS})
 target_include_directories(unit_tests PRIVATE tests/unit)
 target_link_libraries(unit_tests PRIVATE corvalinth_portable GTest::gmock GTest::gtest_main)
 corvalinth_warnings(unit_tests)
+target_compile_definitions(unit_tests PRIVATE CORVALINTH_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 gtest_discover_tests(unit_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS unit)
 endif()
 
@@ -30,3 +31,13 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 300)
   endforeach()
 endif()
+
+# Tools that make the files the program carries (run by hand; a unit test checks
+# that the committed files are what the tools make).
+file(GLOB CORVALINTH_TOOLS CONFIGURE_DEPENDS tools/*.cpp)
+foreach(source ${CORVALINTH_TOOLS})
+  get_filename_component(name ${source} NAME_WE)
+  add_executable(${name} ${source})
+  target_link_libraries(${name} PRIVATE corvalinth_portable)
+  corvalinth_warnings(${name})
+endforeach()

@@ -1,0 +1,87 @@
+#include "startup/preview_form_win.h"
+
+#include "forms/app_win.h"
+#include "resources/resource_ids.h"
+#include "startup/handover_win.h"
+
+namespace corvalinth {
+namespace {
+
+forms::FormSpec PreviewSpec()
+{
+    forms::FormSpec spec;
+    spec.className = L"Corvalinth_R";
+    spec.caption = L"Preview Window";
+    // No border, no caption, not in the task bar: it lives inside another window.
+    spec.style = WS_POPUP | WS_CLIPCHILDREN;
+    spec.exStyle = WS_EX_TOOLWINDOW;
+    spec.clientWidth = 168;
+    spec.clientHeight = 124;
+    spec.background = RGB(0, 0, 0);
+    return spec;
+}
+
+constexpr UINT kParentCheckMs = 1000;
+
+}  // namespace
+
+Corvalinth_R::Corvalinth_R()
+    : Form(PreviewSpec()),
+      picture_(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW),
+                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))),
+      parentWatch_([this] { CheckParent(); }, kParentCheckMs)
+{
+}
+
+void Corvalinth_R::WatchParent(HWND parent)
+{
+    parent_ = parent;
+    parentWatch_.SetEnabled(parent != nullptr);
+}
+
+void Corvalinth_R::CheckParent()
+{
+    // A box that vanished without destroying its children (its process was
+    // killed, say) must not leave this process running invisibly.
+    if (parent_ && !::IsWindow(parent_)) Unload();
+}
+
+void Corvalinth_R::Form_Unload(std::int16_t&)
+{
+    parentWatch_.SetEnabled(false);
+    if (hWnd()) ::PostMessageW(hWnd(), WM_CLOSE, 0, 0);
+}
+
+std::optional<LRESULT> Corvalinth_R::OnMessage(UINT message, WPARAM, LPARAM)
+{
+    if (message != WM_PAINT) return std::nullopt;
+    Paint();
+    return 0;
+}
+
+void Corvalinth_R::Paint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(hWnd(), &ps);
+    if (picture_) {
+        BITMAP info{};
+        ::GetObjectW(picture_.Get(), sizeof(info), &info);
+        forms::MemoryDC source = forms::CreateMemoryDC(dc);
+        forms::ScopedSelectObject select(source.Get(), picture_.Get());
+        ::BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.Get(), 0, 0, SRCCOPY);
+    }
+    ::EndPaint(hWnd(), &ps);
+}
+
+int RunPreviewWindow(HWND parent, int widthPixels, int heightPixels)
+{
+    Corvalinth_R preview;
+    preview.Load();
+    if (!preview.IsLoaded()) return 0;
+    AdoptAsPreviewChild(preview.hWnd(), parent, widthPixels, heightPixels);
+    preview.WatchParent(parent);
+    preview.Show();
+    return forms::RunMessageLoop([&] { return preview.IsLoaded(); });
+}
+
+}  // namespace corvalinth

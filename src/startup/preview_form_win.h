@@ -1,0 +1,35 @@
+#pragma once
+// Corvalinth_R: the still picture shown inside the system's preview box.
+#include <windows.h>
+
+#include "forms/form_win.h"
+#include "forms/handles_win.h"
+#include "forms/timer_win.h"
+
+namespace corvalinth {
+
+class Corvalinth_R : public forms::Form {
+public:
+    Corvalinth_R();
+
+    // Img_Prev: the picture at its own size from the top-left corner; the rest
+    // of the window shows the black background.
+    HBITMAP Img_Prev() const { return picture_.Get(); }
+    // Watches `parent`: when the preview box goes away by any means, the form
+    // unloads (and with it the process ends).
+    void WatchParent(HWND parent);
+
+protected:
+    void Form_Unload(std::int16_t& cancel) override;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Paint();
+    void CheckParent();
+
+    forms::Bitmap picture_;
+    HWND parent_ = nullptr;
+    forms::Timer parentWatch_;
+};
+
+}  // namespace corvalinth
