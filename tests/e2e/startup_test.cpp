@@ -52,8 +52,8 @@ TEST_P(RunningInstanceTest, StopsEveryMode)
 
 INSTANTIATE_TEST_SUITE_P(Open, RunningInstanceTest,
                          ::testing::Values(L"Corvalinth_Main", L"Corvalinthの設定"),
-                         [](const ::testing::TestParamInfo<const wchar_t*>& info) {
-                             return info.index == 0 ? "SaverWindow" : "SettingsDialog";
+                         [](const ::testing::TestParamInfo<const wchar_t*>& param) {
+                             return param.index == 0 ? "SaverWindow" : "SettingsDialog";
                          });
 
 TEST_F(StartupTest, SwitchesItDoesNotServeEndWithoutAWindow)
