@@ -442,7 +442,7 @@ TEST_F(CommandWindow, WriteLooksScreenshot)
     cmd->SetEnabled(kFalse);
     shots.push_back(Shot());  // Disable
 
-    constexpr int kScale = 3, kGap = 12;
+    constexpr int kScale = 2, kGap = 10;
     const int w = 93 * kScale, h = 29 * kScale;
     core::PixelSurface sheet(kGap + 6 * (w + kGap), h + 2 * kGap, core::PixelFromColorRef(kFormBack));
     for (std::size_t i = 0; i < shots.size(); ++i)
