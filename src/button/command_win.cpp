@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <utility>
+#include <vector>
 
 #include "button/state_pictures.h"
 #include "core/number_rules.h"
@@ -102,6 +103,20 @@ std::int16_t HeldButtons(WPARAM wParam)
 }
 
 }  // namespace
+
+void ForEachCommand(HWND container, const std::function<void(CommandLike&)>& visit)
+{
+    std::vector<Command*> found;
+    ::EnumChildWindows(
+        container,
+        [](HWND child, LPARAM context) -> BOOL {
+            if (Command* command = Command::FromWindow(child))
+                reinterpret_cast<std::vector<Command*>*>(context)->push_back(command);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    for (Command* command : found) visit(*command);
+}
 
 Command::Command(HWND container, int controlId)
     : controlId_(controlId),
@@ -280,7 +295,8 @@ void Command::DrawCaption(HDC target) const
 void Command::DrawContainerBehind(HDC target) const
 {
     HWND container = ::GetParent(hWnd());
-    if (!container) return;
+    if (!container || drawingBehind_) return;
+    drawingBehind_ = true;
     POINT origin{0, 0};
     ::MapWindowPoints(hWnd(), container, &origin, 1);
     POINT previous{};
@@ -288,6 +304,7 @@ void Command::DrawContainerBehind(HDC target) const
     ::SendMessageW(container, WM_ERASEBKGND, reinterpret_cast<WPARAM>(target), 0);
     ::SendMessageW(container, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(target), PRF_CLIENT);
     ::SetViewportOrgEx(target, previous.x, previous.y, nullptr);
+    drawingBehind_ = false;
 }
 
 void Command::Compose(HDC target, int width, int height) const
@@ -320,6 +337,8 @@ void Command::TmrMouse_Timer()
     PointerOver where = PointerOver::Elsewhere;
     if (under && under == hWnd()) where = PointerOver::OwnWindow;
     else if (under && under == ::GetParent(hWnd())) where = PointerOver::Container;
+    // Coming back to the very pixel it left from is a move again.
+    if (where != PointerOver::OwnWindow) lastMove_.reset();
     core_.TmrMouse_Timer(where);
 }
 

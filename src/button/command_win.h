@@ -38,6 +38,10 @@ protected:
 
 inline constexpr wchar_t kCommandClassName[] = L"Corvalinth.Command";
 
+// Calls `visit` for every Command among the container's child windows, in
+// window order (the shared button set-up initialises or enables them all).
+void ForEachCommand(HWND container, const std::function<void(CommandLike&)>& visit);
+
 class Command final : public CommandLike, private CommandHost {
 public:
     Command(HWND container, int controlId);
@@ -124,6 +128,8 @@ private:
     // Where the last pointer move was seen, in screen pixels: the platform also
     // reports a "move" when capture ends or windows change, which is no move.
     std::optional<POINT> lastMove_;
+    // Drawing the container behind a transparent face must not come back here.
+    mutable bool drawingBehind_ = false;
     // The caption font made from the label's font, remade when that changes.
     mutable forms::Font captionFont_;
     mutable FontDesc captionFontFor_;

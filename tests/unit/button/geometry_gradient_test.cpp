@@ -54,12 +54,6 @@ TEST(FrameGeometry, OverflowingStepsKeepThePreviousPaintsValues)
     EXPECT_EQ(g, (FrameGeometry{80, 32680, 140, 32740}));
 }
 
-TEST(FrameGeometry, CaptionTop)
-{
-    EXPECT_DOUBLE_EQ(CaptionTop(435, kLabelHeightTwips), 110.0);
-    EXPECT_DOUBLE_EQ(CaptionTop(420, kLabelHeightTwips), 102.5);
-}
-
 TEST(Gradient, ColourTextsAreReadRedGreenBlue)
 {
     const auto c = VertexColourFromText(kGradientDark);

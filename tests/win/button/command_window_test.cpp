@@ -388,16 +388,22 @@ TEST_F(CommandWindow, ClickHandlerMayDestroyTheButton)
     EXPECT_EQ(form.commandClicks, 0);  // its window went with it
 }
 
-TEST_F(CommandWindow, FoundFromItsWindowAndReachableAsCommandLike)
+TEST_F(CommandWindow, FoundFromItsWindowAndReachableForTheSharedSetUp)
 {
     EXPECT_EQ(Command::FromWindow(cmd->hWnd()), cmd.get());
     EXPECT_EQ(Command::FromWindow(form.hWnd()), nullptr);
     EXPECT_EQ(Command::FromWindow(nullptr), nullptr);
-    CommandLike& like = *Command::FromWindow(cmd->hWnd());
-    like.SetEnabled(kFalse);
+    Command second(form.hWnd(), kButtonId + 1);
+    int visited = 0;
+    ForEachCommand(form.hWnd(), [&](CommandLike& like) {
+        ++visited;
+        like.SetEnabled(kFalse);
+        like.Initialize();
+    });
+    EXPECT_EQ(visited, 2);
     EXPECT_EQ(RingOf(Shot(), 2).top, Rgb(201, 199, 186));
-    like.Initialize();
     EXPECT_TRUE(cmd->Core().MouseTimerEnabled());
+    EXPECT_TRUE(second.Core().MouseTimerEnabled());
 }
 
 TEST_F(CommandWindow, PropertyChangesAreReportedAndStoredPropertiesRoundTrip)
