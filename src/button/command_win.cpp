@@ -249,15 +249,15 @@ HFONT Command::CaptionFont() const
     if (!font) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     const int dpi = core::NearestInt32(1440.0 / tppY_);
     if (!captionFont_ || !(captionFontFor_ == *font) || captionFontDpi_ != dpi) {
-        forms::FontSpec spec;
-        spec.face = font->name;
-        spec.points = font->size;
-        spec.weight = font->weight;
-        spec.italic = font->italic;
-        spec.underline = font->underline;
-        spec.strikeOut = font->strikethrough;
-        spec.charset = static_cast<BYTE>(font->charset);
-        captionFont_ = forms::CreateUiFont(spec, dpi);
+        forms::FontSpec wanted;
+        wanted.face = font->name;
+        wanted.points = font->size;
+        wanted.weight = font->weight;
+        wanted.italic = font->italic;
+        wanted.underline = font->underline;
+        wanted.strikeOut = font->strikethrough;
+        wanted.charset = static_cast<BYTE>(font->charset);
+        captionFont_ = forms::CreateUiFont(wanted, dpi);
         captionFontFor_ = *font;
         captionFontDpi_ = dpi;
     }

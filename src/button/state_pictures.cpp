@@ -17,14 +17,14 @@ constexpr RingColours kBlueRing{kDarkBlue, kDarkBlue, kDarkBlue, kDarkBlue};
 
 constexpr RingColours Plain(Pixel p) { return {p, p, p, p}; }
 
-const StatePictureSpec kNormal{{
+const StatePictureRings kNormal{{
     kBeigeRing,
     kBlueRing,
     {Rgb(243, 243, 238), Rgb(243, 243, 238), Rgb(214, 208, 197), Rgb(232, 229, 223), true},
     {Rgb(243, 243, 238), Rgb(243, 243, 238), Rgb(214, 208, 197), Rgb(232, 229, 223), true},
 }};
 
-const StatePictureSpec kHighLight{{
+const StatePictureRings kHighLight{{
     kBeigeRing,
     kBlueRing,
     {Rgb(255, 240, 207), Rgb(252, 202, 105), Rgb(229, 151, 0), Rgb(252, 202, 105)},
@@ -32,21 +32,21 @@ const StatePictureSpec kHighLight{{
 }};
 
 // The border sits one pixel further in.
-const StatePictureSpec kPressed{{
+const StatePictureRings kPressed{{
     Plain(Rgb(236, 233, 216)),
     kBeigeRing,
     kBlueRing,
     {Rgb(209, 204, 193), Rgb(209, 204, 193), Rgb(242, 241, 238), Rgb(209, 204, 193), true},
 }};
 
-const StatePictureSpec kDisable{{
+const StatePictureRings kDisable{{
     Plain(Rgb(236, 233, 216)),
     Plain(Rgb(201, 199, 186)),
     Plain(Rgb(245, 244, 234)),
     Plain(Rgb(245, 244, 234)),
 }};
 
-const StatePictureSpec kSelected{{
+const StatePictureRings kSelected{{
     kBeigeRing,
     kBlueRing,
     {Rgb(206, 231, 255), Rgb(169, 197, 239), Rgb(105, 130, 238), Rgb(169, 197, 239)},
@@ -62,7 +62,7 @@ Pixel Mix(Pixel a, Pixel b, int weightB, int total)
 
 }  // namespace
 
-const StatePictureSpec& SpecOf(StatePicture picture)
+const StatePictureRings& RingsOf(StatePicture picture)
 {
     switch (picture) {
         case StatePicture::Normal: return kNormal;
@@ -78,15 +78,15 @@ const StatePictureSpec& SpecOf(StatePicture picture)
 core::PixelSurface MakeStatePicture(StatePicture picture)
 {
     constexpr int w = kPictureWidthPixels, h = kPictureHeightPixels;
-    const StatePictureSpec& spec = SpecOf(picture);
-    core::PixelSurface out(w, h, spec.rings[3].top);
+    const StatePictureRings& look = RingsOf(picture);
+    core::PixelSurface out(w, h, look.rings[3].top);
     const core::SurfaceView view = out.View();
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const int fromLeft = x, fromTop = y, fromRight = w - 1 - x, fromBottom = h - 1 - y;
             const int ring = std::min({fromLeft, fromTop, fromRight, fromBottom});
             if (ring >= 4) continue;
-            const RingColours& c = spec.rings[ring];
+            const RingColours& c = look.rings[ring];
             const int span = h - 1 - 2 * ring;
             auto side = [&](bool leftSide) {
                 if (c.shadeSides) return Mix(c.top, c.bottom, y - ring, span);
@@ -99,7 +99,7 @@ core::PixelSurface MakeStatePicture(StatePicture picture)
                 // A ring's corner blends its two sides; the outer ring's corners are
                 // also drawn toward the next ring so the button looks rounded.
                 p = Mix(fromTop == ring ? c.top : c.bottom, side(fromLeft == ring), 1, 2);
-                if (ring == 0) p = Mix(p, spec.rings[1].top, 1, 2);
+                if (ring == 0) p = Mix(p, look.rings[1].top, 1, 2);
             } else if (fromTop == ring) {
                 p = c.top;
             } else if (fromBottom == ring) {

@@ -14,11 +14,11 @@ struct RingColours {
 };
 
 // Rings 1 to 4, outside in.
-struct StatePictureSpec {
+struct StatePictureRings {
     RingColours rings[4];
 };
 
-const StatePictureSpec& SpecOf(StatePicture picture);
+const StatePictureRings& RingsOf(StatePicture picture);
 
 // A 64 x 25 picture; the inside, which never shows, carries the innermost ring's
 // top colour.
