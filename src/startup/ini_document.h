@@ -5,6 +5,7 @@
 // the ANSI code page or as UTF-16LE with a byte-order mark, and writes a key
 // back touching no other line.
 #include <cstdint>
+#include <climits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,7 +26,7 @@ public:
 class IniDocument {
 public:
     // Any bytes are accepted; what is not an INI line is kept and ignored.
-    // The codec must outlive the document.
+    // Bytes beyond 4 GiB are absent. The codec must outlive the document.
     static IniDocument Parse(std::string_view bytes, const AnsiCodec& codec);
 
     // The value with blanks around it and one pair of surrounding quotes
@@ -49,12 +50,13 @@ public:
 private:
     enum class Kind : std::uint8_t { Blank, Comment, Section, Key, Other };
     enum class Eol : std::uint8_t { None, CrLf, Lf, Cr };
-    static constexpr std::size_t kOriginal = static_cast<std::size_t>(-1);
+    static constexpr std::uint32_t kOriginal = UINT32_MAX;
+    static constexpr std::size_t kMissing = SIZE_MAX;
     // Kept small: a hostile file may hold millions of empty lines. The text of
     // a line as read is decoded again from the source when it is needed.
     struct Line {
-        std::size_t rawBegin = 0, rawSize = 0;  // in source_, without the line break
-        std::size_t replacement = kOriginal;    // index into texts_ for a changed or new line
+        std::uint32_t rawBegin = 0, rawSize = 0;  // in source_, without the line break
+        std::uint32_t replacement = kOriginal;    // index into texts_ for a changed or new line
         Eol eol = Eol::None;
         Kind kind = Kind::Other;
     };
@@ -66,6 +68,7 @@ private:
 
     explicit IniDocument(const AnsiCodec& codec) : codec_(&codec) {}
     static Parsed ParseLine(std::wstring_view text);
+    static Kind KindOfRaw(std::string_view raw, bool utf16);
     std::wstring DecodeRaw(std::string_view raw) const;
     std::wstring Text(const Line& line) const;
     std::size_t FindSection(std::wstring_view section) const;
