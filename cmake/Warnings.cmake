@@ -1,5 +1,5 @@
 function(corvalinth_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Wno-missing-field-initializers)
   if(CORVALINTH_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
   endif()

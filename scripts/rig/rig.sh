@@ -44,6 +44,9 @@ make_prefix() {
   wineserver -w
   # No crash dialogs that would wait for a click nobody makes.
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 9>&- || true
+  # Without a window manager, unmanaged windows spare a wait of seconds on every
+  # window that is hidden or destroyed.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 9>&- || true
   wineserver -w
   touch "$WINEPREFIX/.corvalinth-ready"
 }

@@ -1,0 +1,47 @@
+#pragma once
+// The program-wide runtime facts: where the program lives, the yield, the message
+// loop and the end of the program.
+#include <windows.h>
+
+#include <string>
+
+namespace corvalinth::forms {
+
+struct App {
+    // The folder that holds the program file, without a trailing separator
+    // except at a drive root.
+    static std::wstring Path();
+};
+
+// The yield: handles every pending message of this thread, then returns.
+void DoEvents();
+
+// Ends the run: every message loop unwinds at once, no further form handler or
+// timer runs, and the start-up code returns exitCode from the program.
+void EndProgram(int exitCode = 0);
+bool Ending();
+int ExitCode();
+// Lets a test process go on after a test ended the program.
+void ResetEndingForTests();
+
+// Runs the thread's message loop until EndProgram, or until `keepRunning` says
+// there is nothing left to run for (checked after every message).
+template <class Predicate>
+int RunMessageLoop(Predicate keepRunning);
+
+namespace detail {
+// Gets one message; false when the program is ending (the quit is posted again so
+// outer loops see it too).
+bool NextMessage(MSG& msg);
+void Dispatch(MSG& msg, HWND dialog = nullptr);
+}  // namespace detail
+
+template <class Predicate>
+int RunMessageLoop(Predicate keepRunning)
+{
+    MSG msg;
+    while (!Ending() && keepRunning() && detail::NextMessage(msg)) detail::Dispatch(msg);
+    return ExitCode();
+}
+
+}  // namespace corvalinth::forms
