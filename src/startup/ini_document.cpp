@@ -274,7 +274,8 @@ void IniDocument::Put(std::size_t at, bool replace, std::wstring text)
     }
 }
 
-bool IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wstring_view value)
+bool IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wstring_view value,
+                      IniValueForm form)
 {
     section = Trim(section);
     key = Trim(key);
@@ -283,7 +284,7 @@ bool IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wst
         key.find(L'=') != std::wstring_view::npos || key.front() == L';' || key.front() == L'[')
         return false;
 
-    const std::wstring quoted = QuoteIfNeeded(value);
+    const std::wstring quoted = form == IniValueForm::Exact ? QuoteIfNeeded(value) : std::wstring(value);
     if (const std::size_t i = FindKey(section, key); i != kMissing) {
         // Keep the key as it was spelt in the file.
         Put(i, true, ParseLine(Text(lines_[i])).name + L"=" + quoted);

@@ -23,6 +23,11 @@ public:
     virtual std::optional<std::string> Encode(std::wstring_view text) const = 0;
 };
 
+// How a value is written: Exact quotes it where reading would change it (a
+// password); AsGiven writes it plainly where blanks around it carry no meaning
+// (numbers, written with their leading blank as " 1000").
+enum class IniValueForm { Exact, AsGiven };
+
 class IniDocument {
 public:
     // Any bytes are accepted; what is not an INI line is kept and ignored.
@@ -38,7 +43,8 @@ public:
     // when reading it back would otherwise change it. False, and nothing
     // changed, for text one line of the file cannot hold: a line break or NUL
     // anywhere, an empty name, or a name the reader would take apart.
-    bool Set(std::wstring_view section, std::wstring_view key, std::wstring_view value);
+    bool Set(std::wstring_view section, std::wstring_view key, std::wstring_view value,
+             IniValueForm form = IniValueForm::Exact);
 
     // The file's bytes: lines that were not changed come back exactly as read.
     // UTF-16LE with a byte-order mark when the file was read so, or when some
