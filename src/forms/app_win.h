@@ -29,6 +29,11 @@ void ResetEndingForTests();
 template <class Predicate>
 int RunMessageLoop(Predicate keepRunning);
 
+// The same loop for a window whose end may come without a message to this
+// thread: every `periodMs` (and after every burst of messages) `check` runs.
+template <class Predicate, class Check>
+int RunMessageLoopChecking(Predicate keepRunning, DWORD periodMs, Check check);
+
 namespace detail {
 // Gets one message; false when the program is ending (the quit is posted again so
 // outer loops see it too).
@@ -41,6 +46,22 @@ int RunMessageLoop(Predicate keepRunning)
 {
     MSG msg;
     while (!Ending() && keepRunning() && detail::NextMessage(msg)) detail::Dispatch(msg);
+    return ExitCode();
+}
+
+template <class Predicate, class Check>
+int RunMessageLoopChecking(Predicate keepRunning, DWORD periodMs, Check check)
+{
+    DWORD lastCheck = ::GetTickCount();
+    while (!Ending() && keepRunning()) {
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, periodMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        DoEvents();
+        if (Ending() || !keepRunning()) break;
+        if (::GetTickCount() - lastCheck >= periodMs) {
+            lastCheck = ::GetTickCount();
+            check();
+        }
+    }
     return ExitCode();
 }
 

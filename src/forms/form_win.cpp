@@ -37,6 +37,11 @@ std::vector<HWND> DisableThreadWindows(HWND except)
     return walk.enabled;
 }
 
+// A form can go away inside a message sent from another thread or process, which
+// GetMessage handles without returning; a posted no-op lets the loop that waits
+// for the form notice.
+void WakeMessageLoop() { ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0, 0); }
+
 }  // namespace
 
 Form::Form(FormSpec spec) : spec_(std::move(spec))
@@ -123,6 +128,7 @@ bool Form::Unload()
     window_ = nullptr;
     ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     ::DestroyWindow(window);
+    WakeMessageLoop();
     return true;
 }
 
@@ -227,6 +233,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             window_ = nullptr;
             ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
             if (!unloading_) Form_Unload(ignored);
+            WakeMessageLoop();
         }
         return result;
     }

@@ -28,15 +28,8 @@ constexpr UINT kParentCheckMs = 1000;
 Corvalinth_R::Corvalinth_R()
     : Form(PreviewSpec()),
       picture_(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW),
-                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION))),
-      parentWatch_([this] { CheckParent(); }, kParentCheckMs)
+                                                 IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)))
 {
-}
-
-void Corvalinth_R::WatchParent(HWND parent)
-{
-    parent_ = parent;
-    parentWatch_.SetEnabled(parent != nullptr);
 }
 
 void Corvalinth_R::CheckParent()
@@ -48,7 +41,6 @@ void Corvalinth_R::CheckParent()
 
 void Corvalinth_R::Form_Unload(std::int16_t&)
 {
-    parentWatch_.SetEnabled(false);
     if (hWnd()) ::PostMessageW(hWnd(), WM_CLOSE, 0, 0);
 }
 
@@ -81,7 +73,10 @@ int RunPreviewWindow(HWND parent, int widthPixels, int heightPixels)
     AdoptAsPreviewChild(preview.hWnd(), parent, widthPixels, heightPixels);
     preview.WatchParent(parent);
     preview.Show();
-    return forms::RunMessageLoop([&] { return preview.IsLoaded(); });
+    // Not a timer: when the box's process destroys our window, the system may
+    // deliver nothing at all to this thread.
+    return forms::RunMessageLoopChecking([&] { return preview.IsLoaded(); }, kParentCheckMs,
+                                         [&] { preview.CheckParent(); });
 }
 
 }  // namespace corvalinth

