@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "button/value_text.h"
 #include "core/number_rules.h"
 
 namespace corvalinth::button {
@@ -15,7 +14,7 @@ std::optional<std::uint16_t> Component(std::string_view pair)
     std::wstring text = L"&H";
     for (char c : pair) text.push_back(static_cast<wchar_t>(static_cast<unsigned char>(c)));
     text += L"00";
-    const auto number = NumberFromText(text);
+    const auto number = core::ParseNumber(text);
     if (!number) return std::nullopt;
     const auto narrow = core::ToInt16(*number);
     if (!narrow) return std::nullopt;

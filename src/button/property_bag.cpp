@@ -41,7 +41,7 @@ std::optional<double> NumberOf(const Value& value)
             const auto t = TrimBlanks(s);
             if (EqualsNoCase(t, L"True")) return -1.0;
             if (EqualsNoCase(t, L"False")) return 0.0;
-            return NumberFromText(s);
+            return core::ParseNumber(s);
         }
         std::optional<double> operator()(const FontObject&) const { return std::nullopt; }
     };
@@ -68,7 +68,7 @@ std::optional<Value> ConvertTo(const Value& value, ValueType type)
     if (type == ValueType::Font || TypeOf(value) == ValueType::Font) return std::nullopt;
     if (type == ValueType::String) {
         if (const auto* b = std::get_if<Bool16>(&value)) return Value{std::wstring(b->value ? L"True" : L"False")};
-        return Value{TextFromInteger(static_cast<long long>(*NumberOf(value)))};
+        return Value{std::to_wstring(static_cast<long long>(*NumberOf(value)))};
     }
     const auto number = NumberOf(value);
     if (!number) return std::nullopt;

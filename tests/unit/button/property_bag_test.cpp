@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "core/number_rules.h"
+
 #include "button/property_bag.h"
 #include "button/value_text.h"
 
@@ -23,7 +25,7 @@ TEST(ValueText, NumbersFromText)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(std::wstring(c.text)));
-        EXPECT_EQ(NumberFromText(c.text), c.want);
+        EXPECT_EQ(core::ParseNumber(c.text), c.want);
     }
 }
 
