@@ -36,7 +36,7 @@ EndSaverOutcome EndOfRun::EndSaver(EndSaverHost& host, CorvalinthB& module, wcha
     if (running_) return EndSaverOutcome::Ignored;
     RunningFlag running(running_);
 
-    host.Yield();
+    host.DoEvents();
     if (host.Ending()) return EndSaverOutcome::Ended;
 
     const bool fullScreen = modeLetter == kFullScreenLetter;

@@ -33,7 +33,7 @@ private:
 class EndSaverHost {
 public:
     virtual ~EndSaverHost() = default;
-    virtual void Yield() = 0;
+    virtual void DoEvents() = 0;  // the yield: pending window events are handled
     // The program is already on its way out (for example the session ends).
     virtual bool Ending() const = 0;
     // The platform's ShowCursor: returns the new display counter.

@@ -106,7 +106,7 @@ public:
     std::function<void()> duringYield;
     std::function<void()> prompt;  // what the user does while the prompt is open
 
-    void Yield() override
+    void DoEvents() override
     {
         calls.push_back("yield");
         if (duringYield) duringYield();
