@@ -23,10 +23,13 @@ private:
 };
 
 // The stored counter is handed to ShowCursor as its flag: after start-up hid the
-// cursor it is -1, which shows the cursor again. An empty counter reads as 0.
+// cursor it is negative, a non-zero flag, so the cursor shows again. A counter of
+// 0 (the cursor was still visible after hiding) would hide it further instead,
+// so then the flag is a plain "show".
 void RestoreCursor(EndSaverHost& host, CorvalinthB& module)
 {
-    module.gCursorCount = host.ShowCursor(module.gCursorCount.value_or(0));
+    const std::int32_t stored = module.gCursorCount.value_or(0);
+    module.gCursorCount = host.ShowCursor(stored != 0 ? stored : 1);
 }
 
 }  // namespace

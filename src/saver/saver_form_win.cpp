@@ -11,7 +11,7 @@
 #include "forms/dpi_win.h"
 #include "forms/handles_win.h"
 #include "forms/screen_win.h"
-#include "startup/command_line.h"
+#include "password/end_saver_win.h"
 #include "startup/corvalinth_b.h"
 #include "startup/handover_win.h"
 #include "startup/snapshot_win.h"
@@ -56,8 +56,6 @@ core::SurfaceView PixelsOf(const forms::Picture& picture, forms::DibSurface& sto
     }
     return storage.View();
 }
-
-bool FullScreenRun() { return ModeLetter(ArgumentText(::GetCommandLineW())) == L'S'; }
 }  // namespace
 
 Corvalinth_S::Corvalinth_S()
@@ -205,6 +203,8 @@ void Corvalinth_S::Paint()
 
 std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (auto handled = password::SaverCloseMessage(message, wParam, timer1_, [this] { EndSaver(); }))
+        return handled;
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -247,29 +247,8 @@ void Corvalinth_S::Display_KeyPress(std::int16_t /*keyAscii*/) { EndSaver(); }
 void Corvalinth_S::EndSaver()
 {
     if (ending_) return;
-    forms::DoEvents();
-    if (forms::Ending() || !hWnd()) return;
-    CorvalinthB& module = Module();
-    const bool fullScreen = FullScreenRun();
-    if (fullScreen && !module.gPassword.empty()) {
-        module.gPassOK = kFalse;
-        module.gCursorCount = ::ShowCursor(TRUE);
-        if (passwordPrompt_) passwordPrompt_();
-        if (forms::Ending() || !hWnd()) return;
-        if (module.gPassOK != kTrue) {
-            module.gCursorCount = ::ShowCursor(FALSE);
-            TakeFocus();  // keys must not go to the window behind
-            return;
-        }
-    } else if (fullScreen) {
-        // Shown again whatever the stored counter: passing a counter of 0 as the
-        // flag would hide the cursor further instead.
-        module.gCursorCount = ::ShowCursor(TRUE);
-    }
-    ending_ = true;
-    timer1_.SetEnabled(false);
-    Unload();
-    forms::EndProgram(0);
+    if (password::EndSaverOn(endOfRun_, *this, timer1_, passwordPrompt_) == password::EndSaverOutcome::Ended)
+        ending_ = true;
 }
 
 }  // namespace corvalinth::saver

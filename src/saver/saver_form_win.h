@@ -13,6 +13,7 @@
 #include "forms/form_win.h"
 #include "forms/picture_win.h"
 #include "forms/timer_win.h"
+#include "password/end_of_run.h"
 #include "saver/animation.h"
 #include "saver/screen_geometry.h"
 
@@ -34,8 +35,7 @@ public:
     void Display_KeyPress(std::int16_t keyAscii);
 
     // The password prompt, shown modally by EndSaver when a full-screen run has
-    // a password; returns once the prompt has gone. Without one the run goes
-    // on, as when a prompt cannot be shown.
+    // a password; returns once the prompt has gone. Unset, it is Corvalinth_Pass.
     void SetPasswordPrompt(std::function<void()> showModal) { passwordPrompt_ = std::move(showModal); }
 
     std::int16_t ScreenW() const { return screenW_; }
@@ -76,6 +76,7 @@ private:
     std::vector<std::byte> regionData_;
     PresentMode presentMode_ = PresentMode::ClipRegion;
     std::function<void()> passwordPrompt_;
+    password::EndOfRun endOfRun_;
     bool leftPressed_ = false;
     bool ending_ = false;
     LARGE_INTEGER frequency_{};

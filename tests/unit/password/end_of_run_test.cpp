@@ -161,6 +161,20 @@ TEST_F(EndSaverTest, FullScreenWithoutPasswordShowsTheCursorAndEnds)
     EXPECT_GE(host.counter, 0);  // visible
 }
 
+TEST_F(EndSaverTest, ACounterOfZeroStillShowsTheCursor)
+{
+    // Start-up's hiding left the counter at 0: passed on as the flag, it would hide.
+    host.counter = 0;
+    module.gCursorCount = 0;
+    module.gPassword = L"pw";
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_EQ(host.calls, (Calls{"yield", "cursor(1)", "prompt", "focus", "cursor(0)"}));
+    EXPECT_EQ(module.gCursorCount, 0);  // back where it was, not drifting down
+    host.calls.clear();
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_EQ(host.calls, (Calls{"yield", "cursor(1)", "prompt", "focus", "cursor(0)"}));
+}
+
 TEST_F(EndSaverTest, AcceptedPromptEndsWithTheCursorShown)
 {
     module.gPassword = L"pw";
