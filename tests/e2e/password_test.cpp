@@ -64,6 +64,19 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
+// The share of a screen column that shows what `reference` shows there.
+double CleanShare(const core::PixelSurface& now, const core::PixelSurface& reference, int x)
+{
+    int clean = 0;
+    for (int y = 0; y < now.Height(); ++y) clean += now.View().At(x, y) == reference.View().At(x, y) ? 1 : 0;
+    return now.Height() > 0 ? static_cast<double>(clean) / now.Height() : 0.0;
+}
+
+bool SameColumn(const core::PixelSurface& a, const core::PixelSurface& b, int x)
+{
+    return CleanShare(a, b, x) == 1.0;
+}
+
 class PasswordTest : public E2eTest {
 protected:
     // Starts a full-screen (or other) run with this password in the settings file.
@@ -177,6 +190,185 @@ TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(Prompt(), prompt);
     TypeCharacter(L'x');  // no Enter needed
+    ExpectEndedCleanly();
+}
+
+TEST_F(PasswordTest, MovementShiftArrowsAndFunctionKeysEndNothing)
+{
+    // No password, so anything that reached EndSaver would end the run at once.
+    const HWND saver = StartSaver(L"");
+    ASSERT_NE(saver, nullptr);
+    const RECT r = FactsOf(saver).rect;
+    MoveMouseTo(r.left + 50, r.top + 50);
+    MoveMouseTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PressKey(VK_SHIFT);
+    PressKey(VK_LEFT);
+    PressKey(VK_DOWN);
+    PressKey(VK_F5);
+    PressKey(VK_CONTROL);
+    EXPECT_TRUE(StillRunning());
+    PressKey(VK_SPACE);
+    ExpectEndedCleanly();
+}
+
+TEST_F(PasswordTest, WithoutTheFullScreenSwitchInputEndsAtOnceWithoutAPrompt)
+{
+    const HWND saver = StartSaver(L"secret", L"");
+    ASSERT_NE(saver, nullptr);
+    EXPECT_TRUE(CursorShowing());  // never hidden in this mode
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
+    PressKey('Q');
+    const RunOutcome outcome = WaitForExitWatchingWindows();
+    EXPECT_EQ(outcome.exitCode, std::optional<DWORD>(0));
+    for (const WindowFacts& f : outcome.windowsSeen)
+        EXPECT_NE(f.caption, kPromptCaption) << "a prompt was shown";
+}
+
+TEST_F(PasswordTest, CloseRequestsAndASecondInstanceEndNothingWhileAPasswordIsSet)
+{
+    const HWND saver = StartSaver(L"pw");
+    ASSERT_NE(saver, nullptr);
+
+    AltF4();
+    EXPECT_TRUE(StillRunning());
+    // Alt+F4 counts as input: the prompt asks. Closing the prompt the same way
+    // is not an accepted password.
+    HWND prompt = WaitForPrompt();
+    ASSERT_NE(prompt, nullptr);
+    EXPECT_TRUE(CursorShowing());
+    AltF4();
+    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_FALSE(CursorShowing());
+    EXPECT_EQ(GetForegroundWindow(), saver);
+
+    // Requests from outside: another program, the system menu.
+    PostMessageW(saver, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(StillRunning());
+    prompt = WaitForPrompt();
+    ASSERT_NE(prompt, nullptr);
+    PostMessageW(saver, WM_CLOSE, 0, 0);  // while the prompt is open: nothing more
+    PostMessageW(saver, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(Prompt(), prompt);
+    PostMessageW(prompt, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+    EXPECT_TRUE(StillRunning());
+
+    // A second start finds the saver's window and leaves at once.
+    const std::wstring program = ProgramPath().wstring();
+    std::wstring commandLine = L"\"" + program + L"\" /s";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               Folder().wstring().c_str(), &startup, &info));
+    UniqueHandle second(info.hProcess), secondThread(info.hThread);
+    EXPECT_EQ(WaitForSingleObject(second.Get(), 15000), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(FindWindowW(nullptr, kSaverCaption), saver);
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
+}
+
+TEST_F(PasswordTest, ATimedOutPromptLeavesTheSaverRunningAndTheNextKeyAsksAfresh)
+{
+    const HWND saver = StartSaver(L"pw");
+    ASSERT_NE(saver, nullptr);
+    const int column = GetSystemMetrics(SM_CXSCREEN) / 8;  // clear of the prompt
+    PressKey('A');
+    const HWND prompt = WaitForPrompt();
+    ASSERT_NE(prompt, nullptr);
+    TypeText(L"p");
+
+    // The animation goes on behind the prompt, and the saver takes no input meanwhile.
+    const core::PixelSurface before = CaptureScreen();
+    PumpFor(1s);
+    EXPECT_FALSE(SameColumn(CaptureScreen(), before, column)) << "the animation stood still";
+    const RECT r = FactsOf(saver).rect;
+    ClickAt(r.left + 20, r.top + 20);
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(Prompt(), prompt);
+    EXPECT_EQ(TextOf(TextBoxOf(prompt)), std::wstring(L"p") + kHint);
+
+    // Thirty seconds after it opened, typing or not, the prompt closes by itself.
+    for (int i = 0; i < 20 && Prompt() != nullptr; ++i) {
+        TypeCharacter(L'q');
+        PumpFor(1s);
+    }
+    ASSERT_TRUE(WaitForNoWindow(kPromptCaption, 20s)) << "the prompt did not time out";
+    EXPECT_TRUE(StillRunning());
+    EXPECT_FALSE(CursorShowing());
+    EXPECT_EQ(GetForegroundWindow(), saver);
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    EXPECT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(saver, nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, saver);
+    const core::PixelSurface after = CaptureScreen();
+    PumpFor(1s);
+    EXPECT_FALSE(SameColumn(CaptureScreen(), after, column)) << "the animation stopped";
+
+    PressKey('B');
+    const HWND fresh = WaitForPrompt();
+    ASSERT_NE(fresh, nullptr) << "the next key opens a new prompt";
+    EXPECT_EQ(TextOf(TextBoxOf(fresh)), kHint);
+    EXPECT_TRUE(CursorShowing());
+    Repeat(VK_DELETE, 19);
+    TypeText(L"pw");
+    ExpectEndedCleanly();
+}
+
+TEST_F(PasswordTest, APromptOpenedDuringTheSlideLetsTheSlideFinishBehindIt)
+{
+    const core::PixelSurface desktop = CaptureScreen();  // what the slide uncovers
+    const HWND saver = StartSaver(L"pw");
+    ASSERT_NE(saver, nullptr);
+    const int centre = GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int side = GetSystemMetrics(SM_CXSCREEN) / 8;
+
+    // Every 1001 ticks the halves slide apart: the middle shows the clean
+    // desktop while the sides still carry the trails. A key then; if the slide
+    // is over before the prompt shows, try again at the next one.
+    bool openedMidSlide = false;
+    for (int attempt = 0; attempt < 3 && !openedMidSlide; ++attempt) {
+        bool sliding = false;
+        for (int i = 0; i < 2000 && !sliding && Running(); ++i) {
+            const core::PixelSurface now = CaptureScreen();
+            sliding = CleanShare(now, desktop, centre) == 1.0 && CleanShare(now, desktop, side) < 0.5;
+            if (!sliding) PumpFor(10ms);
+        }
+        ASSERT_TRUE(sliding) << "no slide seen";
+        PressKey('A');
+        const HWND prompt = WaitForPrompt();
+        ASSERT_NE(prompt, nullptr);
+        openedMidSlide = CleanShare(CaptureScreen(), desktop, side) < 0.9;
+        if (!openedMidSlide) {
+            PostMessageW(prompt, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+        }
+    }
+    ASSERT_TRUE(openedMidSlide) << "the prompt never opened during a slide";
+
+    bool finished = false;
+    for (int i = 0; i < 500 && !finished && Prompt() != nullptr; ++i) {
+        finished = CleanShare(CaptureScreen(), desktop, side) > 0.99;
+        if (!finished) PumpFor(10ms);
+    }
+    EXPECT_TRUE(finished) << "the slide did not finish behind the prompt";
+    EXPECT_NE(Prompt(), nullptr);
+    EXPECT_TRUE(StillRunning());
+}
+
+TEST_F(PasswordTest, LogOffEndsTheRunEvenWithThePromptOpen)
+{
+    const HWND saver = StartSaver(L"pw");
+    ASSERT_NE(saver, nullptr);
+    PressKey('A');
+    ASSERT_NE(WaitForPrompt(), nullptr);
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(saver, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                                    &answer));
+    EXPECT_NE(answer, 0u) << "the log-off was refused";
+    SendMessageTimeoutW(saver, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
     ExpectEndedCleanly();
 }
 
