@@ -1,0 +1,245 @@
+#include "password/end_of_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace corvalinth::password {
+namespace {
+
+// Types a text into the check the way a text box reports it: one change per
+// key, starting from the hint.
+struct Typing {
+    PasswordCheck check;
+    std::wstring text{kPromptHint};
+    int acceptedAt = -1;  // change number that accepted, -1 if none
+    int changes = 0;
+
+    void Change(std::wstring next)
+    {
+        text = std::move(next);
+        if (check.OnChange(text)) acceptedAt = changes;
+        ++changes;
+    }
+    void Type(std::wstring_view keys)
+    {
+        for (wchar_t c : keys) Change(text + c);
+    }
+    void TypeAtStart(std::wstring_view keys)
+    {
+        std::wstring before;
+        for (wchar_t c : keys) {
+            before += c;
+            Change(before + std::wstring(kPromptHint));
+        }
+    }
+    void Backspace(std::size_t count)
+    {
+        for (std::size_t i = 0; i < count && !text.empty(); ++i) Change(text.substr(0, text.size() - 1));
+    }
+};
+
+TEST(PasswordCheck, TheHintMustGoBeforeThePasswordMatches)
+{
+    Typing behind{PasswordCheck(L"secret")};
+    behind.Type(L"secret");
+    EXPECT_FALSE(behind.check.Accepted());
+
+    Typing inFront{PasswordCheck(L"secret")};
+    inFront.TypeAtStart(L"secret");
+    EXPECT_FALSE(inFront.check.Accepted());
+
+    Typing cleared{PasswordCheck(L"secret")};
+    cleared.Backspace(kPromptHint.size());
+    cleared.Type(L"secret");
+    EXPECT_TRUE(cleared.check.Accepted());
+    EXPECT_EQ(cleared.acceptedAt, cleared.changes - 1);  // on the last character, no Enter
+}
+
+TEST(PasswordCheck, ExactComparisonWithoutCaseFoldingOrTrimming)
+{
+    struct Case {
+        const wchar_t* password;
+        const wchar_t* typed;
+        bool accepted;
+    };
+    for (const Case& c : {Case{L"Secret", L"secret", false}, Case{L"secret", L"SECRET", false},
+                          Case{L"Secret", L"Secret", true}, Case{L" pad ", L"pad", false},
+                          Case{L" pad ", L" pad", false}, Case{L" pad ", L" pad ", true},
+                          Case{L"ｐａｓｓ", L"pass", false}, Case{L"合言葉ё€", L"合言葉ё€", true},
+                          Case{L"abcd", L"abc", false}}) {
+        Typing t{PasswordCheck(c.password)};
+        t.Backspace(kPromptHint.size());
+        t.Type(c.typed);
+        EXPECT_EQ(t.check.Accepted(), c.accepted) << ::testing::PrintToString(std::wstring(c.typed));
+    }
+}
+
+TEST(PasswordCheck, AcceptsOnceAndIgnoresLaterChanges)
+{
+    Typing t{PasswordCheck(L"ab")};
+    t.Backspace(kPromptHint.size());
+    t.Type(L"abc");
+    t.Backspace(1);  // back to "ab": already accepted, not a second acceptance
+    EXPECT_EQ(t.acceptedAt, static_cast<int>(kPromptHint.size()) + 1);
+    EXPECT_TRUE(t.check.Accepted());
+}
+
+TEST(PasswordCheck, EmptyPasswordMatchesAnEmptiedBox)
+{
+    Typing t{PasswordCheck(L"")};
+    t.Backspace(kPromptHint.size() - 1);
+    EXPECT_FALSE(t.check.Accepted());
+    t.Backspace(1);
+    EXPECT_TRUE(t.check.Accepted());
+}
+
+// Records what EndSaver asks of the window and the platform.
+class FakeHost : public EndSaverHost {
+public:
+    std::vector<std::string> calls;
+    std::int32_t counter = -1;  // the platform's cursor display counter
+    bool ending = false;
+    std::function<void()> duringYield;
+    std::function<void()> prompt;  // what the user does while the prompt is open
+
+    void DoEvents() override
+    {
+        calls.push_back("yield");
+        if (duringYield) duringYield();
+    }
+    bool Ending() const override { return ending; }
+    std::int32_t ShowCursor(std::int32_t flag) override
+    {
+        calls.push_back("cursor(" + std::to_string(flag) + ")");
+        counter += flag != 0 ? 1 : -1;
+        return counter;
+    }
+    void ShowPasswordPrompt() override
+    {
+        calls.push_back("prompt");
+        if (prompt) prompt();
+    }
+    void FocusDisplay() override { calls.push_back("focus"); }
+    void StopTimer() override { calls.push_back("timer off"); }
+    void UnloadSaver() override { calls.push_back("unload"); }
+    void ClearSaverRunning() override { calls.push_back("saver mark off"); }
+    void EndProgram() override { calls.push_back("end"); }
+};
+
+using Calls = std::vector<std::string>;
+const Calls kEnd{"timer off", "unload", "saver mark off", "end"};
+
+Calls Join(Calls a, const Calls& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class EndSaverTest : public ::testing::Test {
+protected:
+    FakeHost host;
+    CorvalinthB module;
+    EndOfRun run;
+
+    void SetUp() override
+    {
+        module.gCursorCount = -1;  // start-up hid the cursor
+        module.gPassOK = kTrue;    // a stale value from an earlier prompt must not count
+    }
+    void Accept() { host.prompt = [this] { module.gPassOK = kTrue; }; }
+};
+
+TEST_F(EndSaverTest, FullScreenWithoutPasswordShowsTheCursorAndEnds)
+{
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::Ended);
+    EXPECT_EQ(host.calls, Join({"yield", "cursor(-1)"}, kEnd));
+    EXPECT_EQ(module.gCursorCount, 0);
+    EXPECT_GE(host.counter, 0);  // visible
+}
+
+TEST_F(EndSaverTest, ACounterOfZeroStillShowsTheCursor)
+{
+    // Start-up's hiding left the counter at 0: passed on as the flag, it would hide.
+    host.counter = 0;
+    module.gCursorCount = 0;
+    module.gPassword = L"pw";
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_EQ(host.calls, (Calls{"yield", "cursor(1)", "prompt", "focus", "cursor(0)"}));
+    EXPECT_EQ(module.gCursorCount, 0);  // back where it was, not drifting down
+    host.calls.clear();
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_EQ(host.calls, (Calls{"yield", "cursor(1)", "prompt", "focus", "cursor(0)"}));
+}
+
+TEST_F(EndSaverTest, AcceptedPromptEndsWithTheCursorShown)
+{
+    module.gPassword = L"pw";
+    Accept();
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::Ended);
+    EXPECT_EQ(host.calls, Join({"yield", "cursor(-1)", "prompt", "focus"}, kEnd));
+    EXPECT_EQ(host.counter, 0);
+}
+
+TEST_F(EndSaverTest, PromptNotAcceptedHidesTheCursorAgainAndTheRunGoesOn)
+{
+    module.gPassword = L"pw";
+    bool flagClearedBeforePrompt = false;
+    host.prompt = [&] { flagClearedBeforePrompt = module.gPassOK == kFalse; };
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_TRUE(flagClearedBeforePrompt);
+    EXPECT_EQ(host.calls, (Calls{"yield", "cursor(-1)", "prompt", "focus", "cursor(0)"}));
+    EXPECT_EQ(module.gCursorCount, -1);
+    EXPECT_EQ(host.counter, -1);
+
+    // The next input starts afresh and can end the run.
+    host.calls.clear();
+    Accept();
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::Ended);
+    EXPECT_EQ(host.calls, Join({"yield", "cursor(-1)", "prompt", "focus"}, kEnd));
+}
+
+TEST_F(EndSaverTest, WithoutTheFullScreenLetterTheRunEndsAtOnceAndTheCursorIsLeftAlone)
+{
+    module.gPassword = L"pw";
+    module.gCursorCount.reset();
+    for (wchar_t letter : {wchar_t{0}, L's', L'P'}) {
+        host.calls.clear();
+        EndOfRun fresh;
+        EXPECT_EQ(fresh.EndSaver(host, module, letter), EndSaverOutcome::Ended);
+        EXPECT_EQ(host.calls, (Calls{"yield", "timer off", "unload", "end"})) << int(letter);
+        EXPECT_FALSE(module.gCursorCount.has_value());
+    }
+}
+
+TEST_F(EndSaverTest, InputDuringTheYieldOrThePromptStartsNoSecondPrompt)
+{
+    module.gPassword = L"pw";
+    std::vector<EndSaverOutcome> nested;
+    host.duringYield = [&] { nested.push_back(run.EndSaver(host, module, L'S')); };
+    host.prompt = [&] { nested.push_back(run.EndSaver(host, module, L'S')); };
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_EQ(nested, (std::vector<EndSaverOutcome>{EndSaverOutcome::Ignored, EndSaverOutcome::Ignored}));
+    EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "prompt"), 1);
+    EXPECT_FALSE(run.Running());
+}
+
+TEST_F(EndSaverTest, AProgramEndingMeanwhileIsNotUndone)
+{
+    module.gPassword = L"pw";
+    host.duringYield = [&] { host.ending = true; };
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::Ended);
+    EXPECT_EQ(host.calls, (Calls{"yield"}));
+
+    // The session ends while the prompt is open: no hiding the cursor, no second end.
+    host = FakeHost{};
+    host.prompt = [&] { host.ending = true; };
+    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::Ended);
+    EXPECT_EQ(host.calls, (Calls{"yield", "cursor(-1)", "prompt"}));
+}
+
+}  // namespace
+}  // namespace corvalinth::password

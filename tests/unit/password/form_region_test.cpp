@@ -1,0 +1,87 @@
+#include "password/form_region.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace corvalinth::password {
+namespace {
+
+using core::Rect;
+
+TEST(FormRegion, BorderlessPromptIsExactlyItsTextBox)
+{
+    // 240 x 54 pixels, outer size equal to the client size.
+    const FormMeasure prompt{3600, 810, 15, 15, 240, 54};
+    const ClientOffsets offsets = OffsetsOf(prompt);
+    EXPECT_EQ(offsets, (ClientOffsets{0, 0}));
+    const std::vector<Rect> rects = RegionRects(offsets, {Rect{16, 16, 217, 35}, std::nullopt});
+    EXPECT_EQ(rects, (std::vector<Rect>{{16, 16, 217, 35}}));
+}
+
+TEST(FormRegion, FrameAndCaptionShiftEveryControl)
+{
+    struct Case {
+        const char* what;
+        FormMeasure form;
+        ClientOffsets expected;
+    };
+    for (const Case& c : {
+             // 4-pixel frame all round, 19-pixel caption: 248 x 81 outer around 240 x 54.
+             Case{"sizing frame", {3720, 1215, 15, 15, 240, 54}, {4, 23}},
+             // One-pixel border, no caption.
+             Case{"thin border", {3630, 840, 15, 15, 240, 54}, {1, 1}},
+             // 120 DPI: 12 twips per pixel.
+             Case{"larger DPI", {2976, 972, 12, 12, 240, 54}, {4, 23}},
+             // 175%: the form's twips were truncated, the offsets still come out whole.
+             Case{"fractional factor", {2125, 694, 1440.0 / 168, 1440.0 / 168, 240, 54}, {4, 23}},
+         }) {
+        const ClientOffsets offsets = OffsetsOf(c.form);
+        EXPECT_EQ(offsets, c.expected) << c.what;
+        EXPECT_EQ(RegionRects(offsets, {Rect{16, 16, 217, 35}}),
+                  (std::vector<Rect>{{16 + c.expected.bx, 16 + c.expected.by, 217 + c.expected.bx,
+                                      35 + c.expected.by}}))
+            << c.what;
+    }
+}
+
+TEST(FormRegion, HalfPixelOffsetsRoundToEven)
+{
+    // Differences of 5 and 3 pixels halve to 2.5 and 1.5.
+    EXPECT_EQ(OffsetsOf({245 * 15, 60 * 15, 15, 15, 240, 54}).bx, 2);
+    EXPECT_EQ(OffsetsOf({243 * 15, 60 * 15, 15, 15, 240, 54}).bx, 2);
+    // by = 60 - 54 - bx with bx rounded: 6 - 2.
+    EXPECT_EQ(OffsetsOf({245 * 15, 60 * 15, 15, 15, 240, 54}).by, 4);
+}
+
+TEST(FormRegion, ControlsWithoutGeometryAddNothing)
+{
+    EXPECT_TRUE(RegionRects({0, 0}, {std::nullopt}).empty());
+    EXPECT_TRUE(RegionRects({3, 20}, {}).empty());
+    // Overlapping and touching boxes all stay, in order, for the union.
+    const std::vector<Rect> rects =
+        RegionRects({1, 2}, {Rect{0, 0, 10, 10}, std::nullopt, Rect{5, 5, 20, 20}, Rect{20, 0, 30, 5}});
+    EXPECT_EQ(rects, (std::vector<Rect>{{1, 2, 11, 12}, {6, 7, 21, 22}, {21, 2, 31, 7}}));
+}
+
+TEST(FormRegion, UnmeasurableFormsAndFarControlsStaySafe)
+{
+    EXPECT_EQ(OffsetsOf({3600, 810, 0, 0, 240, 54}), (ClientOffsets{0, 0}));
+    const int big = std::numeric_limits<int>::max();
+    const std::vector<Rect> rects = RegionRects({4, 23}, {Rect{big - 1, 0, big, 10}});
+    ASSERT_EQ(rects.size(), 1U);
+    EXPECT_EQ(rects[0].right, big);  // saturates instead of wrapping to a negative edge
+}
+
+TEST(FormRegion, CentringHalvesTowardZero)
+{
+    EXPECT_EQ(CentredOrigin(15360, 3600), 5880);   // 1024-pixel screen, the prompt
+    EXPECT_EQ(CentredOrigin(15361, 3600), 5880);   // 11761 / 2 truncates
+    EXPECT_EQ(CentredOrigin(15360.5, 3600), 5880); // 11760.5 rounds to even first
+    // A form larger than the screen: toward zero, not down.
+    EXPECT_EQ(CentredOrigin(3000, 3001), 0);
+    EXPECT_EQ(CentredOrigin(3000, 3601), -300);
+}
+
+}  // namespace
+}  // namespace corvalinth::password

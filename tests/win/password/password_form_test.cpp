@@ -1,0 +1,290 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "forms/app_win.h"
+#include "forms/form_win.h"
+#include "forms/handles_win.h"
+#include "forms/screen_win.h"
+#include "forms/timer_win.h"
+#include "password/end_of_run.h"
+#include "password/password_form_win.h"
+#include "startup/corvalinth_b.h"
+
+namespace corvalinth {
+namespace {
+
+using forms::Form;
+using forms::FormSpec;
+
+class PasswordFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = Module();
+        Module().gPassOK = kFalse;
+    }
+    void TearDown() override
+    {
+        Module() = saved_;
+        forms::ResetEndingForTests();
+    }
+
+private:
+    CorvalinthB saved_;
+};
+
+void Type(HWND edit, std::wstring_view keys)
+{
+    for (wchar_t c : keys) ::SendMessageW(edit, WM_CHAR, c, 1);
+}
+
+void Clear(HWND edit)
+{
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    ::SendMessageW(edit, WM_CLEAR, 0, 0);
+}
+
+RECT RegionBox(HWND window, int* kind)
+{
+    forms::Region region(::CreateRectRgn(0, 0, 0, 0));
+    *kind = ::GetWindowRgn(window, region.Get());
+    RECT box{};
+    ::GetRgnBox(region.Get(), &box);
+    return box;
+}
+
+// A plain window of one colour, under the prompt, to see what the region lets through.
+class Backdrop : public Form {
+public:
+    explicit Backdrop(COLORREF colour)
+        : Form(FormSpec{L"CorvalinthPassBackdrop", L"Backdrop", WS_POPUP, WS_EX_TOOLWINDOW,
+                        forms::Screen::WidthPixels(), forms::Screen::HeightPixels(), colour})
+    {
+    }
+};
+
+TEST_F(PasswordFormTest, OpensCentredTopmostCutToItsTextBoxWithTheHint)
+{
+    Backdrop backdrop(RGB(0, 160, 0));
+    backdrop.Show();
+    Module().gPassword = L"pw";
+    Corvalinth_Pass prompt;
+    prompt.Show();
+    forms::DoEvents();
+    const HWND window = prompt.hWnd();
+    ASSERT_TRUE(window);
+    ASSERT_TRUE(prompt.Pass());
+
+    const RECT outer = prompt.WindowRectPixels();
+    EXPECT_EQ(outer.right - outer.left, 240);
+    EXPECT_EQ(outer.bottom - outer.top, 54);
+    EXPECT_EQ(outer.left, (forms::Screen::WidthPixels() - 240) / 2);
+    EXPECT_EQ(outer.top, (forms::Screen::HeightPixels() - 54) / 2);
+    EXPECT_TRUE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+    int kind = ERROR;
+    const RECT box = RegionBox(window, &kind);
+    EXPECT_EQ(kind, SIMPLEREGION);
+    EXPECT_EQ(box.left, 16);
+    EXPECT_EQ(box.top, 16);
+    EXPECT_EQ(box.right, 217);
+    EXPECT_EQ(box.bottom, 35);
+
+    EXPECT_EQ(prompt.PassText(), L"Input Your Password");
+    DWORD start = 1, end = 1;
+    ::SendMessageW(prompt.Pass(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 0u);
+    EXPECT_EQ(::SendMessageW(prompt.Pass(), EM_GETPASSWORDCHAR, 0, 0), 0);
+    EXPECT_EQ(::GetFocus(), prompt.Pass());
+
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(prompt.Pass(), WM_GETFONT, 0, 0)), sizeof(font), &font);
+    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
+    EXPECT_EQ(font.lfHeight, -13);  // 9.75 points at 96 DPI
+    EXPECT_EQ(font.lfWeight, FW_NORMAL);
+
+    // On screen: the grey form is cut away around the box; the box shows its text colours.
+    forms::ScopedGetDC screen(nullptr);
+    EXPECT_EQ(::GetPixel(screen.Get(), outer.left + 5, outer.top + 5), RGB(0, 160, 0));
+    EXPECT_EQ(::GetPixel(screen.Get(), outer.left + 230, outer.top + 45), RGB(0, 160, 0));
+    EXPECT_EQ(::GetPixel(screen.Get(), outer.left + 210, outer.top + 25), ::GetSysColor(COLOR_WINDOW));
+}
+
+TEST_F(PasswordFormTest, AcceptsOnTheChangeThatCompletesTheExactPassword)
+{
+    Module().gPassword = L" Ab合言";
+    Corvalinth_Pass prompt;
+    prompt.Show();
+    const HWND pass = prompt.Pass();
+    ASSERT_TRUE(pass);
+
+    Type(pass, L" Ab合言");  // in front of the hint
+    EXPECT_EQ(prompt.PassText(), L" Ab合言Input Your Password");
+    Clear(pass);
+    Type(pass, L" ab合言");  // wrong case
+    Clear(pass);
+    Type(pass, L"Ab合言");   // no leading blank
+    Clear(pass);
+    Type(pass, L" Ab合");
+    forms::DoEvents();
+    EXPECT_EQ(Module().gPassOK, kFalse);
+    EXPECT_TRUE(prompt.IsLoaded());
+
+    Type(pass, L"言");
+    EXPECT_EQ(Module().gPassOK, kTrue);  // set before the unload
+    Type(pass, L"xyz");                  // keys already on their way change nothing
+    forms::DoEvents();
+    EXPECT_FALSE(prompt.IsLoaded());
+    EXPECT_EQ(Module().gPassOK, kTrue);
+}
+
+TEST_F(PasswordFormTest, EmptyAndLongPasswordsMatch)
+{
+    // Far wider than the box: the text must scroll rather than stop at the edge.
+    const std::wstring longPassword = std::wstring(40, L'w') + std::wstring(40, L'語');
+    for (const std::wstring& password : {std::wstring(), longPassword}) {
+        Module().gPassword = password;
+        Module().gPassOK = kFalse;
+        Corvalinth_Pass prompt;
+        prompt.Show();
+        ASSERT_TRUE(prompt.Pass());
+        forms::DoEvents();
+        EXPECT_TRUE(prompt.IsLoaded());  // the hint is not compared until it changes
+        Clear(prompt.Pass());
+        Type(prompt.Pass(), password);
+        forms::DoEvents();
+        EXPECT_FALSE(prompt.IsLoaded()) << password.size();
+        EXPECT_EQ(Module().gPassOK, kTrue) << password.size();
+    }
+}
+
+TEST_F(PasswordFormTest, ModalPromptReturnsOnMatchTimeOutOrCloseAndOtherWindowsWait)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Corvalinth_Pass&)> user;
+        std::int16_t passOK;
+        UINT timeoutMs;  // short for the test only: the product's is 30 seconds
+    };
+    const std::vector<Case> cases{
+        {"match",
+         [](Corvalinth_Pass& p) {
+             Clear(p.Pass());
+             Type(p.Pass(), L"open sesame");
+         },
+         kTrue, 60000},
+        {"time-out while a wrong text stands", [](Corvalinth_Pass& p) { Type(p.Pass(), L"guess"); }, kFalse, 200},
+        {"closed from outside",
+         [](Corvalinth_Pass& p) { ::PostMessageW(p.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }, kFalse, 60000},
+    };
+    for (const Case& c : cases) {
+        Module().gPassword = L"open sesame";
+        Module().gPassOK = kFalse;
+        Backdrop saver(RGB(0, 0, 0));
+        saver.Show();
+        Corvalinth_Pass prompt(c.timeoutMs);
+        int saverTicks = 0;
+        bool saverDisabled = false;
+        bool acted = false;
+        forms::Timer saverTimer(
+            [&] {
+                ++saverTicks;
+                if (prompt.IsLoaded() && prompt.Pass() && !acted) {
+                    acted = true;
+                    saverDisabled = !::IsWindowEnabled(saver.hWnd());
+                    c.user(prompt);
+                }
+            },
+            1, true);
+        prompt.ShowModal();
+        EXPECT_TRUE(acted) << c.what;
+        EXPECT_FALSE(prompt.IsLoaded()) << c.what;
+        EXPECT_EQ(Module().gPassOK, c.passOK) << c.what;
+        EXPECT_GT(saverTicks, 0) << c.what;
+        EXPECT_TRUE(saverDisabled) << c.what;
+        EXPECT_TRUE(::IsWindowEnabled(saver.hWnd())) << c.what;
+    }
+}
+
+TEST_F(PasswordFormTest, EveryDisplayStartsAfresh)
+{
+    Module().gPassword = L"pw";
+    Corvalinth_Pass prompt(60000);
+    prompt.Show();
+    Type(prompt.Pass(), L"abc");
+    prompt.Unload();
+    EXPECT_FALSE(prompt.Timer1.Enabled());
+    prompt.Show();
+    EXPECT_EQ(prompt.PassText(), L"Input Your Password");
+    EXPECT_TRUE(prompt.Timer1.Enabled());
+    EXPECT_EQ(prompt.Timer1.Interval(), 60000u);
+    EXPECT_EQ(Corvalinth_Pass().Timer1.Interval(), 30000u);
+}
+
+// A form with a caption, a sizing frame and child controls of its own.
+class FramedForm : public Form {
+public:
+    explicit FramedForm(std::vector<RECT> controls)
+        : Form(FormSpec{L"CorvalinthFormTmTest", L"FormTm", WS_OVERLAPPEDWINDOW, 0, 300, 200, RGB(0, 0, 160)}),
+          controls_(std::move(controls))
+    {
+    }
+
+protected:
+    void Form_Load() override
+    {
+        for (const RECT& r : controls_)
+            ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, r.left, r.top, r.right - r.left,
+                              r.bottom - r.top, hWnd(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    }
+
+private:
+    std::vector<RECT> controls_;
+};
+
+TEST_F(PasswordFormTest, FormTmKeepsControlsWhereTheyStandBehindCaptionAndFrame)
+{
+    // Two overlapping boxes and one touching the second.
+    FramedForm form({{10, 10, 60, 40}, {40, 30, 100, 80}, {100, 50, 130, 70}});
+    form.Show();
+    forms::DoEvents();
+    FormTm(form);
+
+    const RECT outer = form.WindowRectPixels();
+    POINT client{0, 0};
+    ::ClientToScreen(form.hWnd(), &client);
+    const int dx = client.x - outer.left;
+    const int dy = client.y - outer.top;
+    ASSERT_GT(dx, 0);
+    ASSERT_GT(dy, dx);  // a caption above the client area
+
+    forms::Region region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_EQ(::GetWindowRgn(form.hWnd(), region.Get()), COMPLEXREGION);
+    // Every control's pixels, in window coordinates, are in; nothing around them is.
+    forms::Region expected(::CreateRectRgn(10 + dx, 10 + dy, 60 + dx, 40 + dy));
+    forms::Region second(::CreateRectRgn(40 + dx, 30 + dy, 100 + dx, 80 + dy));
+    forms::Region third(::CreateRectRgn(100 + dx, 50 + dy, 130 + dx, 70 + dy));
+    ::CombineRgn(expected.Get(), expected.Get(), second.Get(), RGN_OR);
+    ::CombineRgn(expected.Get(), expected.Get(), third.Get(), RGN_OR);
+    EXPECT_TRUE(::EqualRgn(region.Get(), expected.Get()));
+    EXPECT_TRUE(::PtInRegion(region.Get(), 100 + dx, 60 + dy));  // where the touching boxes meet
+    EXPECT_FALSE(::PtInRegion(region.Get(), 70 + dx, 20 + dy));
+}
+
+TEST_F(PasswordFormTest, FormTmOnAFormWithOnlyATimerLeavesTheWindowWhole)
+{
+    FramedForm form({});
+    forms::Timer timer([] {}, 1000, true);
+    form.Show();
+    ::SetWindowRgn(form.hWnd(), ::CreateRectRgn(0, 0, 5, 5), FALSE);  // a region from before
+    FormTm(form);
+    forms::Region region(::CreateRectRgn(0, 0, 0, 0));
+    EXPECT_EQ(::GetWindowRgn(form.hWnd(), region.Get()), ERROR);
+}
+
+}  // namespace
+}  // namespace corvalinth
