@@ -1,8 +1,10 @@
 #include "core/number_rules.h"
 
 #include <cfenv>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace corvalinth::core {
 
@@ -51,6 +53,173 @@ std::int32_t NearestInt32(double value)
     if (auto v = ToInt32(value)) return *v;
     return value < 0 ? std::numeric_limits<std::int32_t>::min()
                      : std::numeric_limits<std::int32_t>::max();
+}
+
+}  // namespace corvalinth::core
+
+namespace corvalinth::core {
+namespace {
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+int DigitValue(wchar_t c, int radix)
+{
+    int v = -1;
+    if (c >= L'0' && c <= L'9') v = c - L'0';
+    else if (c >= L'a' && c <= L'f') v = c - L'a' + 10;
+    else if (c >= L'A' && c <= L'F') v = c - L'A' + 10;
+    return v < radix ? v : -1;
+}
+
+struct Scanned {
+    std::size_t length = 0;  // characters taken; 0 = no number at the start
+    double value = 0;
+    bool overflow = false;
+};
+
+// &H / &O digits after the prefix; the prefix itself is at text[0..1].
+Scanned ScanRadix(std::wstring_view text, int radix)
+{
+    Scanned out;
+    std::size_t i = 2;
+    std::uint64_t bits = 0;
+    bool any = false;
+    for (int d; i < text.size() && (d = DigitValue(text[i], radix)) >= 0; ++i) {
+        any = true;
+        if (bits > 0xFFFFFFFFull) continue;  // already too big; keep consuming digits
+        bits = bits * static_cast<std::uint64_t>(radix) + static_cast<std::uint64_t>(d);
+    }
+    if (!any) return out;
+    out.length = i;
+    if (bits > 0xFFFFFFFFull) out.overflow = true;
+    else if (bits > 0xFFFFull) out.value = static_cast<std::int32_t>(static_cast<std::uint32_t>(bits));
+    else out.value = static_cast<std::int16_t>(static_cast<std::uint16_t>(bits));
+    return out;
+}
+
+// The longest number at the start of the text (no leading blanks).
+Scanned ScanNumber(std::wstring_view text, wchar_t decimalSeparator, wchar_t thousandsSeparator)
+{
+    Scanned out;
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+
+    if (i + 1 < text.size() && text[i] == L'&') {
+        const wchar_t kind = text[i + 1];
+        const int radix = (kind == L'H' || kind == L'h') ? 16 : (kind == L'O' || kind == L'o') ? 8 : 0;
+        if (radix == 0) return out;
+        Scanned r = ScanRadix(text.substr(i), radix);
+        if (r.length == 0) return out;
+        r.length += i;
+        if (negative) r.value = -r.value;
+        return r;
+    }
+
+    // Gather a plain ASCII form for from_chars, which ignores the locale.
+    std::string ascii;
+    if (negative) ascii += '-';
+    int wholeDigits = 0;        // significant digits before the separator
+    int leadingFractionZeros = 0;
+    bool anyDigit = false, anyNonZero = false;
+    for (; i < text.size(); ++i) {
+        if (IsDigit(text[i])) {
+            anyDigit = true;
+            if (text[i] != L'0') anyNonZero = true;
+            if (anyNonZero) ++wholeDigits;
+            ascii += static_cast<char>(text[i]);
+        } else if (thousandsSeparator != L'\0' && text[i] == thousandsSeparator && anyDigit &&
+                   i + 1 < text.size() && IsDigit(text[i + 1])) {
+            continue;
+        } else {
+            break;
+        }
+    }
+    if (i < text.size() && text[i] == decimalSeparator) {
+        std::size_t j = i + 1;
+        std::string fraction;
+        for (; j < text.size() && IsDigit(text[j]); ++j) {
+            if (text[j] != L'0') anyNonZero = true;
+            else if (!anyNonZero) ++leadingFractionZeros;
+            fraction += static_cast<char>(text[j]);
+        }
+        if (!fraction.empty()) {
+            if (!anyDigit) ascii += '0';
+            ascii += '.';
+            ascii += fraction;
+        }
+        if (anyDigit || !fraction.empty()) {
+            anyDigit = true;
+            i = j;
+        }
+    }
+    if (!anyDigit) return out;
+
+    long long exponent = 0;
+    if (i < text.size() && (text[i] == L'E' || text[i] == L'e' || text[i] == L'D' || text[i] == L'd')) {
+        std::size_t j = i + 1;
+        bool expNegative = false;
+        if (j < text.size() && (text[j] == L'+' || text[j] == L'-')) expNegative = text[j++] == L'-';
+        if (j < text.size() && IsDigit(text[j])) {
+            for (; j < text.size() && IsDigit(text[j]); ++j)
+                if (exponent < 100000000) exponent = exponent * 10 + (text[j] - L'0');  // clamp: far beyond any double
+            if (expNegative) exponent = -exponent;
+            i = j;
+            ascii += 'e';
+            ascii += std::to_string(exponent);
+        }
+    }
+    out.length = i;
+
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    (void)end;
+    if (error == std::errc::result_out_of_range) {
+        // Too small rounds to zero; too large is an overflow.
+        const long long magnitude = (wholeDigits > 0 ? wholeDigits : -leadingFractionZeros) + exponent;
+        if (magnitude > 0) out.overflow = true;
+        else value = negative ? -0.0 : 0.0;
+    } else if (error != std::errc{}) {
+        return Scanned{};
+    }
+    out.value = value;
+    return out;
+}
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::wstring_view text, wchar_t decimalSeparator,
+                                  wchar_t thousandsSeparator)
+{
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    const Scanned s = ScanNumber(text, decimalSeparator, thousandsSeparator);
+    if (s.length == 0 || s.length != text.size() || s.overflow) return std::nullopt;
+    return s.value;
+}
+
+double ParseNumericPrefix(std::wstring_view text)
+{
+    std::wstring compact;
+    compact.reserve(text.size());
+    for (wchar_t c : text)
+        if (c != L' ' && c != L'\t' && c != L'\n') compact += c;
+    const Scanned s = ScanNumber(compact, L'.', L'\0');
+    if (s.overflow) {
+        const bool negative = !compact.empty() && compact.front() == L'-';
+        return negative ? -std::numeric_limits<double>::infinity()
+                        : std::numeric_limits<double>::infinity();
+    }
+    return s.value;
+}
+
+std::wstring NumberToText(std::int64_t value)
+{
+    std::wstring text = std::to_wstring(value);
+    if (value >= 0) text.insert(text.begin(), L' ');
+    return text;
 }
 
 }  // namespace corvalinth::core

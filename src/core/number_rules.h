@@ -29,4 +29,26 @@ std::optional<std::int64_t> ToInt64(double value);
 // (positions, offsets); out-of-range values saturate rather than wrap.
 std::int32_t NearestInt32(double value);
 
+// The general string-to-number rule: blanks around the number, an optional sign,
+// digits with an optional fraction and an exponent (E or D), or a &H / &O
+// prefix with hexadecimal or octal digits. The decimal separator is the
+// locale's; a thousands separator, when given, may group the whole-number
+// digits. nullopt when the text is not a number (a type mismatch) or the
+// value overflows a double.
+// &H and &O values are two's complement: up to 16 bits they read as a 16-bit
+// number (&HFFFF is -1), up to 32 bits as a 32-bit one; more is an overflow.
+std::optional<double> ParseNumber(std::wstring_view text, wchar_t decimalSeparator = L'.',
+                                  wchar_t thousandsSeparator = L'\0');
+
+// The numeric-prefix rule: blanks, tabs and line feeds are skipped wherever they
+// are, the number is read up to the first character that cannot continue it
+// (the decimal separator is always '.'), &H and &O as above, and a text
+// without a number gives 0. An overflow gives an infinity, which every
+// narrowing above rejects.
+double ParseNumericPrefix(std::wstring_view text);
+
+// Plain number-to-text: one leading blank for zero and positive values
+// (" 0", " 1000"), a leading '-' for negative ones.
+std::wstring NumberToText(std::int64_t value);
+
 }  // namespace corvalinth::core

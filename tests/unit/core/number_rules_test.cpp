@@ -49,3 +49,81 @@ TEST(NumberRules, NarrowingOverflowsAtTheEdges)
 
 }  // namespace
 }  // namespace corvalinth::core
+
+namespace corvalinth::core {
+namespace {
+
+TEST(NumberRules, ParseNumberAcceptsTheGeneralForms)
+{
+    struct Case { const wchar_t* text; double value; };
+    for (auto c : {Case{L"1000", 1000}, Case{L" 1000", 1000}, Case{L"\t42 \t", 42},
+                   Case{L"-5", -5}, Case{L"+7", 7}, Case{L"12.9", 12.9}, Case{L".5", 0.5},
+                   Case{L"5.", 5}, Case{L"-.25", -0.25}, Case{L"1E3", 1000}, Case{L"1e-2", 0.01},
+                   Case{L"2D2", 200}, Case{L"2.5E+1", 25}, Case{L"007", 7},
+                   Case{L"&H10", 16}, Case{L"&h7FFF", 32767}, Case{L"&HFFFF", -1},
+                   Case{L"&H10000", 65536}, Case{L"&HFFFFFFFF", -1}, Case{L"&H80000000", -2147483648.0},
+                   Case{L"&O17", 15}, Case{L"&o177777", -1}, Case{L"-&H10", -16},
+                   Case{L"1e-400", 0}})
+        EXPECT_EQ(ParseNumber(c.text), c.value) << testing::PrintToString(std::wstring(c.text));
+}
+
+TEST(NumberRules, ParseNumberRejectsWhatIsNotANumber)
+{
+    for (const wchar_t* text : {L"", L"   ", L"abc", L"12abc", L"1 2", L"1E", L"1E+", L".", L"-",
+                                L"+-1", L"&H", L"&HG", L"&O8", L"&X10", L"&H123456789", L"1e400",
+                                L"1,000", L"0x10", L"1.2.3", L"１２"})
+        EXPECT_EQ(ParseNumber(text), std::nullopt) << testing::PrintToString(std::wstring(text));
+}
+
+TEST(NumberRules, ParseNumberFollowsTheLocaleSeparators)
+{
+    EXPECT_EQ(ParseNumber(L"12,9", L','), 12.9);
+    EXPECT_EQ(ParseNumber(L"12.9", L','), std::nullopt);
+    EXPECT_EQ(ParseNumber(L"1,000.5", L'.', L','), 1000.5);
+    EXPECT_EQ(ParseNumber(L"1.000,5", L',', L'.'), 1000.5);
+    EXPECT_EQ(ParseNumber(L",100", L'.', L','), std::nullopt);  // a group mark needs a digit before it
+}
+
+TEST(NumberRules, ParseNumberHandlesHugeInput)
+{
+    const std::wstring manyDigits(100000, L'9');
+    EXPECT_EQ(ParseNumber(manyDigits), std::nullopt);  // overflows a double
+    EXPECT_EQ(ParseNumber(L"0." + manyDigits), 1.0);
+    EXPECT_EQ(ParseNumber(L"1E99999999999999999999"), std::nullopt);
+    EXPECT_EQ(ParseNumber(L"1E-99999999999999999999"), 0.0);
+}
+
+TEST(NumberRules, NumericPrefixStopsWhereTheNumberEnds)
+{
+    struct Case { const wchar_t* text; double value; };
+    for (auto c : {Case{L"1234", 1234}, Case{L":1234", 0}, Case{L" 1234", 1234},
+                   Case{L"12 34", 1234}, Case{L"1\t2\n3", 123}, Case{L"1234abc", 1234},
+                   Case{L"12.5.6", 12.5}, Case{L"-3x", -3}, Case{L"1E2x", 100}, Case{L"1E", 1},
+                   Case{L"1E+", 1}, Case{L"2D1", 20}, Case{L"&H1F", 31}, Case{L"&HFFFF", -1},
+                   Case{L"&O17 9", 15}, Case{L"&H", 0}, Case{L"&", 0}, Case{L"", 0},
+                   Case{L"abc", 0}, Case{L"-", 0}, Case{L".", 0}, Case{L"1,5", 1}})
+        EXPECT_EQ(ParseNumericPrefix(c.text), c.value) << testing::PrintToString(std::wstring(c.text));
+}
+
+TEST(NumberRules, NumericPrefixOverflowIsRejectedByNarrowing)
+{
+    EXPECT_EQ(ParseNumericPrefix(L"1E400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ParseNumericPrefix(L"-1E400"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(ToInt32(ParseNumericPrefix(L"&H123456789")), std::nullopt);
+    EXPECT_EQ(ToInt32(ParseNumericPrefix(L"4294967296")), std::nullopt);
+    EXPECT_EQ(ToInt32(ParseNumericPrefix(L"2147483647")), 2147483647);
+}
+
+TEST(NumberRules, NumberToTextHasTheLeadingBlank)
+{
+    EXPECT_EQ(NumberToText(0), L" 0");
+    EXPECT_EQ(NumberToText(1), L" 1");
+    EXPECT_EQ(NumberToText(1000), L" 1000");
+    EXPECT_EQ(NumberToText(-5), L"-5");
+    EXPECT_EQ(NumberToText(std::numeric_limits<std::int64_t>::min()), L"-9223372036854775808");
+    for (std::int64_t v : {-32768, -1, 0, 1, 32767})
+        EXPECT_EQ(ParseNumber(NumberToText(v)), static_cast<double>(v));
+}
+
+}  // namespace
+}  // namespace corvalinth::core

@@ -1,0 +1,123 @@
+#include "saver/animation.h"
+
+#include <algorithm>
+
+namespace corvalinth::saver {
+
+Animation::Animation(const ScreenGeometry& geometry, const AnimationSettings& settings,
+                     core::Random& random, const core::Clock& clock)
+    : geometry_(geometry), settings_(settings), random_(random), clock_(clock)
+{
+    settings_.penWidth = std::clamp(settings_.penWidth, 1, 3);
+    if (!(settings_.frameMs >= 0)) settings_.frameMs = 0;
+}
+
+void Animation::Attach(const core::SurfaceView& display, const core::SurfaceView& startup)
+{
+    display_ = display;
+    startup_ = startup;
+}
+
+void Animation::Cls() { core::Copy(display_, 0, 0, display_.Width(), display_.Height(), startup_, 0, 0); }
+
+void Animation::DrawParticles(std::vector<core::Rect>& changed)
+{
+    if (swarm_.ParticleCount == 0) {
+        swarm_.ParticleCount = settings_.gNum;  // clamped by LoadParticles
+        LoadParticles(swarm_, geometry_.DisplayWidth(), geometry_.DisplayHeight(),
+                      settings_.gColor, random_, clock_);
+    }
+    const int pen = settings_.penWidth;
+    const int count = ClampParticleCount(swarm_.ParticleCount);
+    for (int i = 0; i < count; ++i) {
+        const ParticleRecord& p = swarm_.Particles[static_cast<std::size_t>(i)];
+        // Each component is narrowed to 16 bits and composed as red + 256 green
+        // + 65536 blue; seeded values are 0..254, so the mask never bites.
+        const core::Pixel colour =
+            core::Rgb(static_cast<std::int16_t>(p.Red), static_cast<std::int16_t>(p.Green),
+                      static_cast<std::int16_t>(p.Blue));
+        const int left = geometry_.PixelX(p.X) - pen / 2;
+        const int top = geometry_.PixelY(p.Y) - pen / 2;
+        const core::Rect dot = core::Intersect({left, top, left + pen, top + pen}, display_.Bounds());
+        if (dot.Empty()) continue;
+        display_.FillRect(dot, colour);
+        changed.push_back(dot);
+    }
+}
+
+void Animation::MoveParticles()
+{
+    const int count = ClampParticleCount(swarm_.ParticleCount);
+    for (int i = 0; i < count; ++i)
+        MoveParticle(swarm_.Particles[static_cast<std::size_t>(i)], geometry_.DisplayWidth(),
+                     geometry_.DisplayHeight(), random_);
+}
+
+void Animation::Advance(double nowMs, std::vector<core::Rect>& changed)
+{
+    changed.clear();
+    switch (phase_) {
+    case Phase::Sliding:
+        SlideStep(nowMs, changed);
+        return;
+    case Phase::Drawn:
+        // The rest of the tick that drew last time.
+        MoveParticles();
+        ++frameCount_;
+        if (frameCount_ > kTransitionAfter) {
+            StartTransition(nowMs, changed);
+            return;
+        }
+        [[fallthrough]];
+    case Phase::ReadyToDraw:
+        DrawParticles(changed);
+        phase_ = Phase::Drawn;
+        return;
+    }
+}
+
+void Animation::StartTransition(double nowMs, std::vector<core::Rect>& changed)
+{
+    // Without a snapshot the halves that slide are the display as it is now.
+    latest_ = snapshot_ ? snapshot_() : display_;
+    if (latest_.Width() == 0 || latest_.Height() == 0) latest_ = display_;
+    transition_.emplace(geometry_.WidthPixels(), geometry_.HeightPixels(), random_, clock_);
+    const core::Rect crack = transition_->DrawCrack(display_, settings_.penWidth);
+    if (!crack.Empty()) changed.push_back(crack);
+    nextFrameMs_ = nowMs + settings_.frameMs;
+    phase_ = Phase::Sliding;
+}
+
+void Animation::SlideStep(double nowMs, std::vector<core::Rect>& changed)
+{
+    if (nowMs < nextFrameMs_) return;
+    // One step per event; a late event takes its step now rather than bunching up.
+    nextFrameMs_ = std::max(nextFrameMs_ + settings_.frameMs, nowMs);
+    if (transition_->Step(display_, startup_, latest_)) {
+        changed.push_back(display_.Bounds());
+        return;
+    }
+    Cls();
+    changed.push_back(display_.Bounds());
+    frameCount_ = 0;
+    transition_.reset();
+    latest_ = {};
+    phase_ = Phase::ReadyToDraw;
+}
+
+void DrawStill(const core::SurfaceView& surface, const StillOptions& options)
+{
+    core::SeededRandom random;
+    core::FixedClock clock(options.seedTime);
+    AnimationSettings settings;
+    settings.gNum = options.count;
+    settings.gColor = options.gColor;
+    settings.penWidth = options.penWidth;
+    Animation animation(ScreenGeometry(surface.Width(), surface.Height()), settings, random, clock);
+    animation.Attach(surface, surface);
+    std::vector<core::Rect> changed;
+    const int ticks = std::clamp(options.ticks, 0, kTransitionAfter);
+    for (int i = 0; i < ticks; ++i) animation.Advance(0, changed);
+}
+
+}  // namespace corvalinth::saver

@@ -1,0 +1,102 @@
+#pragma once
+// One run of the swarm over a picture, as a state machine the host advances once
+// per timer event. Every point where the animation lets input in is a return to
+// the host's message loop: a tick draws and returns; the next event moves,
+// counts and draws again; every 1001 ticks the split-screen transition runs one
+// presented frame per event, paced to the display's refresh, while the swarm
+// stands still and the tick count waits.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "core/random.h"
+#include "core/surface.h"
+#include "saver/particles.h"
+#include "saver/screen_geometry.h"
+#include "saver/split_screen.h"
+
+namespace corvalinth::saver {
+
+// Dots are two pixels wide: at the usual 15 twips per pixel a step is at most
+// 2 pixels, so two-pixel dots join into continuous trails, while one-pixel dots
+// leave dotted, faint trails; three pixels look like blobs rather than dots.
+constexpr int kPenWidth = 2;
+
+constexpr int kTransitionAfter = 1000;  // the transition comes when FrameCount exceeds this
+
+struct AnimationSettings {
+    std::int16_t gNum = 1000;   // particles wanted (clamped to the table)
+    std::int16_t gColor = 0;    // 0 colour, anything else grey
+    int penWidth = kPenWidth;   // 1..3 pixels
+    double frameMs = 1000.0 / 60;  // slide pacing
+};
+
+class Animation {
+public:
+    // Gives the screen as shown now (Master(1)); the host keeps its pixels alive
+    // until the transition is over.
+    using SnapshotSource = std::function<core::SurfaceView()>;
+
+    Animation(const ScreenGeometry& geometry, const AnimationSettings& settings,
+              core::Random& random, const core::Clock& clock);
+
+    // display: the retained surface the window shows. startup: the start-up
+    // picture (Master(0)), also the background Cls restores.
+    void Attach(const core::SurfaceView& display, const core::SurfaceView& startup);
+    void SetSnapshotSource(SnapshotSource source) { snapshot_ = std::move(source); }
+
+    // Clears all drawing: the start-up picture shows again.
+    void Cls();
+
+    // The work of one timer event. nowMs is a monotonic clock in milliseconds,
+    // used only to pace the transition's frames. `changed` receives the display
+    // rectangles to present (cleared first).
+    void Advance(double nowMs, std::vector<core::Rect>& changed);
+
+    const Swarm& Particles() const { return swarm_; }
+    Swarm& Particles() { return swarm_; }
+    std::int16_t FrameCount() const { return frameCount_; }
+    void SetFrameCount(std::int16_t count) { frameCount_ = count; }
+    bool InTransition() const { return transition_.has_value(); }
+    const SplitScreen* Transition() const { return transition_ ? &*transition_ : nullptr; }
+    const ScreenGeometry& Geometry() const { return geometry_; }
+    int PenWidth() const { return settings_.penWidth; }
+
+    // The parts of a tick, for hosts that draw a still picture.
+    void DrawParticles(std::vector<core::Rect>& changed);
+    void MoveParticles();
+
+private:
+    enum class Phase { ReadyToDraw, Drawn, Sliding };
+
+    void StartTransition(double nowMs, std::vector<core::Rect>& changed);
+    void SlideStep(double nowMs, std::vector<core::Rect>& changed);
+
+    ScreenGeometry geometry_;
+    AnimationSettings settings_;
+    core::Random& random_;
+    const core::Clock& clock_;
+    core::SurfaceView display_, startup_, latest_;
+    SnapshotSource snapshot_;
+    Swarm swarm_;
+    std::int16_t frameCount_ = 0;
+    Phase phase_ = Phase::ReadyToDraw;
+    std::optional<SplitScreen> transition_;
+    double nextFrameMs_ = 0;
+};
+
+// A still picture of the swarm for the preview and the settings dialog: `ticks`
+// ticks (0..1000, so no transition) of `count` particles drawn over what the
+// surface already shows. seedTime stands for the clock when the swarm is
+// seeded, so equal arguments give equal pictures.
+struct StillOptions {
+    int ticks = 200;
+    std::int16_t count = 1000;
+    std::int16_t gColor = 0;
+    float seedTime = 43210.5f;
+    int penWidth = 1;
+};
+void DrawStill(const core::SurfaceView& surface, const StillOptions& options);
+
+}  // namespace corvalinth::saver

@@ -1,0 +1,229 @@
+#include "saver/animation.h"
+
+#include <gtest/gtest.h>
+
+#include "saver/scripted_random.h"
+
+namespace corvalinth::saver {
+namespace {
+
+using core::PixelSurface;
+
+PixelSurface Desktop(int w, int h)
+{
+    PixelSurface s(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) s.View().Set(x, y, core::Rgb(x * 3, y * 5, 200));
+    return s;
+}
+
+struct Harness {
+    explicit Harness(int w, int h, std::int16_t count = 50, std::int16_t color = 0)
+        : startup(Desktop(w, h)), display(startup), latest(w, h),
+          animation(ScreenGeometry(w, h), Settings(count, color), random, clock)
+    {
+        animation.Attach(display.View(), startup.View());
+        animation.SetSnapshotSource([this] {
+            ++snapshots;
+            latest = display;  // the screen as shown
+            return latest.View();
+        });
+    }
+    static AnimationSettings Settings(std::int16_t count, std::int16_t color)
+    {
+        AnimationSettings s;
+        s.gNum = count;
+        s.gColor = color;
+        return s;
+    }
+    void Advance(double at = 0) { animation.Advance(at, changed); }
+    // Runs the transition to its end, one frame per 17 ms.
+    int FinishTransition()
+    {
+        int frames = 0;
+        while (animation.InTransition()) {
+            now += 17;
+            Advance(now);
+            ++frames;
+        }
+        return frames;
+    }
+
+    core::SeededRandom random;
+    core::FixedClock clock{1234.5f};
+    PixelSurface startup, display, latest;
+    Animation animation;
+    std::vector<core::Rect> changed;
+    int snapshots = 0;
+    double now = 0;
+};
+
+bool Covered(const std::vector<core::Rect>& rects, int x, int y)
+{
+    for (const core::Rect& r : rects)
+        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
+    return false;
+}
+
+TEST(Animation, FirstTickSeedsAndDrawsBeforeMoving)
+{
+    Harness run(64, 48, 20);
+    run.Advance();
+    const Swarm& swarm = run.animation.Particles();
+    ASSERT_EQ(swarm.ParticleCount, 20);
+    for (int i = 0; i < 20; ++i) {
+        const ParticleRecord& p = swarm.Particles[static_cast<std::size_t>(i)];
+        const int x = run.animation.Geometry().PixelX(p.X), y = run.animation.Geometry().PixelY(p.Y);
+        // The two-pixel dot sits on the pixel and its left and upper neighbours.
+        const int dx = x < 64 ? x : x - 1, dy = y < 48 ? y : y - 1;
+        EXPECT_EQ(run.display.At(dx, dy), core::Rgb(p.Red, p.Green, p.Blue)) << i;
+    }
+    EXPECT_EQ(run.animation.FrameCount(), 0);
+}
+
+TEST(Animation, ChangedRectanglesCoverEveryChangedPixel)
+{
+    Harness run(80, 60, 300);
+    for (int tick = 0; tick < 30; ++tick) {
+        const PixelSurface before = run.display;
+        run.Advance();
+        // A tick reports one small square per particle, whatever the screen's size.
+        EXPECT_LE(run.changed.size(), 300u);
+        for (const core::Rect& r : run.changed) EXPECT_LE(r.Width() * r.Height(), kPenWidth * kPenWidth);
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 80; ++x)
+                if (before.At(x, y) != run.display.At(x, y))
+                    ASSERT_TRUE(Covered(run.changed, x, y)) << "tick " << tick << " " << x << "," << y;
+    }
+}
+
+TEST(Animation, TrailsGrowAndColoursFollowTheMode)
+{
+    for (std::int16_t color : {std::int16_t{0}, std::int16_t{1}, std::int16_t{2}}) {
+        SCOPED_TRACE(color);
+        Harness run(120, 90, 100, color);
+        int changedBefore = 0;
+        int hues = 0, greys = 0;
+        for (int tick = 1; tick <= 20; ++tick) {
+            run.Advance();
+            int changed = 0;
+            for (int y = 0; y < 90; ++y)
+                for (int x = 0; x < 120; ++x) {
+                    const core::Pixel p = run.display.At(x, y);
+                    if (p == run.startup.At(x, y)) continue;
+                    ++changed;
+                    const bool grey = core::RedOf(p) == core::GreenOf(p) && core::GreenOf(p) == core::BlueOf(p);
+                    (grey ? greys : hues)++;
+                }
+            if (tick % 5 == 0) {
+                EXPECT_GT(changed, changedBefore) << "tick " << tick;  // dots are never erased
+                changedBefore = changed;
+            }
+        }
+        if (color == 0) EXPECT_GT(hues, greys);
+        else EXPECT_EQ(hues, 0);
+    }
+}
+
+TEST(Animation, TransitionComesWhenTheCountExceeds1000)
+{
+    Harness run(64, 48, 10);
+    run.Advance();  // tick 1 draws
+    run.animation.SetFrameCount(998);
+    run.Advance();  // finishes a tick: 999
+    run.Advance();  // 1000 does not start it
+    EXPECT_EQ(run.animation.FrameCount(), 1000);
+    EXPECT_FALSE(run.animation.InTransition());
+    run.Advance();  // 1001 does
+    EXPECT_TRUE(run.animation.InTransition());
+    EXPECT_EQ(run.snapshots, 1);
+}
+
+TEST(Animation, TransitionHoldsTheSwarmAndEndsOnTheStartupPicture)
+{
+    Harness run(256, 64, 40);
+    for (int tick = 0; tick <= kTransitionAfter; ++tick) run.Advance();
+    ASSERT_FALSE(run.animation.InTransition());
+    EXPECT_NE(run.display, run.startup);  // trails
+    run.Advance(run.now);
+    ASSERT_TRUE(run.animation.InTransition());
+    const PixelSurface withCrack = run.display;
+    const Swarm held = run.animation.Particles();
+
+    // Steps wait for the frame's time: an early event changes nothing.
+    run.Advance(run.now + 5);
+    EXPECT_TRUE(run.changed.empty());
+    EXPECT_EQ(run.display, withCrack);
+
+    const int frames = run.FinishTransition();
+    // MaxTravel >= 128 needs at least 30 copy frames, plus the one that stops.
+    EXPECT_GE(frames, 31);
+    EXPECT_EQ(run.display, run.startup);
+    EXPECT_EQ(run.animation.FrameCount(), 0);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(run.animation.Particles().Particles[static_cast<std::size_t>(i)].X,
+                  held.Particles[static_cast<std::size_t>(i)].X);
+        EXPECT_EQ(run.animation.Particles().Particles[static_cast<std::size_t>(i)].Angle,
+                  held.Particles[static_cast<std::size_t>(i)].Angle);
+    }
+    run.Advance(run.now);  // the swarm draws anew
+    EXPECT_FALSE(run.changed.empty());
+    EXPECT_EQ(run.animation.FrameCount(), 0);
+}
+
+TEST(Animation, NoParticlesStillCountsAndTransitions)
+{
+    Harness run(32, 32, 0);
+    for (int tick = 0; tick <= kTransitionAfter; ++tick) {
+        run.Advance();
+        ASSERT_TRUE(run.changed.empty());
+    }
+    EXPECT_EQ(run.animation.Particles().ParticleCount, 0);
+    run.Advance();
+    EXPECT_TRUE(run.animation.InTransition());
+    run.FinishTransition();
+    EXPECT_EQ(run.display, run.startup);
+}
+
+TEST(Animation, SlideFramesArePacedOneAtATime)
+{
+    Harness run(512, 16, 5);
+    for (int tick = 0; tick <= kTransitionAfter + 1; ++tick) run.Advance(0);
+    ASSERT_TRUE(run.animation.InTransition());
+    // Events every 10 ms: steps come at most one per event and about 60 a second.
+    int steps = 0;
+    for (double t = 10; t <= 1000 && run.animation.InTransition(); t += 10) {
+        run.Advance(t);
+        if (!run.changed.empty()) ++steps;
+    }
+    EXPECT_GE(steps, 55);
+    EXPECT_LE(steps, 61);
+}
+
+TEST(DrawStill, IsDeterministicAndDrawsOverTheBackground)
+{
+    PixelSurface a(152, 112, 0x102030), b(152, 112, 0x102030), c(152, 112, 0x102030);
+    StillOptions options;
+    options.count = 200;
+    options.ticks = 100;
+    DrawStill(a.View(), options);
+    DrawStill(b.View(), options);
+    EXPECT_EQ(a, b);
+    options.seedTime += 1;
+    DrawStill(c.View(), options);
+    EXPECT_NE(a, c);
+
+    int background = 0;
+    for (core::Pixel p : a.Pixels()) background += p == 0x102030;
+    EXPECT_GT(background, 152 * 112 / 4);
+    EXPECT_LT(background, 152 * 112);
+
+    PixelSurface grey(300, 285);
+    options.gColor = 1;
+    DrawStill(grey.View(), options);
+    for (core::Pixel p : grey.Pixels())
+        ASSERT_TRUE(core::RedOf(p) == core::GreenOf(p) && core::GreenOf(p) == core::BlueOf(p));
+}
+
+}  // namespace
+}  // namespace corvalinth::saver

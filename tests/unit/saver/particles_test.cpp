@@ -1,0 +1,184 @@
+#include "saver/particles.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "saver/scripted_random.h"
+
+namespace corvalinth::saver {
+namespace {
+
+using testing::kAlmostOne;
+using testing::ScriptedRandom;
+
+TEST(Gimme, ExamplesWithTheSinglePrecisionPi)
+{
+    struct Case {
+        float angle;
+        std::int32_t length, x, y;
+    } cases[] = {
+        {90, 30, 30, 0},    // cos of the single-precision right angle is slightly negative
+        {0, 7, 0, 7},
+        {45, 3, 2, 2},      // 2.1213 rounds to 2
+        {180, 30, 0, -30},
+        {270, 5, -5, 0},
+        {359, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(GimmeX(c.angle, c.length), c.x) << c.angle << " " << c.length;
+        EXPECT_EQ(GimmeY(c.angle, c.length), c.y) << c.angle << " " << c.length;
+    }
+    for (int angle = 0; angle < 360; ++angle) {
+        EXPECT_EQ(GimmeX(static_cast<float>(angle), 0), 0);
+        EXPECT_EQ(GimmeY(static_cast<float>(angle), 0), 0);
+        // A step never leaves the speed's circle.
+        EXPECT_LE(std::abs(GimmeX(static_cast<float>(angle), 30)), 30);
+        EXPECT_LE(std::abs(GimmeY(static_cast<float>(angle), 30)), 30);
+    }
+}
+
+TEST(LoadParticles, SeedsFromTheClockAsTimeToThePowerOfSeconds)
+{
+    EXPECT_DOUBLE_EQ(ParticleSeed(core::FixedClock(125.5f)), std::pow(125.5, 5));
+    EXPECT_DOUBLE_EQ(ParticleSeed(core::FixedClock(86340.25f)), 1.0);  // 23:59:00, S = 0
+    EXPECT_DOUBLE_EQ(ParticleSeed(core::FixedClock(86399.5f)), std::pow(86399.5, 59));
+}
+
+TEST(LoadParticles, DrawsEachParticleInOrderAndReachesTheEdges)
+{
+    Swarm swarm;
+    swarm.ParticleCount = 2;
+    // Particle 0 takes the top of every range, particle 1 the bottom.
+    ScriptedRandom random({kAlmostOne, kAlmostOne, kAlmostOne, kAlmostOne, kAlmostOne, kAlmostOne,
+                           kAlmostOne, 0, 0, 0, 0, 0, 0, 0.5f});
+    LoadParticles(swarm, 15360, 11520, 0, random, core::FixedClock(10.0f));
+
+    EXPECT_EQ(random.reseeds, 1);
+    EXPECT_DOUBLE_EQ(random.lastSeed, std::pow(10.0, 10));
+    EXPECT_EQ(random.draws, 14);
+    const ParticleRecord& top = swarm.Particles[0];
+    EXPECT_EQ(top.X, 15360);  // on the right edge: the position is rounded, not truncated
+    EXPECT_EQ(top.Y, 11520);  // on the bottom edge
+    EXPECT_EQ(top.Angle, 359);
+    EXPECT_EQ(top.Speed, 30);
+    EXPECT_EQ(top.Red, 254);
+    EXPECT_EQ(top.Green, 254);
+    EXPECT_EQ(top.Blue, 254);
+    EXPECT_EQ(top.Alive, 1);
+    const ParticleRecord& bottom = swarm.Particles[1];
+    EXPECT_EQ(bottom.X, 0);
+    EXPECT_EQ(bottom.Blue, 127);  // the blue draw is the seventh
+    EXPECT_EQ(bottom.Red, 0);
+    EXPECT_EQ(swarm.Particles[2].Alive, 0);
+}
+
+TEST(LoadParticles, MonochromeTakesOneGreyDraw)
+{
+    Swarm swarm;
+    swarm.ParticleCount = 1000;
+    core::SeededRandom random;
+    LoadParticles(swarm, 15360, 11520, 2, random, core::FixedClock(3000.0f));
+    int distinctGreys = 0;
+    std::array<bool, 256> seen{};
+    for (int i = 0; i < 1000; ++i) {
+        const ParticleRecord& p = swarm.Particles[static_cast<std::size_t>(i)];
+        ASSERT_EQ(p.Red, p.Green);
+        ASSERT_EQ(p.Red, p.Blue);
+        ASSERT_GE(p.Red, 0);
+        ASSERT_LE(p.Red, 254);
+        if (!seen[static_cast<std::size_t>(p.Red)]) ++distinctGreys, seen[static_cast<std::size_t>(p.Red)] = true;
+    }
+    EXPECT_GT(distinctGreys, 100);
+
+    ScriptedRandom counted;
+    swarm.ParticleCount = 3;
+    LoadParticles(swarm, 100, 100, 1, counted, core::FixedClock(0));
+    EXPECT_EQ(counted.draws, 3 * 5);
+}
+
+TEST(LoadParticles, CountsOutsideTheTable)
+{
+    Swarm swarm;
+    ScriptedRandom random({0.25f});
+    swarm.ParticleCount = 0;
+    LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
+    EXPECT_EQ(random.reseeds, 1);  // a count of 0 only re-seeds
+    EXPECT_EQ(random.draws, 0);
+    EXPECT_EQ(swarm.Particles[0].Alive, 0);
+
+    swarm.ParticleCount = 1001;
+    LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
+    for (const ParticleRecord& p : swarm.Particles) EXPECT_EQ(p.Alive, 1);
+
+    swarm.ParticleCount = 32767;  // a hand-edited settings file
+    LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
+    EXPECT_EQ(swarm.ParticleCount, 1001);
+    swarm.ParticleCount = -5;
+    LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
+    EXPECT_EQ(swarm.ParticleCount, 0);
+}
+
+TEST(Move, HeadingsWrapBy359)
+{
+    const std::pair<int, int> cases[] = {{364, 5}, {360, 1}, {-7, 352}, {0, 0}, {359, 359}, {-1, 358}};
+    for (auto [in, out] : cases) EXPECT_EQ(WrapAngle(in), out) << in;
+
+    ParticleRecord p;
+    p.X = p.Y = 100;
+    ScriptedRandom random({0.9f, 0.55f});  // 900 > 500: turn right by 5
+    p.Angle = 359;
+    MoveParticle(p, 1000, 1000, random);
+    EXPECT_EQ(p.Angle, 5);
+
+    random.Script({0.5f, 0.95f});  // exactly 500 is not above the threshold: turn left by 9
+    p.Angle = 2;
+    MoveParticle(p, 1000, 1000, random);
+    EXPECT_EQ(p.Angle, 352);
+}
+
+TEST(Move, EdgesWrap)
+{
+    constexpr float kWidth = 15360, kHeight = 11520;
+    struct Case {
+        std::int32_t angle, speed, x, y, wantX, wantY;
+    } cases[] = {
+        {270, 5, 2, 50, 15360, 50},             // X = -3 re-enters on the right edge itself
+        {90, 4, 15358, 50, 0, 50},              // width + 2 re-enters at 0
+        {90, 4, 15356, 50, 15360, 50},          // exactly the width stays
+        {180, 10, 50, 4, 50, 11520},            // up through the top
+        {0, 3, 50, 11519, 50, 0},               // down past the bottom
+        {0, 0, 15360, 11520, 15360, 11520},     // speed 0 stays on its spot
+    };
+    for (const Case& c : cases) {
+        ParticleRecord p;
+        p.Angle = c.angle;
+        p.Speed = c.speed;
+        p.X = c.x;
+        p.Y = c.y;
+        StepParticle(p, kWidth, kHeight);
+        EXPECT_EQ(p.X, c.wantX) << c.angle << " from " << c.x << "," << c.y;
+        EXPECT_EQ(p.Y, c.wantY) << c.angle << " from " << c.x << "," << c.y;
+    }
+}
+
+TEST(Move, ManyTicksKeepEveryParticleInRange)
+{
+    Swarm swarm;
+    swarm.ParticleCount = 1001;
+    core::SeededRandom random;
+    LoadParticles(swarm, 1500, 900, 0, random, core::FixedClock(7.0f));
+    for (int tick = 0; tick < 300; ++tick)
+        for (ParticleRecord& p : swarm.Particles) {
+            MoveParticle(p, 1500, 900, random);
+            ASSERT_GE(p.X, 0);
+            ASSERT_LE(p.X, 1500);
+            ASSERT_GE(p.Y, 0);
+            ASSERT_LE(p.Y, 900);
+            ASSERT_GE(p.Angle, 0);
+            ASSERT_LE(p.Angle, 359);
+        }
+}
+
+}  // namespace
+}  // namespace corvalinth::saver

@@ -1,0 +1,54 @@
+#include "saver/screen_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include "core/number_rules.h"
+
+namespace corvalinth::saver {
+namespace {
+
+TEST(ScreenGeometry, PixelSizeComesFromTheScreenAtEveryScale)
+{
+    for (int dpi : {96, 120, 144, 168, 192}) {
+        SCOPED_TRACE(dpi);
+        const ScreenGeometry g(3840, 2160, dpi, dpi);
+        // Twips divided by a rounded factor would give 3600 x 2025 at 192 DPI.
+        EXPECT_EQ(g.WidthPixels(), 3840);
+        EXPECT_EQ(g.HeightPixels(), 2160);
+        EXPECT_DOUBLE_EQ(g.TwipsPerPixelX(), 1440.0 / dpi);
+        // Display's size is the screen in whole twips, so the edges map to the
+        // last pixel boundaries.
+        EXPECT_EQ(g.DisplayWidth(), static_cast<float>(core::RoundHalfEven(3840 * 1440.0 / dpi)));
+        EXPECT_EQ(g.PixelX(0), 0);
+        EXPECT_EQ(g.PixelY(0), 0);
+        EXPECT_EQ(g.PixelX(static_cast<std::int32_t>(g.DisplayWidth())), 3840);
+        EXPECT_EQ(g.PixelY(static_cast<std::int32_t>(g.DisplayHeight())), 2160);
+        // Every pixel's own position maps back to that pixel, and every position
+        // in range lands on the screen or its right edge.
+        for (int px = 0; px <= 3840; ++px) {
+            const auto x = core::NearestInt32(px * g.TwipsPerPixelX());
+            ASSERT_EQ(g.PixelX(x), px) << "pixel " << px;
+        }
+        int last = 0;
+        for (std::int32_t x = 0; x <= static_cast<std::int32_t>(g.DisplayWidth()); ++x) {
+            const int px = g.PixelX(x);
+            ASSERT_GE(px, last);
+            ASSERT_LE(px, 3840);
+            last = px;
+        }
+    }
+}
+
+TEST(ScreenGeometry, UnusableInputsAreSafe)
+{
+    const ScreenGeometry zero(0, 0, 0, -4);
+    EXPECT_EQ(zero.WidthPixels(), 0);
+    EXPECT_EQ(zero.DisplayWidth(), 0.0f);
+    EXPECT_DOUBLE_EQ(zero.TwipsPerPixelX(), 15.0);
+    const ScreenGeometry huge(100000, -3);
+    EXPECT_EQ(huge.WidthPixels(), 32767);
+    EXPECT_EQ(huge.HeightPixels(), 0);
+}
+
+}  // namespace
+}  // namespace corvalinth::saver

@@ -1,0 +1,152 @@
+#include "saver/split_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "saver/scripted_random.h"
+
+namespace corvalinth::saver {
+namespace {
+
+using core::PixelSurface;
+using testing::ScriptedRandom;
+
+// Int(r * 5 + 3) for the Jag; Int(r * 2) = 0 moves the crack right.
+constexpr float kJag3 = 0.0f, kJag7 = 0.99f, kRight = 0.2f, kLeft = 0.7f;
+
+TEST(SplitScreen, JagAndMaxTravel)
+{
+    const core::FixedClock clock(100);
+    {
+        ScriptedRandom random({kJag3, kRight, kLeft});  // then left for ever
+        const SplitScreen s(1024, 8, random, clock);
+        EXPECT_EQ(random.reseeds, 1);
+        EXPECT_EQ(s.Jag(), 3);
+        EXPECT_EQ(s.CrackX(0), 515);
+        EXPECT_EQ(s.CrackX(2), 512);
+        EXPECT_EQ(s.CrackX(4), 509);
+        EXPECT_EQ(s.CrackX(6), 506);
+        EXPECT_EQ(s.MaxTravel(), 1024 - 506);
+    }
+    {
+        ScriptedRandom random({kJag7, kLeft});
+        const SplitScreen s(1025, 8, random, clock);
+        EXPECT_EQ(s.Jag(), 7);
+        EXPECT_EQ(s.CrackX(0), 505.5);  // the crack may carry a half
+        EXPECT_EQ(s.MaxTravel(), 1025 - 484.5);
+    }
+    {
+        // Touching an edge sends the halves the whole width.
+        ScriptedRandom random({kJag7, kRight});
+        const SplitScreen s(40, 20, random, clock);
+        EXPECT_EQ(s.CrackX(4), 40);
+        EXPECT_EQ(s.CrackX(18), 40);
+        EXPECT_EQ(s.MaxTravel(), 40);
+        ScriptedRandom left({kJag7, kLeft});
+        EXPECT_EQ(SplitScreen(40, 20, left, clock).MaxTravel(), 40);
+    }
+    {
+        ScriptedRandom random;
+        const SplitScreen empty(0, 0, random, clock);
+        EXPECT_EQ(empty.MaxTravel(), 0);
+    }
+}
+
+TEST(SplitScreen, CrackLooksRandomFromOneClockReading)
+{
+    // One seed for the whole crack: re-seeding per band from a clock that has
+    // not moved would give the same turn every band, a straight diagonal.
+    core::SeededRandom random;
+    const SplitScreen s(1024, 400, random, core::FixedClock(5000.25f));
+    int rights = 0, lefts = 0;
+    double previous = 512;
+    for (int y = 0; y < 400; y += 2) {
+        (s.CrackX(y) > previous ? rights : lefts)++;
+        EXPECT_EQ(std::fabs(s.CrackX(y) - previous), s.Jag());
+        previous = s.CrackX(y);
+    }
+    EXPECT_GT(rights, 50);
+    EXPECT_GT(lefts, 50);
+}
+
+TEST(SplitScreen, CrackIsABlackPolylineFromTheTopCentre)
+{
+    ScriptedRandom random({kJag3, kRight, kRight, kLeft});
+    const SplitScreen s(20, 6, random, core::FixedClock(0));
+    PixelSurface display(20, 6, 0xFFFFFF);
+    const core::Rect touched = s.DrawCrack(display.View(), 1);
+    // (10,0) -> (13,0) -> (16,2) -> (13,4)
+    PixelSurface expected(20, 6, 0xFFFFFF);
+    for (auto [x, y] : {std::pair{10, 0}, {11, 0}, {12, 0}, {13, 0}, {14, 1}, {15, 1}, {16, 2},
+                        {15, 3}, {14, 3}, {13, 4}})
+        expected.View().Set(x, y, 0);
+    EXPECT_EQ(display, expected);
+    EXPECT_EQ(touched, (core::Rect{10, 0, 17, 5}));
+
+    PixelSurface thick(20, 6, 0xFFFFFF);
+    EXPECT_EQ(s.DrawCrack(thick.View(), 2), (core::Rect{9, 0, 17, 5}));
+    EXPECT_EQ(thick.At(9, 0), 0u);
+    EXPECT_EQ(thick.At(16, 1), 0u);
+}
+
+TEST(SplitScreen, SlidesTheHalvesApartOverTheStartupPicture)
+{
+    // W = 20, H = 4, crack at 13 for rows 0-1 and 10 for rows 2-3.
+    ScriptedRandom random({kJag3, kRight, kLeft});
+    SplitScreen s(20, 4, random, core::FixedClock(0));
+    PixelSurface latest(20, 4), startup(20, 4, 0xAAAAAA), display(20, 4, 0x123456);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 20; ++x) latest.View().Set(x, y, static_cast<core::Pixel>(x + 1));
+
+    ASSERT_TRUE(s.Step(display.View(), startup.View(), latest.View()));
+    EXPECT_DOUBLE_EQ(s.Shift(), -2.1);
+    // Shift -2 rounds to -2; the gap starts at nearest(c - 2.1), is nearest(4.2)
+    // wide, and the right half lands at nearest(c + 2.1).
+    const core::Pixel gap = 0xAAAAAA;
+    const std::vector<core::Pixel> band0 = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, gap, gap, gap, gap,
+                                            14, 15, 16, 17, 18};
+    const std::vector<core::Pixel> band1 = {3, 4, 5, 6, 7, 8, 9, 10, gap, gap, gap, gap, 11, 12,
+                                            13, 14, 15, 16, 17, 18};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(display.At(x, y), (y < 2 ? band0 : band1)[static_cast<std::size_t>(x)])
+                << x << "," << y;
+
+    // MaxTravel is 13: shifts -4.3, -6.6, -9.0 and -11.5 copy, -14.1 stops.
+    int passes = 1;
+    while (s.Step(display.View(), startup.View(), latest.View())) ++passes;
+    EXPECT_EQ(passes, 5);
+    EXPECT_DOUBLE_EQ(s.Shift(), -14.1);
+    const PixelSurface before = display;
+    EXPECT_FALSE(s.Step(display.View(), startup.View(), latest.View()));
+    EXPECT_EQ(display, before);
+}
+
+TEST(SplitScreen, MaxTravel512Takes82CopyPasses)
+{
+    // Width 1018 with a crack between 509 and 512: MaxTravel is exactly 512.
+    ScriptedRandom random({kJag3, kRight, kLeft, kRight, kLeft});
+    SplitScreen s(1018, 4, random, core::FixedClock(0));
+    ASSERT_EQ(s.MaxTravel(), 512);
+    PixelSurface display(1018, 4), startup(1018, 4), latest(1018, 4);
+    int passes = 0;
+    while (s.Step(display.View(), startup.View(), latest.View())) ++passes;
+    EXPECT_EQ(passes, 82);
+    EXPECT_EQ(s.CopyPasses(), 82);
+    EXPECT_NEAR(s.Shift(), -(2 * 83 + 0.05 * 83 * 84), 1e-9);  // the 83rd step stopped
+    EXPECT_TRUE(s.Finished());
+}
+
+TEST(SplitScreen, AnEdgeTouchSlidesTheWholeWidth)
+{
+    ScriptedRandom random({kJag7, kRight});
+    SplitScreen s(40, 20, random, core::FixedClock(0));
+    PixelSurface display(40, 20), startup(40, 20), latest(40, 20);
+    while (s.Step(display.View(), startup.View(), latest.View())) {}
+    EXPECT_GT(std::fabs(s.Shift()), 40);
+    EXPECT_LE(std::fabs(s.Shift()) - s.Velocity(), 40);
+}
+
+}  // namespace
+}  // namespace corvalinth::saver

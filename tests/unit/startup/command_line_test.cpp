@@ -1,0 +1,99 @@
+#include "startup/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+namespace corvalinth {
+namespace {
+
+TEST(ArgumentText, DropsThePathQuotedOrNotAndTheBlanksAfterIt)
+{
+    const struct {
+        std::wstring_view full;
+        std::wstring_view expected;
+    } cases[] = {
+        {L"C:\\Win\\Corvalinth.scr /s", L"/s"},
+        {L"\"C:\\Program Files\\Corvalinth.scr\" /p 1234", L"/p 1234"},
+        {L"\"C:\\Program Files\\Corvalinth.scr\"", L""},
+        {L"Corvalinth.scr", L""},
+        {L"Corvalinth.scr \t  /c:5678", L"/c:5678"},
+        {L"Corvalinth.scr\t/S", L"/S"},
+        // Quotes may open in the middle of the path.
+        {L"C:\\Program\" \"Files\\Corvalinth.scr /a 1234", L"/a 1234"},
+        // Blanks inside the arguments and after them are kept.
+        {L"x.scr /p  42 ", L"/p  42 "},
+        // An unclosed quote swallows everything.
+        {L"\"C:\\no end /s", L""},
+        {L"", L""},
+        {L"   ", L""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ArgumentText(c.full), c.expected) << std::wstring(c.full).size();
+    }
+}
+
+TEST(DecideStartup, ModeTable)
+{
+    using M = StartMode;
+    constexpr std::optional<std::int64_t> none;
+    const struct {
+        std::wstring_view text;
+        M mode;
+        bool loads;
+        std::optional<std::int64_t> parent;
+    } cases[] = {
+        {L"/p 1234", M::Preview, false, 1234},
+        {L"/P:1234", M::Preview, false, 1234},
+        {L"-p 1234", M::Preview, false, 1234},
+        {L"xp 1234", M::Preview, false, 1234},
+        {L"/p", M::Preview, false, 0},
+        {L"/p ", M::Preview, false, 0},
+        {L"/p abc", M::Preview, false, 0},
+        {L"/p 12ab", M::Preview, false, 12},
+        {L"/p &H1F", M::Preview, false, 31},
+        {L"/p -1", M::Preview, false, -1},
+        {L"/p 4294967295", M::Preview, false, 4294967295},
+        {L"/p -2147483648", M::Preview, false, -2147483648LL},
+        {L"/p 4294967296", M::Preview, false, none},
+        {L"/p -2147483649", M::Preview, false, none},
+        {L"/p 99999999999999999999", M::Preview, false, none},
+        {L"/s", M::SaverFullScreen, true, none},
+        {L"/S", M::SaverFullScreen, true, none},
+        {L"/s 5", M::SaverFullScreen, true, none},
+        {L"", M::SaverPlain, true, none},
+        {L"/c", M::Settings, true, none},
+        {L"/C", M::Settings, true, none},
+        {L"/c:5678", M::Settings, true, none},
+        {L"/a 1234", M::End, true, none},
+        {L"s", M::End, true, none},
+        {L"/", M::End, true, none},
+        {L" ", M::End, true, none},
+        {L"/x", M::End, true, none},
+        // Only the second character counts, and only plain letters are upper-cased.
+        {L"ps", M::SaverFullScreen, true, none},
+        {L"/\u017F", M::End, true, none},
+        {L"/\uFF53", M::End, true, none},
+    };
+    for (const auto& c : cases) {
+        const std::string label(c.text.begin(), c.text.end());
+        const StartupDecision d = DecideStartup(c.text);
+        EXPECT_EQ(d.mode, c.mode) << label;
+        EXPECT_EQ(d.loadSettings, c.loads) << label;
+        EXPECT_EQ(d.parentHandle, c.parent) << label;
+    }
+}
+
+TEST(DecideStartup, FullCommandLinesEndToEnd)
+{
+    EXPECT_EQ(DecideStartup(ArgumentText(L"\"C:\\a b\\Corvalinth.scr\" /p 77")).parentHandle,
+              77);
+    EXPECT_EQ(DecideStartup(ArgumentText(L"\"C:\\a b\\Corvalinth.scr\"")).mode,
+              StartMode::SaverPlain);
+    // The path's own letters never choose the mode.
+    EXPECT_EQ(DecideStartup(ArgumentText(L"/s/Corvalinth.scr")).mode, StartMode::SaverPlain);
+}
+
+}  // namespace
+}  // namespace corvalinth
