@@ -1,0 +1,34 @@
+#include "startup/settings_file.h"
+
+#include <optional>
+
+#include "core/number_rules.h"
+
+namespace corvalinth {
+namespace {
+
+// Rounded down before narrowing: 12.9 is 12 and -0.5 is -1.
+std::optional<std::int16_t> SettingNumber(const std::wstring& text, NumberFormat format)
+{
+    const auto value = core::ParseNumber(text, format.decimalSeparator, format.thousandsSeparator);
+    if (!value) return std::nullopt;
+    return core::ToInt16(core::Floor(*value));
+}
+
+void ApplyNumber(const std::wstring& text, std::int16_t fallback, std::int16_t& target, NumberFormat format)
+{
+    if (text.empty()) target = fallback;
+    else if (auto v = SettingNumber(text, format)) target = *v;
+}
+
+}  // namespace
+
+void ApplySettings(const SettingsSource& read, CorvalinthB& module, NumberFormat format)
+{
+    ApplyNumber(read(kColorKey), 0, module.gColor, format);
+    ApplyNumber(read(kNumKey), 1000, module.gNum, format);
+    // The password is used exactly as stored, blanks and all.
+    module.gPassword = read(kPasswordKey);
+}
+
+}  // namespace corvalinth

@@ -1,0 +1,200 @@
+#include "startup/ini_document.h"
+
+#include <gtest/gtest.h>
+
+#include "startup/test_codec.h"
+
+namespace corvalinth {
+namespace {
+
+const test::TestCodec kCodec;
+
+std::string Utf16File(std::wstring_view text)
+{
+    std::string out = "\xFF\xFE";
+    for (char16_t u : Utf16FromWide(text)) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    }
+    return out;
+}
+
+std::string Printable(const std::wstring& s) { return testing::PrintToString(s); }
+
+TEST(IniDocument, ReadsHandEditedFiles)
+{
+    const std::string file =
+        "Num=1\r\n"                       // before any section: belongs to none
+        "; Num=2\r\n"
+        "[Other]\r\n"
+        "Num=3\r\n"
+        "  [ section ]  \r\n"
+        "  num   =   42   \n"
+        "Password = \"  two  blanks \"\r"
+        "Quoted=\"\"inner\"\"\n"
+        "Half=\"open\n"
+        "Eq=a=b;c\n"
+        "Empty=\n"
+        "Bare\n"
+        "=nokey\n"
+        "Num=99\n"                        // a second one is never seen
+        "[Broken\n"
+        "Inside=x\n"
+        "[SECTION]\n"
+        "Late=y\n"
+        "Color = \"\" ";
+    const auto doc = IniDocument::Parse(file, kCodec);
+
+    struct Case { const wchar_t* section; const wchar_t* key; std::optional<std::wstring> value; };
+    const Case cases[] = {
+        {L"Section", L"Num", L"42"},
+        {L"SECTION", L"NUM", L"42"},
+        {L" Section ", L" Num", L"42"},
+        {L"Other", L"Num", L"3"},
+        {L"Section", L"Password", L"  two  blanks "},
+        {L"Section", L"Quoted", L"\"inner\""},
+        {L"Section", L"Half", L"\"open"},
+        {L"Section", L"Eq", L"a=b;c"},
+        {L"Section", L"Empty", L""},
+        {L"Section", L"Bare", L""},
+        {L"Broken", L"Inside", L"x"},
+        {L"Section", L"Late", L"y"},
+        {L"Section", L"Color", L""},
+        {L"Section", L"Missing", std::nullopt},
+        {L"Nowhere", L"Num", std::nullopt},
+        {L"Section", L"; Num", std::nullopt},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(doc.Get(c.section, c.key), c.value) << Printable(c.section) << " " << Printable(c.key);
+}
+
+TEST(IniDocument, WritingAKeyLeavesEveryOtherLineAsItWas)
+{
+    const std::string file =
+        "; settings\n"
+        "[Other]\r\n"
+        "Num = 7\r\n"
+        "\r\n"
+        "[section]\n"
+        "  NUM = 5   \n"
+        "Password=abc\n"
+        "; trailing comment\n"
+        "\n"
+        "[Last]\n"
+        "k=v";
+    auto doc = IniDocument::Parse(file, kCodec);
+    ASSERT_TRUE(doc.Set(L"Section", L"Num", L" 1000"));
+    EXPECT_EQ(doc.Serialize(),
+              "; settings\n[Other]\r\nNum = 7\r\n\r\n[section]\n"
+              "NUM=\" 1000\"\n"
+              "Password=abc\n; trailing comment\n\n[Last]\nk=v");
+
+    ASSERT_TRUE(doc.Set(L"Section", L"Color", L"1"));
+    ASSERT_TRUE(doc.Set(L"Last", L"New", L"n"));
+    ASSERT_TRUE(doc.Set(L"Added", L"Key", L"z"));
+    EXPECT_EQ(doc.Serialize(),
+              "; settings\n[Other]\r\nNum = 7\r\n\r\n[section]\n"
+              "NUM=\" 1000\"\n"
+              "Password=abc\nColor=1\r\n; trailing comment\n\n[Last]\nk=v\r\nNew=n\r\n"
+              "[Added]\r\nKey=z\r\n");
+    const auto again = IniDocument::Parse(doc.Serialize(), kCodec);
+    EXPECT_EQ(again.Get(L"Section", L"Num"), L" 1000");
+    EXPECT_EQ(again.Get(L"Other", L"Num"), L"7");
+    EXPECT_EQ(again.Get(L"Added", L"Key"), L"z");
+}
+
+TEST(IniDocument, AnEmptyOrMissingFileGetsTheSectionCreated)
+{
+    auto doc = IniDocument::Parse("", kCodec);
+    EXPECT_EQ(doc.Get(L"Section", L"Num"), std::nullopt);
+    ASSERT_TRUE(doc.Set(L"Section", L"Color", L" 0"));
+    ASSERT_TRUE(doc.Set(L"Section", L"Num", L"1000"));
+    EXPECT_EQ(doc.Serialize(), "[Section]\r\nColor=\" 0\"\r\nNum=1000\r\n");
+    EXPECT_FALSE(doc.IsUtf16());
+}
+
+TEST(IniDocument, AwkwardValuesReadBackExactly)
+{
+    const std::wstring values[] = {
+        L"", L" ", L"\t", L"  lead", L"trail  ", L" both ", L"in ner", L"\"", L"\"\"", L"\"q\"",
+        L"\"half", L"half\"", L"a=b", L"=", L";semi", L"a;b", L"[x]", L"\\path\\", L"\x4E5D\x4E5B",
+        std::wstring(100000, L'x'), std::wstring(300, L'\x4E80'),
+    };
+    for (const auto& value : values) {
+        auto doc = IniDocument::Parse("[Section]\r\nPassword=old\r\n", kCodec);
+        ASSERT_TRUE(doc.Set(L"Section", L"Password", value)) << Printable(value);
+        const auto reread = IniDocument::Parse(doc.Serialize(), kCodec);
+        EXPECT_EQ(reread.Get(L"Section", L"Password"), value) << Printable(value);
+        EXPECT_FALSE(reread.IsUtf16());
+    }
+}
+
+TEST(IniDocument, TextOutsideTheCodePageTurnsTheFileIntoUtf16)
+{
+    // 8D 5D is a double-byte character whose trail byte is ']'.
+    const std::string file = "; \x8D\x5D comment\r\n[Section]\r\nPassword=\x8D\x5D\xB1\r\nNum=5\r\n";
+    auto doc = IniDocument::Parse(file, kCodec);
+    EXPECT_EQ(doc.Get(L"Section", L"Password"), L"\x5A5D\xFF71");
+    const std::wstring emoji = L"pa\xE9 \U0001F600 ss";  // é is not in this code page either
+    ASSERT_TRUE(doc.Set(L"Section", L"Password", emoji));
+    EXPECT_TRUE(doc.IsUtf16());
+    const std::string bytes = doc.Serialize();
+    EXPECT_EQ(bytes, Utf16File(L"; \x5A5D comment\r\n[Section]\r\nPassword=" + emoji + L"\r\nNum=5\r\n"));
+
+    auto reread = IniDocument::Parse(bytes, kCodec);
+    EXPECT_TRUE(reread.IsUtf16());
+    EXPECT_EQ(reread.Get(L"Section", L"Password"), emoji);
+    // Once UTF-16, it stays so even for text the code page could hold.
+    ASSERT_TRUE(reread.Set(L"Section", L"Password", L"plain"));
+    EXPECT_EQ(reread.Serialize(), Utf16File(L"; \x5A5D comment\r\n[Section]\r\nPassword=plain\r\nNum=5\r\n"));
+}
+
+TEST(IniDocument, Utf16FilesKeepTheirUntouchedUnitsAsRead)
+{
+    // A lone surrogate in a comment and an odd last byte survive a write elsewhere.
+    std::string file = Utf16File(L"[Section]\r\n;x\r\nNum= 12\nPassword=\x65E5\x672C\r\n");
+    file[2 + 2 * 12] = '\x00';
+    file[2 + 2 * 12 + 1] = '\xD8';  // the 'x' becomes a lone high surrogate
+    auto doc = IniDocument::Parse(file + "\x41", kCodec);
+    EXPECT_EQ(doc.Get(L"section", L"num"), L"12");
+    EXPECT_EQ(doc.Get(L"Section", L"Password"), L"\x65E5\x672C");
+    ASSERT_TRUE(doc.Set(L"Section", L"Num", L"3"));
+    std::string expected = Utf16File(L"[Section]\r\n;x\r\nNum=3\nPassword=\x65E5\x672C\r\n");
+    expected[2 + 2 * 12] = '\x00';
+    expected[2 + 2 * 12 + 1] = '\xD8';
+    EXPECT_EQ(doc.Serialize(), expected + "\x41");
+}
+
+TEST(IniDocument, BytesTheCodePageRejectsAreKept)
+{
+    // A lead byte without its trail, and a NUL, in lines the write does not touch.
+    const std::string file = std::string("[Section]\r\nJunk=\x81\r\nNul=a\0b\r\nNum=1\r\n", 35);
+    auto doc = IniDocument::Parse(file, kCodec);
+    EXPECT_EQ(doc.Get(L"Section", L"Nul"), std::wstring(L"a\0b", 3));
+    ASSERT_TRUE(doc.Set(L"Section", L"Num", L"2"));
+    EXPECT_EQ(doc.Serialize(), std::string("[Section]\r\nJunk=\x81\r\nNul=a\0b\r\nNum=2\r\n", 35));
+}
+
+TEST(IniDocument, RefusesTextOneLineCannotHold)
+{
+    const std::string file = "[Section]\r\nPassword=old\r\n";
+    auto doc = IniDocument::Parse(file, kCodec);
+    struct Case { const wchar_t* section; const wchar_t* key; std::wstring value; };
+    const Case cases[] = {
+        {L"Section", L"Password", L"x\r\n[Evil]\r\nNum=1"},
+        {L"Section", L"Password", L"a\nb"},
+        {L"Section", L"Password", L"a\rb"},
+        {L"Section", L"Password", std::wstring(L"a\0b", 3)},
+        {L"", L"Password", L"x"},
+        {L"Sec]tion", L"Password", L"x"},
+        {L"Section", L"", L"x"},
+        {L"Section", L"Pass=word", L"x"},
+        {L"Section", L";Password", L"x"},
+        {L"Section", L"[Password", L"x"},
+    };
+    for (const auto& c : cases) EXPECT_FALSE(doc.Set(c.section, c.key, c.value)) << Printable(c.value);
+    EXPECT_EQ(doc.Serialize(), file);
+}
+
+}  // namespace
+}  // namespace corvalinth
