@@ -91,6 +91,22 @@ std::u16string Utf16FromWide(std::wstring_view text)
     return out;
 }
 
+std::string_view WholeLinesPrefix(std::string_view bytes, std::size_t limit)
+{
+    if (bytes.size() <= limit) return bytes;
+    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                       static_cast<unsigned char>(bytes[1]) == 0xFE;
+    if (!utf16) {
+        const std::size_t at = bytes.substr(0, limit).find_last_of("\r\n");
+        return bytes.substr(0, at == std::string_view::npos ? 0 : at + 1);
+    }
+    for (std::size_t at = (limit & ~std::size_t{1}); at >= 4; at -= 2) {
+        const char lo = bytes[at - 2];
+        if ((lo == '\r' || lo == '\n') && bytes[at - 1] == '\0') return bytes.substr(0, at);
+    }
+    return bytes.substr(0, limit < 2 ? 0 : 2);
+}
+
 IniDocument::Parsed IniDocument::ParseLine(std::wstring_view text)
 {
     Parsed line;

@@ -80,6 +80,11 @@ private:
     bool utf16_ = false;        // will be written as UTF-16LE
 };
 
+// The longest start of a file, at most limit bytes, that ends after a line
+// break, so that what lies beyond a size cap is absent rather than cut.
+// The whole file when it is within the limit.
+std::string_view WholeLinesPrefix(std::string_view bytes, std::size_t limit);
+
 // UTF-16 code units and wide strings, whatever the width of wchar_t.
 std::wstring WideFromUtf16(std::u16string_view units);
 std::u16string Utf16FromWide(std::wstring_view text);

@@ -23,6 +23,14 @@ void ApplyNumber(const std::wstring& text, std::int16_t fallback, std::int16_t& 
 
 }  // namespace
 
+std::wstring SettingsPathBeside(std::wstring_view programFile)
+{
+    const std::size_t slash = programFile.find_last_of(L"\\/");
+    std::wstring folder(programFile.substr(0, slash == std::wstring_view::npos ? 0 : slash));
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    return folder + L"\\" + std::wstring(kSettingsFileName);
+}
+
 void ApplySettings(const SettingsSource& read, CorvalinthB& module, NumberFormat format)
 {
     ApplyNumber(read(kColorKey), 0, module.gColor, format);

@@ -19,6 +19,11 @@ struct NumberFormat {
     wchar_t thousandsSeparator = L'\0';  // none
 };
 
+// The settings file beside the program: the program's folder (keeping the
+// separator of a drive root, as the folder is always named) followed by
+// "\Corvalinth.ini".
+std::wstring SettingsPathBeside(std::wstring_view programFile);
+
 // A key's value in the settings section, empty when it is missing.
 using SettingsSource = std::function<std::wstring(std::wstring_view key)>;
 

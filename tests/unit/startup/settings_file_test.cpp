@@ -86,3 +86,33 @@ TEST(Settings, LongPasswordsReadBackWhole)
 
 }  // namespace
 }  // namespace corvalinth
+
+namespace corvalinth {
+namespace {
+
+TEST(Settings, FileBesideTheProgram)
+{
+    EXPECT_EQ(SettingsPathBeside(L"C:\\Program Files\\Corvalinth.scr"), L"C:\\Program Files\\Corvalinth.ini");
+    EXPECT_EQ(SettingsPathBeside(L"C:\\Corvalinth.scr"), L"C:\\\\Corvalinth.ini");  // a root keeps its separator
+    EXPECT_EQ(SettingsPathBeside(L"\\\\server\\share\\x.scr"), L"\\\\server\\share\\Corvalinth.ini");
+    const std::wstring deep = L"D:\\" + std::wstring(400, L'd') + L"\\Corvalinth.scr";
+    EXPECT_EQ(SettingsPathBeside(deep), L"D:\\" + std::wstring(400, L'd') + L"\\Corvalinth.ini");
+}
+
+TEST(Settings, AnOversizedFileIsCutAfterAWholeLine)
+{
+    EXPECT_EQ(WholeLinesPrefix("a=1\r\nb=2\r\n", 100), "a=1\r\nb=2\r\n");
+    EXPECT_EQ(WholeLinesPrefix("a=1\r\nb=2\r\n", 8), "a=1\r\n");
+    EXPECT_EQ(WholeLinesPrefix("a=1\nb=2", 6), "a=1\n");
+    EXPECT_EQ(WholeLinesPrefix("abcdef", 3), "");
+    const std::string utf16("\xFF\xFE" "a\0=\0" "1\0\r\0\n\0" "b\0=\0" "2\0", 18);
+    EXPECT_EQ(WholeLinesPrefix(utf16, 15), utf16.substr(0, 12));
+    EXPECT_EQ(WholeLinesPrefix(utf16, 11), utf16.substr(0, 10));  // the CR alone still ends the line
+    EXPECT_EQ(WholeLinesPrefix(utf16, 7), utf16.substr(0, 2));
+    // A '\n' byte inside a UTF-16 unit is not a line break.
+    const std::string odd("\xFF\xFE" "\x0A\x30" "x\0", 6);
+    EXPECT_EQ(WholeLinesPrefix(odd, 5), odd.substr(0, 2));
+}
+
+}  // namespace
+}  // namespace corvalinth
