@@ -1,0 +1,31 @@
+#include "startup/zoom_win.h"
+
+#include "startup/corvalinth_b.h"
+
+namespace corvalinth {
+
+RECT ZoomPointRect()
+{
+    const CorvalinthB& module = Module();
+    return RECT{module.gZoomX, module.gZoomY, module.gZoomX, module.gZoomY};
+}
+
+// A handle that is not a window leaves the window rectangle empty, so the
+// animation runs between the point and the screen's corner; nothing more.
+void ZoomOpen(HWND window)
+{
+    const RECT from = ZoomPointRect();
+    RECT to{};
+    ::GetWindowRect(window, &to);
+    ::DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
+}
+
+void ZoomClose(HWND window)
+{
+    RECT from{};
+    ::GetWindowRect(window, &from);
+    const RECT to = ZoomPointRect();
+    ::DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
+}
+
+}  // namespace corvalinth
