@@ -600,6 +600,8 @@ void E2eTest::Kill()
     if (!Running()) return;
     TerminateProcess(process_.Get(), 0xDEAD);
     PumpUntilSignalled(process_.Get(), 10s);
+    // A saver killed mid-run cannot clear the system's mark; the next test must not inherit it.
+    SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, FALSE, nullptr, 0);
 }
 
 }  // namespace corvalinth::e2e

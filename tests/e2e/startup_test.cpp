@@ -79,5 +79,31 @@ TEST_F(StartupTest, PreviewWithoutAUsableParentEndsAtOnce)
     }
 }
 
+BOOL SaverRunningMark()
+{
+    BOOL running = FALSE;
+    EXPECT_TRUE(SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0));
+    return running;
+}
+
+TEST_F(StartupTest, FullScreenRunLeavesNoSaverRunningMarkBehind)
+{
+    Launch(L"/s");
+    // Once the saver window exists the mark is set for as long as it runs; a
+    // click ends the run. Until then the run ends by itself.
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (Running() && std::chrono::steady_clock::now() < deadline) {
+        if (const HWND saver = FindWindowW(nullptr, L"Corvalinth_Main")) {
+            EXPECT_TRUE(SaverRunningMark());
+            const RECT r = FactsOf(saver).rect;
+            ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+            break;
+        }
+        PumpFor(10ms);
+    }
+    ASSERT_EQ(WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_FALSE(SaverRunningMark());
+}
+
 }  // namespace
 }  // namespace corvalinth::e2e
