@@ -56,6 +56,17 @@ forms::FormSpec DialogSpec()
     return spec;
 }
 
+// What the form description stores for a Command button: its caption and font.
+button::PropertyBag DesignProperties(const ControlLayout& control)
+{
+    button::PropertyBag bag;
+    bag.Store(L"Caption", std::wstring(control.caption));
+    const forms::FontSpec label;
+    bag.Store(L"Font", std::make_shared<button::FontDesc>(button::FontDesc{
+                           label.face, label.points, FW_NORMAL, false, false, false, SHIFTJIS_CHARSET}));
+    return bag;
+}
+
 std::int16_t Clamp16(LONG value)
 {
     return static_cast<std::int16_t>(std::clamp<LONG>(value, std::numeric_limits<std::int16_t>::min(),
@@ -179,10 +190,11 @@ void Corvalinth_P::CreateControls()
             break;
         case Kind::CommandButton: {
             auto& button = c->name == "Cmd_Can" ? cmd_Can_ : cmd_Set_;
-            button = std::make_unique<DialogCommand>(parent, std::wstring(c->caption), place);
-            button->SetFont(FontFor(c->face));
-            if (c->name == "Cmd_Can") button->onClick = [this] { Cmd_Can_Click(); };
-            else button->onClick = [this] { Cmd_Set_Click(); };
+            button = std::make_unique<button::Command>(parent, c->tabIndex);
+            button->ReadProperties(DesignProperties(*c));
+            button->Move(c->left, c->top, c->width, c->height);
+            if (c->name == "Cmd_Can") button->OnClick = [this] { Cmd_Can_Click(); };
+            else button->OnClick = [this] { Cmd_Set_Click(); };
             made = button->hWnd();
             break;
         }
@@ -265,7 +277,7 @@ void Corvalinth_P::Form_Load()
     const TwipsPoint at = DialogPosition(forms::Screen::Width(), forms::Screen::Height(), Width(), Height());
     Move(at.left, at.top);
 
-    InitDialogButtons(kTrue, kTrue);
+    InitButtons(*this, kTrue, kTrue);
 
     Opt_C(0).SetBackColor(ColorRef(kPanelColor));
     Opt_C(1).SetBackColor(ColorRef(kPanelColor));
@@ -287,15 +299,6 @@ void Corvalinth_P::Form_Load()
         module.gZoomY = 0;
     }
     ZoomOpen(hWnd());
-}
-
-void Corvalinth_P::InitDialogButtons(std::int16_t doInit, std::int16_t enable)
-{
-    for (DialogCommand* button : {cmd_Can_.get(), cmd_Set_.get()}) {
-        if (!button) continue;
-        if (doInit == kTrue) button->Initialize();
-        else button->SetEnabledFlag(enable);
-    }
 }
 
 void Corvalinth_P::Form_Resize()
@@ -357,6 +360,12 @@ std::optional<LRESULT> Corvalinth_P::OnMessage(UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_ERASEBKGND:
         return 1;  // the background surface covers everything
+    case WM_PRINTCLIENT:
+        // A control drawing what lies behind it.
+        if (background_.Valid())
+            ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, background_.Width(), background_.Height(),
+                     background_.Dc(), 0, 0, SRCCOPY);
+        return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = ::BeginPaint(hWnd(), &ps);

@@ -10,12 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "button/command_win.h"
 #include "forms/controls_win.h"
 #include "forms/dib_surface_win.h"
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
 #include "settings/dialog_layout.h"
-#include "settings/dialog_command_win.h"
 #include "startup/settings_file_win.h"
 
 namespace corvalinth::settings {
@@ -44,8 +44,8 @@ public:
     forms::TextBox& PW() { return *pw_; }
     forms::PictureBox& Picture1() { return *picture1_; }
     forms::PictureBox& Pic_1() { return *pic_1_; }
-    DialogCommand& Cmd_Can() { return *cmd_Can_; }
-    DialogCommand& Cmd_Set() { return *cmd_Set_; }
+    button::Command& Cmd_Can() { return *cmd_Can_; }
+    button::Command& Cmd_Set() { return *cmd_Set_; }
     const std::wstring& lbl_Num() const { return lblNumCaption_; }
     const std::wstring& lbl_URL() const { return lblUrlCaption_; }
     // Where a windowless label or shape lies, in pixels of the form's client area.
@@ -75,7 +75,6 @@ private:
     void PaintLabel(HDC dc, const ControlLayout& control, const std::wstring& caption, int dx, int dy) const;
     void SetNumberLabel(const std::wstring& caption);
     bool OverLink(POINT client) const;
-    void InitDialogButtons(std::int16_t doInit, std::int16_t enable);
 
     DialogServices services_;
     forms::Font labelFont_, boldFont_, underlinedFont_, defaultFont_;
@@ -83,7 +82,7 @@ private:
     std::array<std::unique_ptr<forms::OptionButton>, 2> opt_C_;
     std::unique_ptr<forms::HScrollBar> hs_Num_;
     std::unique_ptr<forms::TextBox> pw_;
-    std::unique_ptr<DialogCommand> cmd_Can_, cmd_Set_;
+    std::unique_ptr<button::Command> cmd_Can_, cmd_Set_;
     std::wstring lblNumCaption_{Control("lbl_Num").caption};
     std::wstring lblUrlCaption_{Control("lbl_URL").caption};
     forms::DibSurface background_;

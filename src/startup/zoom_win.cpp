@@ -1,5 +1,8 @@
 #include "startup/zoom_win.h"
 
+#include "button/command_win.h"
+#include "forms/form_win.h"
+#include "startup/button_setup.h"
 #include "startup/corvalinth_b.h"
 
 namespace corvalinth {
@@ -26,6 +29,19 @@ void ZoomClose(HWND window)
     ::GetWindowRect(window, &from);
     const RECT to = ZoomPointRect();
     ::DrawAnimatedRects(window, IDANI_CAPTION, &from, &to);
+}
+
+void InitButtons(const forms::Form& form, std::int16_t doInit, std::int16_t enable)
+{
+    const ButtonSetup setup = ButtonSetupFor(doInit, enable);
+    button::ForEachCommand(form.hWnd(), [setup](button::CommandLike& button) {
+        try {
+            if (setup == ButtonSetup::Initialize) button.Initialize();
+            else button.SetEnabled(setup == ButtonSetup::Enable ? kTrue : kFalse);
+        } catch (...) {
+            // One button that fails leaves the others to be set up.
+        }
+    });
 }
 
 }  // namespace corvalinth
