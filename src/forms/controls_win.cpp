@@ -1,7 +1,6 @@
 #include "forms/controls_win.h"
 
-#include <commctrl.h>
-
+#include <algorithm>
 #include <vector>
 
 namespace corvalinth::forms {
@@ -59,7 +58,7 @@ ChildControl::~ChildControl()
 ChildControl* ChildControl::FromWindow(HWND window)
 {
     if (!window || !::IsWindow(window)) return nullptr;
-    // Only windows of this thread: another process's window cannot be ours.
+    // Another process's window cannot be ours, whatever property it carries.
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
     if (process != ::GetCurrentProcessId()) return nullptr;
