@@ -1,0 +1,286 @@
+#include "saver/saver_form_win.h"
+
+#include <imm.h>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <utility>
+
+#include "forms/app_win.h"
+#include "forms/dpi_win.h"
+#include "forms/handles_win.h"
+#include "forms/screen_win.h"
+#include "startup/command_line.h"
+#include "startup/corvalinth_b.h"
+#include "startup/handover_win.h"
+#include "startup/snapshot_win.h"
+
+namespace corvalinth::saver {
+
+namespace {
+ScreenGeometry MeasureScreen()
+{
+    const int dpi = forms::SystemDpi();
+    return ScreenGeometry(forms::Screen::WidthPixels(), forms::Screen::HeightPixels(), dpi, dpi);
+}
+
+forms::FormSpec SaverSpec(const ScreenGeometry& screen)
+{
+    forms::FormSpec spec;
+    spec.className = L"Corvalinth_S";
+    spec.caption = L"Corvalinth_Main";
+    spec.style = WS_POPUP;  // no border, no title bar: the client area is the window
+    spec.exStyle = 0;
+    spec.clientWidth = screen.WidthPixels();
+    spec.clientHeight = screen.HeightPixels();
+    return spec;
+}
+
+// The pixels of a picture, copied once into `storage` when the picture keeps
+// them in the device's own format.
+core::SurfaceView PixelsOf(const forms::Picture& picture, forms::DibSurface& storage, int width,
+                           int height)
+{
+    if (auto pixels = PicturePixels(picture)) return *pixels;
+    storage = forms::DibSurface(width, height);
+    if (!storage.Valid()) return {};
+    storage.View().Fill(0);
+    if (const HBITMAP bitmap = picture ? picture.Handle() : nullptr) {
+        forms::MemoryDC source = forms::CreateMemoryDC(storage.Dc());
+        forms::ScopedSelectObject select(source.Get(), bitmap);
+        std::optional<forms::ScopedSelectPalette> palette;
+        if (const HPALETTE hpal = picture.PaletteHandle()) palette.emplace(source.Get(), hpal, FALSE);
+        ::BitBlt(storage.Dc(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
+        ::GdiFlush();
+    }
+    return storage.View();
+}
+
+bool FullScreenRun() { return ModeLetter(ArgumentText(::GetCommandLineW())) == L'S'; }
+}  // namespace
+
+Corvalinth_S::Corvalinth_S()
+    : forms::Form(SaverSpec(MeasureScreen())),
+      geometry_(MeasureScreen()),
+      timer1_([this] { Timer1_Timer(); }, 1, false)
+{
+    ::QueryPerformanceFrequency(&frequency_);
+}
+
+Corvalinth_S::~Corvalinth_S() { timer1_.SetEnabled(false); }
+
+void Corvalinth_S::Form_Load()
+{
+    // The size comes from the screen's pixel geometry; twips only place particles.
+    MovePixels(0, 0, geometry_.WidthPixels(), geometry_.HeightPixels());
+    screenW_ = static_cast<std::int16_t>(geometry_.WidthPixels());
+    screenH_ = static_cast<std::int16_t>(geometry_.HeightPixels());
+
+    // The window is not visible yet, so this is the desktop without the saver.
+    displayPicture_ = SnapDesktop();
+    if (!displayPicture_) displayPicture_ = BlackPicture(screenW_, screenH_);
+    master_[0] = displayPicture_;
+    startupPixels_ = PixelsOf(master_[0], master0Storage_, screenW_, screenH_);
+
+    display_ = forms::DibSurface(screenW_, screenH_);
+    AnimationSettings settings;
+    settings.gNum = Module().gNum;
+    settings.gColor = Module().gColor;
+    animation_ = std::make_unique<Animation>(geometry_, settings, random_, clock_);
+    animation_->Attach(display_.View(), startupPixels_);
+    animation_->SetSnapshotSource([this] { return TakeTransitionSnapshot(); });
+    animation_->Cls();
+
+    // Typed characters come straight to the window, never through an input method.
+    ::ImmAssociateContext(hWnd(), nullptr);
+
+    Show();
+    ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    // The topmost call does not activate: take the keyboard so that no key goes
+    // to the window behind.
+    TakeFocus();
+    timer1_.SetEnabled(true);
+}
+
+void Corvalinth_S::Form_Resize()
+{
+    // The surface is the screen's size for the whole run; a new size only needs
+    // the window drawn again.
+    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void Corvalinth_S::TakeFocus()
+{
+    if (!hWnd()) return;
+    ::SetForegroundWindow(hWnd());
+    ::SetActiveWindow(hWnd());
+    ::SetFocus(hWnd());
+}
+
+core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
+{
+    // The screen as shown now: trails, and anything on top such as a prompt.
+    // The old picture goes first so that no more than one snapshot is alive.
+    master_[1] = {};
+    latestPixels_ = {};
+    master1Storage_ = {};
+    // Make sure everything presented so far has reached the screen; the platform
+    // may hold back what was drawn since its last idle moment.
+    ::GdiFlush();
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
+    master_[1] = SnapDesktop();
+    if (master_[1]) latestPixels_ = PixelsOf(master_[1], master1Storage_, screenW_, screenH_);
+    if (latestPixels_.Width() == 0) {
+        // No snapshot: slide what the window shows.
+        master1Storage_ = forms::DibSurface(screenW_, screenH_);
+        if (master1Storage_.Valid()) {
+            core::Copy(master1Storage_.View(), 0, 0, screenW_, screenH_, display_.View(), 0, 0);
+            latestPixels_ = master1Storage_.View();
+        }
+    }
+    return latestPixels_;
+}
+
+void Corvalinth_S::Timer1_Timer()
+{
+    if (!animation_ || ending_ || !hWnd()) return;
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceCounter(&counter);
+    const double nowMs = frequency_.QuadPart > 0
+                             ? static_cast<double>(counter.QuadPart) * 1000.0 /
+                                   static_cast<double>(frequency_.QuadPart)
+                             : static_cast<double>(::GetTickCount64());
+    animation_->Advance(nowMs, changed_);
+    Present(changed_);
+}
+
+void Corvalinth_S::Present(const std::vector<core::Rect>& changed)
+{
+    if (changed.empty() || !hWnd() || !display_.Valid()) return;
+    forms::ScopedGetDC window(hWnd());
+    if (!window) return;
+    core::Rect bounds;
+    for (const core::Rect& r : changed) bounds = core::Union(bounds, r);
+    if (changed.size() == 1 || presentMode_ == PresentMode::PerRect) {
+        for (const core::Rect& r : changed) display_.Present(window.Get(), r);
+        return;
+    }
+    // Many small squares: one clip region and one transfer, so the cost follows
+    // the number of dots, not the area they are spread over.
+    const std::size_t count = changed.size();
+    regionData_.resize(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
+    RGNDATAHEADER header{};
+    header.dwSize = sizeof(header);
+    header.iType = RDH_RECTANGLES;
+    header.nCount = static_cast<DWORD>(count);
+    header.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+    header.rcBound = {bounds.left, bounds.top, bounds.right, bounds.bottom};
+    std::memcpy(regionData_.data(), &header, sizeof(header));
+    std::byte* out = regionData_.data() + sizeof(header);
+    for (const core::Rect& r : changed) {
+        const RECT rect{r.left, r.top, r.right, r.bottom};
+        std::memcpy(out, &rect, sizeof(rect));
+        out += sizeof(rect);
+    }
+    forms::Region region(::ExtCreateRegion(nullptr, static_cast<DWORD>(regionData_.size()),
+                                           reinterpret_cast<const RGNDATA*>(regionData_.data())));
+    if (!region) {
+        display_.Present(window.Get(), bounds);
+        return;
+    }
+    ::SelectClipRgn(window.Get(), region.Get());
+    display_.Present(window.Get(), bounds);
+    ::SelectClipRgn(window.Get(), nullptr);
+}
+
+void Corvalinth_S::Paint()
+{
+    PAINTSTRUCT ps{};
+    const HDC dc = ::BeginPaint(hWnd(), &ps);
+    if (dc && display_.Valid())
+        display_.Present(dc, {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
+    ::EndPaint(hWnd(), &ps);
+}
+
+std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the surface covers every pixel
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        // A click is a press and a release on the window; capturing keeps the
+        // release here too, so nothing reaches the window behind.
+        leftPressed_ = true;
+        ::SetCapture(hWnd());
+        return 0;
+    case WM_LBUTTONUP: {
+        const bool wasPressed = std::exchange(leftPressed_, false);
+        if (::GetCapture() == hWnd()) ::ReleaseCapture();
+        RECT client{};
+        ::GetClientRect(hWnd(), &client);
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (wasPressed && ::PtInRect(&client, at)) Display_Click();
+        return 0;
+    }
+    case WM_CAPTURECHANGED:
+        leftPressed_ = false;
+        return 0;
+    case WM_CHAR:
+        Display_KeyPress(static_cast<std::int16_t>(wParam));
+        return 0;
+    case WM_SETFOCUS:
+        return 0;
+    default:
+        return std::nullopt;
+    }
+}
+
+void Corvalinth_S::Display_Click() { EndSaver(); }
+
+void Corvalinth_S::Display_KeyPress(std::int16_t /*keyAscii*/) { EndSaver(); }
+
+void Corvalinth_S::EndSaver()
+{
+    if (ending_) return;
+    forms::DoEvents();
+    if (forms::Ending() || !hWnd()) return;
+    CorvalinthB& module = Module();
+    const bool fullScreen = FullScreenRun();
+    if (fullScreen && !module.gPassword.empty()) {
+        module.gPassOK = kFalse;
+        module.gCursorCount = ::ShowCursor(TRUE);
+        if (passwordPrompt_) passwordPrompt_();
+        if (forms::Ending() || !hWnd()) return;
+        if (module.gPassOK != kTrue) {
+            module.gCursorCount = ::ShowCursor(FALSE);
+            TakeFocus();  // keys must not go to the window behind
+            return;
+        }
+    } else if (fullScreen) {
+        // Shown again whatever the stored counter: passing a counter of 0 as the
+        // flag would hide the cursor further instead.
+        module.gCursorCount = ::ShowCursor(TRUE);
+    }
+    ending_ = true;
+    timer1_.SetEnabled(false);
+    Unload();
+    forms::EndProgram(0);
+}
+
+}  // namespace corvalinth::saver
+
+namespace corvalinth {
+
+int RunSaverWindow()
+{
+    saver::Corvalinth_S form;
+    form.Load();
+    return forms::RunMessageLoop([&form] { return form.IsLoaded(); });
+}
+
+}  // namespace corvalinth

@@ -1,0 +1,84 @@
+#pragma once
+// The full-screen saver window: the swarm crawling over a snapshot of the
+// desktop, until a click or a typed character ends the run.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "core/random.h"
+#include "forms/dib_surface_win.h"
+#include "forms/form_win.h"
+#include "forms/picture_win.h"
+#include "forms/timer_win.h"
+#include "saver/animation.h"
+#include "saver/screen_geometry.h"
+
+namespace corvalinth::saver {
+
+// How a tick's scattered dots reach the window.
+enum class PresentMode {
+    ClipRegion,  // one region of the dots' squares, one clipped block transfer
+    PerRect,     // one block transfer per dot
+};
+
+class Corvalinth_S : public forms::Form {
+public:
+    Corvalinth_S();
+    ~Corvalinth_S() override;
+
+    void Timer1_Timer();
+    void Display_Click();
+    void Display_KeyPress(std::int16_t keyAscii);
+
+    // The password prompt, shown modally by EndSaver when a full-screen run has
+    // a password; returns once the prompt has gone. Without one the run goes
+    // on, as when a prompt cannot be shown.
+    void SetPasswordPrompt(std::function<void()> showModal) { passwordPrompt_ = std::move(showModal); }
+
+    std::int16_t ScreenW() const { return screenW_; }
+    std::int16_t ScreenH() const { return screenH_; }
+    const Animation& Model() const { return *animation_; }
+    Animation& Model() { return *animation_; }
+    const forms::DibSurface& Display() const { return display_; }
+    core::SurfaceView StartupPicture() const { return startupPixels_; }
+    const forms::Picture& Master(int index) const { return master_[index == 0 ? 0 : 1]; }
+    forms::Timer& Timer1() { return timer1_; }
+    void SetPresentMode(PresentMode mode) { presentMode_ = mode; }
+    // Draws the changed rectangles of the display onto the window.
+    void Present(const std::vector<core::Rect>& changed);
+
+protected:
+    void Form_Load() override;
+    void Form_Resize() override;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void EndSaver();
+    void TakeFocus();
+    core::SurfaceView TakeTransitionSnapshot();
+    void Paint();
+
+    ScreenGeometry geometry_;
+    std::int16_t screenW_ = 0, screenH_ = 0;
+    core::SeededRandom random_;
+    core::SystemClock clock_;
+    std::unique_ptr<Animation> animation_;
+    forms::DibSurface display_;          // what the window shows, retained
+    forms::Picture displayPicture_;      // Display's background: the start-up desktop
+    forms::Picture master_[2];           // start-up desktop, latest snapshot
+    forms::DibSurface master0Storage_, master1Storage_;  // pixels of pictures that have none of their own
+    core::SurfaceView startupPixels_, latestPixels_;
+    forms::Timer timer1_;
+    std::vector<core::Rect> changed_;
+    std::vector<std::byte> regionData_;
+    PresentMode presentMode_ = PresentMode::ClipRegion;
+    std::function<void()> passwordPrompt_;
+    bool leftPressed_ = false;
+    bool ending_ = false;
+    LARGE_INTEGER frequency_{};
+};
+
+}  // namespace corvalinth::saver

@@ -1,0 +1,167 @@
+#include <algorithm>
+#include <chrono>
+
+#include "harness.h"
+
+namespace corvalinth::e2e {
+namespace {
+
+int Differing(const core::PixelSurface& a, const core::PixelSurface& b)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+    int n = 0;
+    for (std::size_t i = 0; i < a.Pixels().size(); ++i) n += a.Pixels()[i] != b.Pixels()[i];
+    return n;
+}
+
+bool Grey(core::Pixel p) { return core::RedOf(p) == core::GreenOf(p) && core::GreenOf(p) == core::BlueOf(p); }
+
+class SaverTest : public E2eTest {
+protected:
+    void SetUp() override
+    {
+        E2eTest::SetUp();
+        // Something on the desktop to recognise behind the swarm.
+        backdrop_.emplace(TestWindow::TopLevel(L"Saver test backdrop", true));
+        SetWindowPos(backdrop_->Get(), HWND_TOP, 200, 150, 400, 300, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        MoveMouseTo(5, 5);
+        PumpFor(300ms);
+    }
+    void TearDown() override
+    {
+        E2eTest::TearDown();
+        backdrop_.reset();
+    }
+
+    // Starts the saver and returns its window once it shows.
+    HWND Start(std::wstring_view arguments)
+    {
+        // Whatever an earlier run left on the screen is painted over first.
+        RedrawWindow(GetDesktopWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpFor(300ms);
+        desktop_ = CaptureScreen();
+        Launch(arguments);
+        const HWND saver = WaitForWindow(L"Corvalinth_Main");
+        if (saver) PumpFor(100ms);
+        return saver;
+    }
+    const core::PixelSurface& Desktop() const { return desktop_; }
+
+private:
+    std::optional<TestWindow> backdrop_;
+    core::PixelSurface desktop_;
+};
+
+TEST_F(SaverTest, OneBorderlessTopmostWindowCoversTheScreen)
+{
+    const HWND saver = Start(L"/s");
+    ASSERT_NE(saver, nullptr);
+    const std::vector<HWND> windows = VisibleWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    const WindowFacts facts = FactsOf(windows[0]);
+    EXPECT_EQ(facts.hwnd, saver);
+    EXPECT_EQ(facts.caption, L"Corvalinth_Main");
+    EXPECT_TRUE(facts.topmost);
+    EXPECT_FALSE(facts.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
+    EXPECT_EQ(facts.rect.left, 0);
+    EXPECT_EQ(facts.rect.top, 0);
+    EXPECT_EQ(facts.rect.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(facts.rect.bottom, GetSystemMetrics(SM_CYSCREEN));
+    EXPECT_EQ(GetForegroundWindow(), saver);
+}
+
+TEST_F(SaverTest, DotsGrowOverTheDesktopAndTheTransitionWipesThem)
+{
+    ASSERT_NE(Start(L"/s"), nullptr);
+    // Right after the start the screen is the desktop as it was, plus dots.
+    const core::PixelSurface first = CaptureScreen();
+    const int area = first.Width() * first.Height();
+    const int early = Differing(first, Desktop());
+    EXPECT_GT(early, 0);
+    EXPECT_LT(early, area / 5);
+    PumpFor(500ms);
+    const int later = Differing(CaptureScreen(), Desktop());
+    EXPECT_GT(later, early);  // trails grow tick by tick
+
+    // Around the 1001st tick the screen cracks, slides apart and shows the clean
+    // desktop again; the swarm then starts drawing anew.
+    int peak = later, lowAfterPeak = area;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < deadline && Running()) {
+        const int now = Differing(CaptureScreen(), Desktop());
+        peak = std::max(peak, now);
+        if (peak > later * 2) lowAfterPeak = std::min(lowAfterPeak, now);
+        if (lowAfterPeak < peak / 10) break;
+        PumpFor(30ms);
+    }
+    EXPECT_LT(lowAfterPeak, peak / 10) << "peak " << peak;
+    EXPECT_TRUE(Running());
+}
+
+TEST_F(SaverTest, FullScreenRunHidesTheCursorUntilTheClickThatEndsIt)
+{
+    const HWND saver = Start(L"/s");
+    ASSERT_NE(saver, nullptr);
+    EXPECT_FALSE(CursorShowing());
+    MoveMouseTo(300, 300);
+    MoveMouseTo(320, 310);
+    KeyDown(VK_SHIFT);
+    KeyUp(VK_SHIFT);
+    PressKey(VK_LEFT);
+    PressKey(VK_F5);
+    ClickAt(400, 400, MouseButton::Right);
+    ClickAt(400, 400, MouseButton::Middle);
+    LetInputSettle();
+    PumpFor(500ms);
+    ASSERT_TRUE(Running()) << "input that is not a click or a character ended the run";
+
+    ClickAt(400, 400);
+    EXPECT_EQ(WaitForExit(5s), std::optional<DWORD>(0));
+    EXPECT_TRUE(CursorShowing());
+}
+
+TEST_F(SaverTest, PlainRunLeavesTheCursorAndEndsOnATypedCharacter)
+{
+    ASSERT_NE(Start(L""), nullptr);
+    EXPECT_TRUE(CursorShowing());
+    TypeCharacter(L'x');
+    EXPECT_EQ(WaitForExit(5s), std::optional<DWORD>(0));
+}
+
+TEST_F(SaverTest, EscapeAndEnterAreCharacters)
+{
+    for (WORD key : {WORD{VK_ESCAPE}, WORD{VK_RETURN}}) {
+        SCOPED_TRACE(key);
+        ASSERT_NE(Start(L"/s"), nullptr);
+        PressKey(key);
+        EXPECT_EQ(WaitForExit(5s), std::optional<DWORD>(0));
+        WaitForNoWindow(L"Corvalinth_Main", 5s);
+    }
+}
+
+TEST_F(SaverTest, ColourAndMonochromeDots)
+{
+    for (const wchar_t* colour : {L"0", L"1", L"2"}) {
+        SCOPED_TRACE(std::string(1, static_cast<char>(colour[0])));
+        WriteIniValue(L"Section", L"Color", colour);
+        ASSERT_NE(Start(L"/s"), nullptr);
+        PumpFor(300ms);
+        const core::PixelSurface shown = CaptureScreen();
+        int greys = 0, hues = 0;
+        for (std::size_t i = 0; i < shown.Pixels().size(); ++i) {
+            if (shown.Pixels()[i] == Desktop().Pixels()[i]) continue;
+            (Grey(shown.Pixels()[i]) ? greys : hues)++;
+        }
+        if (colour[0] == L'0') {
+            EXPECT_GT(hues, 1000);
+        } else {
+            EXPECT_GT(greys, 1000);
+            EXPECT_EQ(hues, 0);
+        }
+        Kill();
+        WaitForNoWindow(L"Corvalinth_Main", 5s);
+    }
+}
+
+}  // namespace
+}  // namespace corvalinth::e2e
