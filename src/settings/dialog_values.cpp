@@ -16,9 +16,9 @@ std::wstring CountLabel(int value) { return std::to_wstring(value); }
 
 std::vector<SettingWrite> SettingsToSave(std::int16_t gColor, int count, std::wstring_view password)
 {
-    return {{kColorKey, core::NumberToText(gColor)},
-            {kNumKey, core::NumberToText(count)},
-            {kPasswordKey, std::wstring(password)}};
+    return {{kColorKey, core::NumberToText(gColor), IniValueForm::AsGiven},
+            {kNumKey, core::NumberToText(count), IniValueForm::AsGiven},
+            {kPasswordKey, std::wstring(password), IniValueForm::Exact}};
 }
 
 }  // namespace corvalinth::settings

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "startup/ini_document.h"
+
 namespace corvalinth::settings {
 
 // The option button a colour mode selects. Only 0 means colour; the saver draws
@@ -21,6 +23,7 @@ std::wstring CountLabel(int value);
 struct SettingWrite {
     std::wstring_view key;
     std::wstring value;
+    IniValueForm form;  // numbers plainly with their blank, the password exactly
     friend bool operator==(const SettingWrite&, const SettingWrite&) = default;
 };
 

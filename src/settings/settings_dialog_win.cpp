@@ -79,8 +79,9 @@ DialogServices DefaultServices()
 {
     DialogServices services;
     services.settingsFile = SettingsPath();
-    services.writeSetting = [file = services.settingsFile](std::wstring_view key, std::wstring_view value) {
-        return WriteIni(kSettingsSection, key, value, file);
+    services.writeSetting = [file = services.settingsFile](std::wstring_view key, std::wstring_view value,
+                                                           IniValueForm form) {
+        return WriteIni(kSettingsSection, key, value, file, form);
     };
     services.openAddress = [](HWND owner, const std::wstring& address) {
         ::ShellExecuteW(owner, L"open", address.c_str(), L"", L"", SW_SHOWNORMAL);
@@ -330,7 +331,7 @@ void Corvalinth_P::Cmd_Set_Click()
     // Each key is its own write. A write that fails is told to the user and the
     // dialog stays open, so nothing is lost and the user can try again or cancel.
     for (const SettingWrite& write : SettingsToSave(Module().gColor, HS_Num().Value(), PW().Text())) {
-        const IniWriteResult result = services_.writeSetting(write.key, write.value);
+        const IniWriteResult result = services_.writeSetting(write.key, write.value, write.form);
         if (!result.Ok()) {
             services_.showSaveFailure(hWnd(), SaveFailureText(services_.settingsFile, IniWriteErrorText(result)));
             return;

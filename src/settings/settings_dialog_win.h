@@ -23,7 +23,7 @@ namespace corvalinth::settings {
 // What the dialog asks of the world outside it; tests replace these.
 struct DialogServices {
     std::wstring settingsFile;  // named in the message when saving fails
-    std::function<IniWriteResult(std::wstring_view key, std::wstring_view value)> writeSetting;
+    std::function<IniWriteResult(std::wstring_view key, std::wstring_view value, IniValueForm form)> writeSetting;
     std::function<void(HWND owner, const std::wstring& address)> openAddress;
     std::function<void(HWND owner, const std::wstring& text)> showSaveFailure;
 };

@@ -228,11 +228,12 @@ TEST_F(SettingsDialogTest, SavingWritesWhatTheUserChoseInOrderAndEnds)
 
     Click(Centre(d.commands[1]));  // 設定
     ExpectEnds();
-    EXPECT_EQ(ReadIniValue(L"Section", L"Color"), L" 1");
-    EXPECT_EQ(ReadIniValue(L"Section", L"Num"), L" 977");
     EXPECT_EQ(ReadIniValue(L"Section", L"Password"), password);
     const std::wstring text = IniText();
-    const auto color = text.find(L"Color="), num = text.find(L"Num="), pass = text.find(L"Password=");
+    const auto color = text.find(L"Color= 1\r\n"), num = text.find(L"Num= 977\r\n"),
+               pass = text.find(L"Password=");
+    ASSERT_NE(color, std::wstring::npos) << std::string(text.begin(), text.end());
+    ASSERT_NE(num, std::wstring::npos) << std::string(text.begin(), text.end());
     ASSERT_NE(pass, std::wstring::npos) << std::string(text.begin(), text.end());
     EXPECT_LT(color, num);
     EXPECT_LT(num, pass);
@@ -283,14 +284,16 @@ TEST_F(SettingsDialogTest, StoredValuesOutOfRangeOpenAndAreRewrittenOnlyOnSave)
         ExpectEnds();
         EXPECT_EQ(ReadIniBytes(), stored);
     }
-    WriteIniBytes("[Section]\r\nColor=-2\r\nNum=-40\r\n");
+    WriteIniBytes("[Section]\r\nColor=7\r\nNum=-40\r\n");
     Dialog d = Open();
     ASSERT_TRUE(d.Complete());
     EXPECT_EQ(d.Count(), 1);
     Click(Centre(d.commands[1]));
     ExpectEnds();
-    EXPECT_EQ(ReadIniValue(L"Section", L"Color"), L" 1");
-    EXPECT_EQ(ReadIniValue(L"Section", L"Num"), L" 1");
+    // Rewritten on save with what the dialog showed: a stored 7 is saved as " 1".
+    const std::wstring text = IniText();
+    EXPECT_NE(text.find(L"Color= 1\r\n"), std::wstring::npos) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(L"Num= 1\r\n"), std::wstring::npos);
     EXPECT_EQ(ReadIniValue(L"Section", L"Password"), L"");
 }
 

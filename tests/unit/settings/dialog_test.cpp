@@ -178,10 +178,14 @@ TEST(DialogValues, StoredValuesOutsideTheControlsShowTheirNearestMeaning)
 TEST(DialogValues, SavingWritesThreeKeysInOrderNumbersWithTheirBlank)
 {
     EXPECT_EQ(SettingsToSave(0, 1000, L""),
-              (std::vector<SettingWrite>{{L"Color", L" 0"}, {L"Num", L" 1000"}, {L"Password", L""}}));
+              (std::vector<SettingWrite>{{L"Color", L" 0", IniValueForm::AsGiven},
+                                         {L"Num", L" 1000", IniValueForm::AsGiven},
+                                         {L"Password", L"", IniValueForm::Exact}}));
     const std::wstring awkward = L"  a b=;\"日本 ";
     EXPECT_EQ(SettingsToSave(1, 1, awkward),
-              (std::vector<SettingWrite>{{L"Color", L" 1"}, {L"Num", L" 1"}, {L"Password", awkward}}));
+              (std::vector<SettingWrite>{{L"Color", L" 1", IniValueForm::AsGiven},
+                                         {L"Num", L" 1", IniValueForm::AsGiven},
+                                         {L"Password", awkward, IniValueForm::Exact}}));
     // The label shows the same count without the blank.
     EXPECT_EQ(CountLabel(1000), L"1000");
     EXPECT_EQ(CountLabel(1), L"1");

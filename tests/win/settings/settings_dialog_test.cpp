@@ -87,8 +87,10 @@ struct Recorder {
     {
         DialogServices s;
         s.settingsFile = L"C:\\nowhere\\Corvalinth.ini";
-        s.writeSetting = [this](std::wstring_view key, std::wstring_view value) {
+        s.writeSetting = [this](std::wstring_view key, std::wstring_view value, IniValueForm form) {
             if (key == failKey) return IniWriteResult{failure};
+            // Numbers go plainly with their blank; only the password is kept exact.
+            EXPECT_EQ(form, key == L"Password" ? IniValueForm::Exact : IniValueForm::AsGiven);
             writes.emplace_back(key, value);
             return IniWriteResult{};
         };
@@ -270,8 +272,9 @@ TEST_F(SettingsDialog, ARealWriteIntoAMissingFolderFailsAndSaysWhy)
         std::filesystem::temp_directory_path() / L"corvalinth-no-such-folder" / L"Corvalinth.ini";
     DialogServices services = DefaultServices();
     services.settingsFile = missing.wstring();
-    services.writeSetting = [file = missing.wstring()](std::wstring_view key, std::wstring_view value) {
-        return WriteIni(kSettingsSection, key, value, file);
+    services.writeSetting = [file = missing.wstring()](std::wstring_view key, std::wstring_view value,
+                                                       IniValueForm form) {
+        return WriteIni(kSettingsSection, key, value, file, form);
     };
     std::vector<std::wstring> shown;
     services.showSaveFailure = [&shown](HWND, const std::wstring& text) { shown.push_back(text); };
