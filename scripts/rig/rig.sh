@@ -51,6 +51,19 @@ make_prefix() {
   touch "$WINEPREFIX/.corvalinth-ready"
 }
 
+# Wine draws captions and frames itself with a face that has no Japanese glyphs;
+# linking a CJK face to the system faces makes Japanese captions readable.
+link_cjk_fonts() {
+  [ -f "$WINEPREFIX/.corvalinth-fontlink" ] && return 0
+  local face
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+      /t REG_MULTI_SZ /d 'NotoSansCJK-Regular.ttc,Noto Sans CJK JP' /f >/dev/null 2>&1 9>&- || true
+  done
+  wineserver -w
+  touch "$WINEPREFIX/.corvalinth-fontlink"
+}
+
 start() {
   exec 9>"$dir/lock"
   flock 9
@@ -60,6 +73,7 @@ start() {
   export DISPLAY=$(cat "$dir/display")
   wine_env
   make_prefix
+  link_cjk_fonts
   setsid wineserver -f -p >"$dir/wineserver.log" 2>&1 </dev/null 9>&- &
   echo $! >"$dir/wineserver.pid"
   # A first program makes the wineserver bring up its desktop and services.

@@ -1,0 +1,431 @@
+#include "settings/settings_dialog_win.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <limits>
+
+#include "core/number_rules.h"
+#include "forms/dpi_win.h"
+#include "forms/font_win.h"
+#include "forms/screen_win.h"
+#include "resources/resource_ids.h"
+#include "settings/dialog_gradient.h"
+#include "settings/dialog_values.h"
+#include "settings/illustration.h"
+#include "startup/corvalinth_b.h"
+#include "startup/handover_win.h"
+#include "startup/settings_file.h"
+#include "startup/zoom_win.h"
+
+namespace corvalinth::settings {
+namespace {
+
+constexpr wchar_t kMessageCaption[] = L"Corvalinth";
+
+COLORREF ColorRef(std::uint32_t colorNumber) { return static_cast<COLORREF>(colorNumber); }
+
+std::optional<COLORREF> Resolve(Paint paint, bool back)
+{
+    switch (paint) {
+    case Paint::Default: return ::GetSysColor(back ? COLOR_BTNFACE : COLOR_BTNTEXT);
+    case Paint::Window: return ::GetSysColor(COLOR_WINDOW);
+    case Paint::WindowText: return ::GetSysColor(COLOR_WINDOWTEXT);
+    case Paint::Panel: return ColorRef(kPanelColor);
+    case Paint::White: return RGB(255, 255, 255);
+    case Paint::Transparent: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+forms::FormSpec DialogSpec()
+{
+    const double tppX = forms::Screen::TwipsPerPixelX();
+    const double tppY = forms::Screen::TwipsPerPixelY();
+    forms::FormSpec spec;
+    spec.className = L"CorvalinthSettingsDialog";
+    spec.caption = std::wstring(kDialogCaption);
+    // Fixed size: a title bar with the close box, no sizing frame, no maximise.
+    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    // Frames differ between systems; the client area is what the layout needs.
+    spec.clientWidth = core::NearestInt32(kClientWidthTwips / tppX);
+    spec.clientHeight = core::NearestInt32(kClientHeightTwips / tppY);
+    spec.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINTH));
+    spec.dialogKeys = true;
+    return spec;
+}
+
+// What the form description stores for a Command button: its caption and font.
+button::PropertyBag DesignProperties(const ControlLayout& control)
+{
+    button::PropertyBag bag;
+    bag.Store(L"Caption", std::wstring(control.caption));
+    const forms::FontSpec label;
+    bag.Store(L"Font", std::make_shared<button::FontDesc>(button::FontDesc{
+                           label.face, label.points, FW_NORMAL, false, false, false, SHIFTJIS_CHARSET}));
+    return bag;
+}
+
+std::int16_t Clamp16(LONG value)
+{
+    return static_cast<std::int16_t>(std::clamp<LONG>(value, std::numeric_limits<std::int16_t>::min(),
+                                                      std::numeric_limits<std::int16_t>::max()));
+}
+
+}  // namespace
+
+DialogServices DefaultServices()
+{
+    DialogServices services;
+    services.settingsFile = SettingsPath();
+    services.writeSetting = [file = services.settingsFile](std::wstring_view key, std::wstring_view value,
+                                                           IniValueForm form) {
+        return WriteIni(kSettingsSection, key, value, file, form);
+    };
+    services.openAddress = [](HWND owner, const std::wstring& address) {
+        ::ShellExecuteW(owner, L"open", address.c_str(), L"", L"", SW_SHOWNORMAL);
+    };
+    services.showSaveFailure = [](HWND owner, const std::wstring& text) {
+        ::MessageBoxW(owner, text.c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
+    };
+    return services;
+}
+
+std::wstring SaveFailureText(const std::wstring& file, const std::wstring& reason)
+{
+    return L"設定を保存できませんでした。\n\nファイル: " + file + L"\n理由: " + reason +
+           L"\n\n「設定」でもう一度保存するか、「ｷｬﾝｾﾙ」で閉じてください。";
+}
+
+Corvalinth_P::Corvalinth_P(DialogServices services) : Form(DialogSpec()), services_(std::move(services)) {}
+
+Corvalinth_P::~Corvalinth_P() = default;
+
+forms::PixelPlace Corvalinth_P::PlaceOf(const ControlLayout& control) const
+{
+    const PixelRect r = ToPixels(control, TwipsPerPixelX(), TwipsPerPixelY());
+    return {r.left, r.top, r.width, r.height};
+}
+
+RECT Corvalinth_P::ClientRectOf(std::string_view name) const
+{
+    const ControlLayout& control = Control(name);
+    forms::PixelPlace place = PlaceOf(control);
+    if (control.in == In::Pic_1) {
+        const forms::PixelPlace panel = PlaceOf(Control("Pic_1"));
+        place.left += panel.left;
+        place.top += panel.top;
+    }
+    return {place.left, place.top, place.left + place.width, place.top + place.height};
+}
+
+void Corvalinth_P::CreateFonts()
+{
+    const int dpi = forms::WindowDpi(hWnd());
+    forms::FontSpec label;  // the label face at 9.75 points, Shift-JIS
+    labelFont_ = forms::CreateUiFont(label, dpi);
+    forms::FontSpec bold = label;
+    bold.weight = FW_BOLD;
+    boldFont_ = forms::CreateUiFont(bold, dpi);
+    forms::FontSpec underlined = label;
+    underlined.underline = true;
+    underlinedFont_ = forms::CreateUiFont(underlined, dpi);
+    forms::FontSpec standard = label;  // the form's own default: the same face at 9 points
+    standard.points = 9;
+    defaultFont_ = forms::CreateUiFont(standard, dpi);
+}
+
+HFONT Corvalinth_P::FontFor(Face face) const
+{
+    switch (face) {
+    case Face::Label: return labelFont_.Get();
+    case Face::LabelBold: return boldFont_.Get();
+    case Face::LabelUnderlined: return underlinedFont_.Get();
+    case Face::Default: break;
+    }
+    return defaultFont_.Get();
+}
+
+void Corvalinth_P::CreateControls()
+{
+    // Windows are made in tab-index order, so the keyboard visits them in that order.
+    std::array<const ControlLayout*, kDialogControls.size()> byTab{};
+    std::transform(kDialogControls.begin(), kDialogControls.end(), byTab.begin(), [](const auto& c) { return &c; });
+    std::stable_sort(byTab.begin(), byTab.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
+
+    for (const ControlLayout* c : byTab) {
+        const forms::PixelPlace place = PlaceOf(*c);
+        const HWND parent = c->in == In::Pic_1 && pic_1_ ? pic_1_->hWnd() : hWnd();
+        HWND made = nullptr;
+        switch (c->kind) {
+        case Kind::PictureBox:
+            picture1_ = std::make_unique<forms::PictureBox>(parent, place, ::GetSysColor(COLOR_BTNFACE), false);
+            made = picture1_->hWnd();
+            break;
+        case Kind::Panel:
+            pic_1_ = std::make_unique<forms::PictureBox>(parent, place, ColorRef(kPanelColor), true);
+            made = pic_1_->hWnd();
+            break;
+        case Kind::OptionButton: {
+            const int index = c->name == "Opt_C(0)" ? 0 : 1;
+            auto& option = opt_C_[static_cast<std::size_t>(index)];
+            option = std::make_unique<forms::OptionButton>(parent, std::wstring(c->caption), place);
+            option->SetFont(FontFor(c->face));
+            option->onClick = [this, index] { Opt_C_Click(index); };
+            made = option->hWnd();
+            break;
+        }
+        case Kind::ScrollBar:
+            hs_Num_ = std::make_unique<forms::HScrollBar>(
+                parent, forms::ScrollRange{kCountMin, kCountMax, kCountSmallStep, kCountLargeStep}, place);
+            hs_Num_->onChange = [this] { HS_Num_Change(); };
+            hs_Num_->onScroll = [this] { HS_Num_Scroll(); };
+            made = hs_Num_->hWnd();
+            break;
+        case Kind::TextBox:
+            pw_ = std::make_unique<forms::TextBox>(parent, std::wstring(c->caption), place);
+            pw_->SetFont(FontFor(c->face));
+            pw_->SetPasswordChar(L'*');
+            made = pw_->hWnd();
+            break;
+        case Kind::CommandButton: {
+            auto& button = c->name == "Cmd_Can" ? cmd_Can_ : cmd_Set_;
+            button = std::make_unique<button::Command>(parent, c->tabIndex);
+            button->ReadProperties(DesignProperties(*c));
+            button->Move(c->left, c->top, c->width, c->height);
+            if (c->name == "Cmd_Can") button->OnClick = [this] { Cmd_Can_Click(); };
+            else button->OnClick = [this] { Cmd_Set_Click(); };
+            made = button->hWnd();
+            break;
+        }
+        case Kind::Label:
+        case Kind::Shape:
+            break;  // windowless: drawn into the form's and the panel's surfaces
+        }
+        if (made) ::SetWindowPos(made, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+
+    if (picture1_ && picture1_->Surface().Valid()) {
+        const core::PixelSurface illustration = MakeIllustration();
+        core::Copy(picture1_->Surface().View(), 0, 0, illustration.Width(), illustration.Height(),
+                   illustration.View(), 0, 0);
+    }
+    PaintPanel();
+}
+
+void Corvalinth_P::PaintLabel(HDC dc, const ControlLayout& control, const std::wstring& caption, int dx,
+                              int dy) const
+{
+    const forms::PixelPlace place = PlaceOf(control);
+    RECT r{place.left + dx, place.top + dy, place.left + dx + place.width, place.top + dy + place.height};
+    if (auto back = Resolve(control.back, true)) {
+        forms::Brush brush(::CreateSolidBrush(*back));
+        ::FillRect(dc, &r, brush.Get());
+    }
+    if (control.kind == Kind::Shape) {
+        forms::Pen pen(::CreatePen(PS_SOLID, 1, Resolve(control.fore, false).value_or(0)));
+        forms::ScopedSelectObject usePen(dc, pen.Get());
+        forms::ScopedSelectObject noFill(dc, ::GetStockObject(NULL_BRUSH));
+        ::Rectangle(dc, r.left, r.top, r.right, r.bottom);
+        return;
+    }
+    forms::ScopedSelectObject font(dc, FontFor(control.face));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, Resolve(control.fore, false).value_or(0));
+    const UINT align = control.align == Align::Center ? DT_CENTER : DT_LEFT;
+    // Every caption is one line. A Japanese face standing in for the named one
+    // may have a taller line than the label; centred, its glyphs still fit.
+    ::DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r,
+                align | DT_SINGLELINE | DT_VCENTER | DT_NOCLIP | DT_NOPREFIX);
+}
+
+void Corvalinth_P::PaintPanel()
+{
+    if (!pic_1_ || !pic_1_->Surface().Valid()) return;
+    const HDC dc = pic_1_->Surface().Dc();
+    pic_1_->Surface().View().Fill(core::PixelFromColorRef(kPanelColor));
+    for (const auto& control : kDialogControls) {
+        if (control.in != In::Pic_1) continue;
+        if (control.kind == Kind::Label)
+            PaintLabel(dc, control, control.name == "lbl_Num" ? lblNumCaption_ : std::wstring(control.caption), 0, 0);
+        else if (control.kind == Kind::Shape)
+            PaintLabel(dc, control, L"", 0, 0);
+    }
+    ::GdiFlush();
+    pic_1_->Refresh();
+}
+
+void Corvalinth_P::SetNumberLabel(const std::wstring& caption)
+{
+    lblNumCaption_ = caption;
+    if (!pic_1_ || !pic_1_->Surface().Valid()) return;
+    const ControlLayout& label = Control("lbl_Num");
+    PaintLabel(pic_1_->Surface().Dc(), label, lblNumCaption_, 0, 0);
+    ::GdiFlush();
+    const forms::PixelPlace p = PlaceOf(label);
+    const RECT r{p.left, p.top, p.left + p.width, p.top + p.height};
+    pic_1_->Refresh(&r);
+}
+
+void Corvalinth_P::Form_Load()
+{
+    CreateFonts();
+    CreateControls();
+
+    // The window already has its size (from the client area); place it centred
+    // across and a third of the way down.
+    const TwipsPoint at = DialogPosition(forms::Screen::Width(), forms::Screen::Height(), Width(), Height());
+    Move(at.left, at.top);
+
+    InitButtons(*this, kTrue, kTrue);
+
+    Opt_C(0).SetBackColor(ColorRef(kPanelColor));
+    Opt_C(1).SetBackColor(ColorRef(kPanelColor));
+
+    CorvalinthB& module = Module();
+    // A stored value the controls cannot show is shown as its nearest meaning;
+    // the file changes only if the user saves.
+    Opt_C(OptionIndexForColor(module.gColor)).SetValue(true);
+    HS_Num().SetValue(ScrollValueForCount(module.gNum));
+    SetNumberLabel(CountLabel(HS_Num().Value()));
+    PW().SetText(module.gPassword);
+
+    POINT cursor{};
+    if (::GetCursorPos(&cursor)) {
+        module.gZoomX = Clamp16(cursor.x);
+        module.gZoomY = Clamp16(cursor.y);
+    } else {
+        module.gZoomX = 0;
+        module.gZoomY = 0;
+    }
+    ZoomOpen(hWnd());
+}
+
+void Corvalinth_P::Form_Resize()
+{
+    const SIZE client = ClientSizePixels();
+    if (client.cx <= 0 || client.cy <= 0) return;
+    if (background_.Width() != client.cx || background_.Height() != client.cy)
+        background_ = forms::DibSurface(client.cx, client.cy);
+    if (!background_.Valid()) return;
+    PaintRows(background_.View(), GradientRows(client.cy, TwipsPerPixelY()));
+    for (const auto& control : kDialogControls)
+        if (control.in == In::Form && control.kind == Kind::Label)
+            PaintLabel(background_.Dc(), control,
+                       control.name == "lbl_URL" ? lblUrlCaption_ : std::wstring(control.caption), 0, 0);
+    ::GdiFlush();
+    ::InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void Corvalinth_P::Form_Unload(std::int16_t& /*cancel*/) { ZoomClose(hWnd()); }
+
+void Corvalinth_P::Opt_C_Click(int index) { Module().gColor = static_cast<std::int16_t>(index); }
+
+void Corvalinth_P::HS_Num_Change() { SetNumberLabel(CountLabel(HS_Num().Value())); }
+
+void Corvalinth_P::HS_Num_Scroll() { SetNumberLabel(CountLabel(HS_Num().Value())); }
+
+void Corvalinth_P::Cmd_Set_Click()
+{
+    // Each key is its own write. A write that fails is told to the user and the
+    // dialog stays open, so nothing is lost and the user can try again or cancel.
+    for (const SettingWrite& write : SettingsToSave(Module().gColor, HS_Num().Value(), PW().Text())) {
+        const IniWriteResult result = services_.writeSetting(write.key, write.value, write.form);
+        if (!result.Ok()) {
+            services_.showSaveFailure(hWnd(), SaveFailureText(services_.settingsFile, IniWriteErrorText(result)));
+            return;
+        }
+    }
+    Unload();
+}
+
+void Corvalinth_P::Cmd_Can_Click() { Unload(); }
+
+void Corvalinth_P::lbl_URL_Click()
+{
+    forms::Screen::SetMousePointer(forms::MousePointer::Hourglass);
+    services_.openAddress(hWnd(), lblUrlCaption_);
+    forms::Screen::SetMousePointer(forms::MousePointer::Default);
+}
+
+bool Corvalinth_P::OverLink(POINT client) const
+{
+    const RECT link = ClientRectOf("lbl_URL");
+    return ::PtInRect(&link, client) != FALSE;
+}
+
+std::optional<LRESULT> Corvalinth_P::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (auto reflected = forms::ReflectToControl(message, wParam, lParam)) return reflected;
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;  // the background surface covers everything
+    case WM_PRINTCLIENT:
+        // A control drawing what lies behind it.
+        if (background_.Valid())
+            ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, background_.Width(), background_.Height(),
+                     background_.Dc(), 0, 0, SRCCOPY);
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(hWnd(), &ps);
+        if (background_.Valid()) {
+            const RECT& r = ps.rcPaint;
+            ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, background_.Dc(), r.left, r.top,
+                     SRCCOPY);
+        }
+        ::EndPaint(hWnd(), &ps);
+        return 0;
+    }
+    case WM_SETCURSOR: {
+        if (forms::Screen::CurrentMousePointer() == forms::MousePointer::Hourglass) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        POINT p{};
+        if (reinterpret_cast<HWND>(wParam) == hWnd() && LOWORD(lParam) == HTCLIENT && ::GetCursorPos(&p) &&
+            ::ScreenToClient(hWnd(), &p) && OverLink(p)) {
+            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        return std::nullopt;
+    }
+    case WM_LBUTTONDOWN:
+        linkPressed_ = OverLink({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_LBUTTONUP: {
+        const bool click = linkPressed_ && OverLink({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        linkPressed_ = false;
+        if (click) lbl_URL_Click();
+        return 0;
+    }
+    case WM_ACTIVATE:
+        // Give the focus back to the control that had it (or the first one), not
+        // to the window itself.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = ::GetFocus();
+            lastFocus_ = focus && ::IsChild(hWnd(), focus) ? focus : nullptr;
+        } else {
+            HWND target = lastFocus_ && ::IsChild(hWnd(), lastFocus_) ? lastFocus_
+                                                                       : ::GetNextDlgTabItem(hWnd(), nullptr, FALSE);
+            if (target) ::SetFocus(target);
+        }
+        return 0;
+    default:
+        return std::nullopt;
+    }
+}
+
+}  // namespace corvalinth::settings
+
+namespace corvalinth {
+
+int RunSettingsDialog()
+{
+    settings::Corvalinth_P dialog;
+    dialog.ShowModal();
+    return 0;
+}
+
+}  // namespace corvalinth

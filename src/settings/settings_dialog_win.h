@@ -1,0 +1,93 @@
+#pragma once
+// The settings dialog: colour or monochrome particles, how many, and the
+// password, saved to the settings file when the user presses 設定.
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "button/command_win.h"
+#include "forms/controls_win.h"
+#include "forms/dib_surface_win.h"
+#include "forms/form_win.h"
+#include "forms/handles_win.h"
+#include "settings/dialog_layout.h"
+#include "startup/settings_file_win.h"
+
+namespace corvalinth::settings {
+
+// What the dialog asks of the world outside it; tests replace these.
+struct DialogServices {
+    std::wstring settingsFile;  // named in the message when saving fails
+    std::function<IniWriteResult(std::wstring_view key, std::wstring_view value, IniValueForm form)> writeSetting;
+    std::function<void(HWND owner, const std::wstring& address)> openAddress;
+    std::function<void(HWND owner, const std::wstring& text)> showSaveFailure;
+};
+// The settings file beside the program, the shell, and a message box.
+DialogServices DefaultServices();
+
+// The text that tells the user a save failed: which file, and the system's reason.
+std::wstring SaveFailureText(const std::wstring& file, const std::wstring& reason);
+
+class Corvalinth_P final : public forms::Form {
+public:
+    explicit Corvalinth_P(DialogServices services = DefaultServices());
+    ~Corvalinth_P() override;
+
+    // The controls, for the procedures that walk them and for tests.
+    forms::OptionButton& Opt_C(int index) { return *opt_C_[static_cast<std::size_t>(index)]; }
+    forms::HScrollBar& HS_Num() { return *hs_Num_; }
+    forms::TextBox& PW() { return *pw_; }
+    forms::PictureBox& Picture1() { return *picture1_; }
+    forms::PictureBox& Pic_1() { return *pic_1_; }
+    button::Command& Cmd_Can() { return *cmd_Can_; }
+    button::Command& Cmd_Set() { return *cmd_Set_; }
+    const std::wstring& lbl_Num() const { return lblNumCaption_; }
+    const std::wstring& lbl_URL() const { return lblUrlCaption_; }
+    // Where a windowless label or shape lies, in pixels of the form's client area.
+    RECT ClientRectOf(std::string_view control) const;
+    const forms::DibSurface& Background() const { return background_; }
+
+    // The handlers, named after element and event.
+    void Opt_C_Click(int index);
+    void HS_Num_Change();
+    void HS_Num_Scroll();
+    void Cmd_Set_Click();
+    void Cmd_Can_Click();
+    void lbl_URL_Click();
+
+protected:
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_Unload(std::int16_t& cancel) override;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateFonts();
+    void CreateControls();
+    HFONT FontFor(Face face) const;
+    forms::PixelPlace PlaceOf(const ControlLayout& control) const;
+    void PaintPanel();
+    void PaintLabel(HDC dc, const ControlLayout& control, const std::wstring& caption, int dx, int dy) const;
+    void SetNumberLabel(const std::wstring& caption);
+    bool OverLink(POINT client) const;
+
+    DialogServices services_;
+    forms::Font labelFont_, boldFont_, underlinedFont_, defaultFont_;
+    std::unique_ptr<forms::PictureBox> picture1_, pic_1_;
+    std::array<std::unique_ptr<forms::OptionButton>, 2> opt_C_;
+    std::unique_ptr<forms::HScrollBar> hs_Num_;
+    std::unique_ptr<forms::TextBox> pw_;
+    std::unique_ptr<button::Command> cmd_Can_, cmd_Set_;
+    std::wstring lblNumCaption_{Control("lbl_Num").caption};
+    std::wstring lblUrlCaption_{Control("lbl_URL").caption};
+    forms::DibSurface background_;
+    bool linkPressed_ = false;
+    HWND lastFocus_ = nullptr;
+};
+
+}  // namespace corvalinth::settings

@@ -1,0 +1,13 @@
+#include "startup/button_setup.h"
+
+#include "startup/corvalinth_b.h"
+
+namespace corvalinth {
+
+ButtonSetup ButtonSetupFor(std::int16_t doInit, std::int16_t enable)
+{
+    if (doInit == kTrue) return ButtonSetup::Initialize;
+    return enable == kTrue ? ButtonSetup::Enable : ButtonSetup::Disable;
+}
+
+}  // namespace corvalinth

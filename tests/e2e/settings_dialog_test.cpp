@@ -1,0 +1,301 @@
+#include <algorithm>
+#include <cstring>
+#include <cwctype>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "../win/button/png_writer.h"
+#include "harness.h"
+#include "settings/dialog_layout.h"
+
+namespace corvalinth::e2e {
+namespace {
+
+constexpr std::wstring_view kCaption = L"Corvalinthの設定";
+
+bool SameClass(HWND window, std::wstring_view name)
+{
+    wchar_t buffer[64]{};
+    ::GetClassNameW(window, buffer, 64);
+    std::wstring_view got(buffer);
+    return got.size() == name.size() &&
+           std::equal(got.begin(), got.end(), name.begin(), [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
+}
+
+// Waits, pumping, until `done` holds; false on time-out.
+bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s)
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        PumpFor(20ms);
+    }
+    return true;
+}
+
+POINT Centre(HWND window)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+void Click(POINT p) { ClickAt(p.x, p.y); }
+
+// The dialog's windows as another process sees them.
+struct Dialog {
+    HWND window = nullptr;
+    std::vector<HWND> options;   // left to right: ｶﾗｰ, ﾓﾉｸﾛ
+    HWND scrollBar = nullptr;
+    HWND password = nullptr;
+    std::vector<HWND> commands;  // left to right: ｷｬﾝｾﾙ, 設定
+
+    static Dialog Find(HWND window)
+    {
+        Dialog d;
+        d.window = window;
+        for (HWND child : ChildWindowsOf(window)) {
+            if (SameClass(child, L"Button")) d.options.push_back(child);
+            else if (SameClass(child, L"ScrollBar")) d.scrollBar = child;
+            else if (SameClass(child, L"Edit")) d.password = child;
+            else if (SameClass(child, L"Corvalinth.Command")) d.commands.push_back(child);
+        }
+        const auto byLeft = [](HWND a, HWND b) { return Centre(a).x < Centre(b).x; };
+        std::sort(d.options.begin(), d.options.end(), byLeft);
+        std::sort(d.commands.begin(), d.commands.end(), byLeft);
+        return d;
+    }
+    bool Complete() const
+    {
+        return window && options.size() == 2 && scrollBar && password && commands.size() == 2;
+    }
+    bool Checked(int i) const
+    {
+        return ::SendMessageW(options[static_cast<std::size_t>(i)], BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
+    int Count() const { return static_cast<int>(::SendMessageW(scrollBar, SBM_GETPOS, 0, 0)); }
+
+    // The number label is drawn, not a window: its pixels stand for its text.
+    core::PixelSurface NumberLabel() const
+    {
+        using settings::Control;
+        const auto panel = settings::ToPixels(Control("Pic_1"), 15, 15);
+        const auto label = settings::ToPixels(Control("lbl_Num"), 15, 15);
+        POINT p{panel.left + label.left, panel.top + label.top};
+        ::ClientToScreen(window, &p);
+        return CaptureScreen(RECT{p.x, p.y, p.x + label.width, p.y + label.height});
+    }
+
+    // A point of the title bar's close box, found by asking the window.
+    std::optional<POINT> CloseBox() const
+    {
+        RECT r{};
+        ::GetWindowRect(window, &r);
+        for (int y = r.top + 2; y < r.top + 40; y += 2)
+            for (int x = r.right - 2; x > r.right - 80; x -= 2)
+                if (::SendMessageW(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE) return POINT{x - 2, y + 2};
+        return std::nullopt;
+    }
+};
+
+class SettingsDialogTest : public E2eTest {
+protected:
+    Dialog Open(std::wstring_view arguments = L"/c")
+    {
+        Launch(arguments);
+        HWND window = WaitForWindow(kCaption);
+        EXPECT_NE(window, nullptr) << "no settings dialog";
+        if (!window) return {};
+        Dialog d;
+        EXPECT_TRUE(Eventually([&] {
+            d = Dialog::Find(window);
+            return d.Complete() && ::IsWindowVisible(window);
+        })) << "the dialog's controls did not all appear";
+        LetInputSettle();
+        return d;
+    }
+
+    // Every window of the program lives in one process; that process ends.
+    void ExpectEnds()
+    {
+        const auto code = WaitForExit();
+        ASSERT_TRUE(code.has_value()) << "the program did not end with its dialog";
+        EXPECT_EQ(*code, 0u);
+    }
+
+    // The settings file as text, from either encoding the file layer writes.
+    std::wstring IniText() const
+    {
+        const auto bytes = ReadIniBytes();
+        if (!bytes) return {};
+        if (bytes->size() >= 2 && static_cast<unsigned char>((*bytes)[0]) == 0xFF &&
+            static_cast<unsigned char>((*bytes)[1]) == 0xFE) {
+            std::wstring text((bytes->size() - 2) / 2, L'\0');
+            std::memcpy(text.data(), bytes->data() + 2, text.size() * 2);
+            return text;
+        }
+        return std::wstring(bytes->begin(), bytes->end());
+    }
+};
+
+TEST_F(SettingsDialogTest, OpensAloneForBothFormsOfTheSwitchAndEndsWithIt)
+{
+    for (std::wstring_view arguments : {L"/c", L"/c:5678"}) {
+        SCOPED_TRACE(std::string(arguments.begin(), arguments.end()));
+        Dialog d = Open(arguments);
+        ASSERT_TRUE(d.Complete());
+        const std::vector<HWND> windows = VisibleWindows();
+        ASSERT_EQ(windows.size(), 1u);
+        EXPECT_EQ(FactsOf(windows[0]).caption, kCaption);
+        // The close box of the title bar, clicked.
+        const auto close = d.CloseBox();
+        ASSERT_TRUE(close.has_value()) << "no close box";
+        Click(*close);
+        ExpectEnds();
+        EXPECT_FALSE(ReadIniBytes().has_value()) << "closing wrote a settings file";
+    }
+}
+
+TEST_F(SettingsDialogTest, WithoutAFileShowsTheDefaultsAndTheLabelFollowsTheCount)
+{
+    Dialog d = Open();
+    ASSERT_TRUE(d.Complete());
+    EXPECT_TRUE(d.Checked(0));
+    EXPECT_FALSE(d.Checked(1));
+    EXPECT_EQ(d.Count(), 1000);
+    EXPECT_EQ(::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0), 0);
+    EXPECT_EQ(::SendMessageW(d.password, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    if (const wchar_t* target = _wgetenv(L"CORVALINTH_DIALOG_SHOT")) {
+        // The documentation's picture: the dialog as it stands, Japanese text and all,
+        // written when CORVALINTH_DIALOG_SHOT names the file (docs/settings-dialog.png).
+        RECT r{};
+        ::GetWindowRect(d.window, &r);
+        MoveMouseTo(r.right + 40, r.bottom + 40);
+        LetInputSettle();
+        EXPECT_TRUE(corvalinth::testing::WritePng(target, CaptureScreen(r)));
+    }
+
+    const core::PixelSurface at1000 = d.NumberLabel();
+    Click(Centre(d.scrollBar));  // focus; a click in the track moves by a page
+    PressKey(VK_END);
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 1000; }));
+    LetInputSettle();
+    EXPECT_EQ(d.NumberLabel(), at1000);
+    PressKey(VK_LEFT);
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 999; }));
+    LetInputSettle();
+    EXPECT_NE(d.NumberLabel(), at1000);
+    PressKey(VK_RIGHT);
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 1000; }));
+    LetInputSettle();
+    EXPECT_EQ(d.NumberLabel(), at1000);
+
+    Click(Centre(d.commands[0]));  // ｷｬﾝｾﾙ
+    ExpectEnds();
+    EXPECT_FALSE(ReadIniBytes().has_value()) << "cancel wrote a settings file";
+}
+
+TEST_F(SettingsDialogTest, SavingWritesWhatTheUserChoseInOrderAndEnds)
+{
+    Dialog d = Open();
+    ASSERT_TRUE(d.Complete());
+    Click(Centre(d.options[1]));  // ﾓﾉｸﾛ
+    ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0); }));
+
+    // The mouse: the left arrow once, then the track left of the thumb (a page).
+    RECT bar{};
+    ::GetWindowRect(d.scrollBar, &bar);
+    const int arrow = ::GetSystemMetrics(SM_CXHSCROLL);
+    const int midY = (bar.top + bar.bottom) / 2;
+    Click({bar.left + arrow / 2, midY});
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 999; }));
+    Click({bar.left + arrow + 3, midY});
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 989; }));
+    // The keyboard: two steps left and a page left.
+    PressKey(VK_LEFT);
+    PressKey(VK_LEFT);
+    PressKey(VK_PRIOR);
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 977; }));
+
+    const std::wstring password = L" p@ss word=;\"x ";
+    Click(Centre(d.password));
+    TypeText(password);
+    ASSERT_TRUE(Eventually([&] {
+        return ::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0) == static_cast<LRESULT>(password.size());
+    }));
+
+    Click(Centre(d.commands[1]));  // 設定
+    ExpectEnds();
+    EXPECT_EQ(ReadIniValue(L"Section", L"Password"), password);
+    const std::wstring text = IniText();
+    const auto color = text.find(L"Color= 1\r\n"), num = text.find(L"Num= 977\r\n"),
+               pass = text.find(L"Password=");
+    ASSERT_NE(color, std::wstring::npos) << std::string(text.begin(), text.end());
+    ASSERT_NE(num, std::wstring::npos) << std::string(text.begin(), text.end());
+    ASSERT_NE(pass, std::wstring::npos) << std::string(text.begin(), text.end());
+    EXPECT_LT(color, num);
+    EXPECT_LT(num, pass);
+}
+
+TEST_F(SettingsDialogTest, AFailedSaveIsShownAndTheDialogStays)
+{
+    // A folder where the settings file should be: no write can succeed.
+    std::filesystem::create_directory(IniPath());
+    Dialog d = Open();
+    ASSERT_TRUE(d.Complete());
+    Click(Centre(d.commands[1]));  // 設定
+
+    HWND message = nullptr;
+    ASSERT_TRUE(Eventually([&] {
+        for (HWND w : TopLevelWindowsOf(ProcessId(), true))
+            if (w != d.window) message = w;
+        return message != nullptr;
+    })) << "no message about the failed save";
+    std::wstring shown;
+    for (HWND child : ChildWindowsOf(message)) shown += FactsOf(child).caption + L"\n";
+    EXPECT_NE(shown.find(L"保存できませんでした"), std::wstring::npos);
+    EXPECT_NE(shown.find(IniPath().filename().wstring()), std::wstring::npos);
+    EXPECT_TRUE(::IsWindow(d.window));
+
+    PressKey(VK_RETURN);
+    ASSERT_TRUE(Eventually([&] { return !::IsWindow(message); }));
+    LetInputSettle();
+    EXPECT_TRUE(Running());
+    EXPECT_TRUE(::IsWindowVisible(d.window));
+    // The user gives up.
+    Click(Centre(d.commands[0]));
+    ExpectEnds();
+    EXPECT_TRUE(std::filesystem::is_directory(IniPath()));
+}
+
+TEST_F(SettingsDialogTest, StoredValuesOutOfRangeOpenAndAreRewrittenOnlyOnSave)
+{
+    const std::string stored = "[Section]\r\nColor=7\r\nNum=5000\r\nPassword=abc\r\n";
+    WriteIniBytes(stored);
+    {
+        Dialog d = Open();
+        ASSERT_TRUE(d.Complete());
+        EXPECT_TRUE(d.Checked(1));
+        EXPECT_FALSE(d.Checked(0));
+        EXPECT_EQ(d.Count(), 1000);
+        Click(Centre(d.commands[0]));
+        ExpectEnds();
+        EXPECT_EQ(ReadIniBytes(), stored);
+    }
+    WriteIniBytes("[Section]\r\nColor=7\r\nNum=-40\r\n");
+    Dialog d = Open();
+    ASSERT_TRUE(d.Complete());
+    EXPECT_EQ(d.Count(), 1);
+    Click(Centre(d.commands[1]));
+    ExpectEnds();
+    // Rewritten on save with what the dialog showed: a stored 7 is saved as " 1".
+    const std::wstring text = IniText();
+    EXPECT_NE(text.find(L"Color= 1\r\n"), std::wstring::npos) << std::string(text.begin(), text.end());
+    EXPECT_NE(text.find(L"Num= 1\r\n"), std::wstring::npos);
+    EXPECT_EQ(ReadIniValue(L"Section", L"Password"), L"");
+}
+
+}  // namespace
+}  // namespace corvalinth::e2e

@@ -1,0 +1,55 @@
+#include "forms/scroll_rules.h"
+
+#include <gtest/gtest.h>
+
+namespace corvalinth::forms {
+namespace {
+
+TEST(ScrollRules, StepsStayInRangeAndRaiseTheRightEvent)
+{
+    const ScrollRange count{1, 1000, 1, 10};
+    struct Case {
+        int value;
+        ScrollAction action;
+        int thumb;
+        int expected;
+        ScrollEvent event;
+    };
+    const Case cases[] = {
+        {500, ScrollAction::LineLeft, 0, 499, ScrollEvent::Change},
+        {500, ScrollAction::LineRight, 0, 501, ScrollEvent::Change},
+        {500, ScrollAction::PageLeft, 0, 490, ScrollEvent::Change},
+        {500, ScrollAction::PageRight, 0, 510, ScrollEvent::Change},
+        {1, ScrollAction::LineLeft, 0, 1, ScrollEvent::None},      // already at the end: nothing moves
+        {1000, ScrollAction::LineRight, 0, 1000, ScrollEvent::None},
+        {5, ScrollAction::PageLeft, 0, 1, ScrollEvent::Change},     // a page step stops at the end
+        {995, ScrollAction::PageRight, 0, 1000, ScrollEvent::Change},
+        {500, ScrollAction::Left, 0, 1, ScrollEvent::Change},
+        {500, ScrollAction::Right, 0, 1000, ScrollEvent::Change},
+        {500, ScrollAction::ThumbTrack, 640, 640, ScrollEvent::Scroll},
+        {640, ScrollAction::ThumbTrack, 640, 640, ScrollEvent::None},
+        {640, ScrollAction::ThumbPosition, 640, 640, ScrollEvent::Change},
+        {500, ScrollAction::ThumbTrack, 5000, 1000, ScrollEvent::Scroll},
+        {500, ScrollAction::ThumbTrack, -4, 1, ScrollEvent::Scroll},
+        {500, ScrollAction::EndScroll, 7, 500, ScrollEvent::None},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.value << " action " << static_cast<int>(c.action));
+        const auto out = ApplyScroll(count, c.value, c.action, c.thumb);
+        EXPECT_EQ(out.value, c.expected);
+        EXPECT_EQ(out.event, c.event);
+    }
+}
+
+TEST(ScrollRules, ExtremeValuesAndReversedRangesDoNotOverflow)
+{
+    const ScrollRange wide{-2147483647, 2147483647, 2147483647, 2147483647};
+    EXPECT_EQ(ApplyScroll(wide, 2147483647, ScrollAction::PageRight).value, 2147483647);
+    EXPECT_EQ(ApplyScroll(wide, -2147483647, ScrollAction::PageLeft).value, -2147483647);
+    const ScrollRange reversed{10, 1, 1, 1};
+    EXPECT_EQ(ClampToRange(reversed, 20), 10);
+    EXPECT_EQ(ClampToRange(reversed, -3), 1);
+}
+
+}  // namespace
+}  // namespace corvalinth::forms

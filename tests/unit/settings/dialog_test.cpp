@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "core/surface.h"
+#include "settings/dialog_gradient.h"
+#include "settings/dialog_layout.h"
+#include "settings/dialog_values.h"
+
+namespace corvalinth::settings {
+namespace {
+
+int Distance(core::Pixel a, core::Pixel b)
+{
+    return std::max({std::abs(core::RedOf(a) - core::RedOf(b)), std::abs(core::GreenOf(a) - core::GreenOf(b)),
+                     std::abs(core::BlueOf(a) - core::BlueOf(b))});
+}
+
+TEST(DialogGradient, DarkAtBothEndsLightestInTheMiddleAtEveryScale)
+{
+    const core::Pixel dark = core::Rgb(0, 0, 30);
+    for (const double tpp : {15.0, 12.0, 10.0, 1440.0 / 168, 7.5}) {
+        SCOPED_TRACE(tpp);
+        const int height = static_cast<int>(std::lround(kClientHeightTwips / tpp));
+        const auto rows = GradientRows(height, tpp);
+        ASSERT_EQ(rows.size(), static_cast<std::size_t>(height));
+        EXPECT_LE(Distance(rows.front(), dark), 3);
+        EXPECT_LE(Distance(rows.back(), dark), 3);
+
+        // Every row is a grey level with the blue lifted by 30.
+        for (const auto row : rows) {
+            ASSERT_EQ(core::RedOf(row), core::GreenOf(row));
+            ASSERT_EQ(core::BlueOf(row), core::RedOf(row) + 30);
+        }
+        // Rising to the middle row, falling after it, and mirrored within the rounding.
+        const std::size_t middle = rows.size() / 2;
+        const auto lightest = std::max_element(rows.begin(), rows.end(),
+                                               [](auto a, auto b) { return core::RedOf(a) < core::RedOf(b); });
+        EXPECT_GE(core::RedOf(rows[middle]), 219);
+        EXPECT_EQ(core::RedOf(*lightest), core::RedOf(rows[middle]));
+        for (std::size_t y = 1; y < rows.size(); ++y) {
+            if (y <= middle) ASSERT_GE(core::RedOf(rows[y]), core::RedOf(rows[y - 1])) << y;
+            else ASSERT_LE(core::RedOf(rows[y]), core::RedOf(rows[y - 1])) << y;
+            ASSERT_LE(Distance(rows[y], rows[rows.size() - 1 - y]), 2) << y;
+        }
+    }
+}
+
+TEST(DialogGradient, EachPixelRowTakesTheLastTwipsRowOnIt)
+{
+    // At 15 twips per pixel, pixel row 1 holds twips rows 8..22 (to the nearest
+    // pixel) and shows row 22.
+    const auto rows = GradientRows(273, 15.0);
+    EXPECT_EQ(rows[1], GradientColorAt(22, 4095));
+    EXPECT_NE(rows[1], GradientColorAt(8, 4095));
+    EXPECT_EQ(rows[0], GradientColorAt(7, 4095));
+    // The bottom row shows a colour, not the form's background.
+    EXPECT_EQ(rows[272], GradientColorAt(4087, 4095));
+}
+
+TEST(DialogGradient, UnusableSizesAreSafe)
+{
+    EXPECT_TRUE(GradientRows(0, 15).empty());
+    EXPECT_TRUE(GradientRows(-3, 15).empty());
+    EXPECT_EQ(GradientRows(5, 0).size(), 5u);
+    EXPECT_EQ(GradientRows(5, std::nan("")).size(), 5u);
+    // Finer than a twip per pixel: rows between two twips rows repeat the one above.
+    const auto fine = GradientRows(40, 0.25);
+    ASSERT_EQ(fine.size(), 40u);
+    EXPECT_EQ(fine[1], fine[0]);
+
+    core::PixelSurface surface(4, 3, 0x123456);
+    PaintRows(surface.View(), {core::Rgb(1, 1, 31), core::Rgb(2, 2, 32)});
+    EXPECT_EQ(surface.At(3, 0), core::Rgb(1, 1, 31));
+    EXPECT_EQ(surface.At(0, 1), core::Rgb(2, 2, 32));
+    EXPECT_EQ(surface.At(2, 2), core::Rgb(2, 2, 32));
+    PaintRows(surface.View(), {});
+    EXPECT_EQ(surface.At(0, 0), core::Rgb(1, 1, 31));
+}
+
+TEST(DialogLayout, PositionIsCentredAcrossAndAThirdDown)
+{
+    struct Case {
+        double screenW, screenH;
+        int windowW, windowH;
+        TwipsPoint expected;
+    };
+    const Case cases[] = {
+        {15360, 11520, 8160, 4665, {3600, 2285}},  // 1024 x 768 at 96 DPI
+        {15361, 11521, 8160, 4665, {3600, 2285}},  // odd spare space truncates
+        {16457.14, 9257.14, 8070, 4575, {4193, 1560}},
+        {8070.5, 4576.5, 8070, 4575, {0, 0}},      // halves go to the even neighbour: 0.5 -> 0, 1.5 -> 2
+        {8071.5, 4578.5, 8070, 4575, {1, 1}},
+        {7000, 4000, 8070, 4575, {-535, -191}},    // too big: toward zero, not down
+        {6999, 3998, 8070, 4575, {-535, -192}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.screenW << " x " << c.screenH);
+        EXPECT_EQ(DialogPosition(c.screenW, c.screenH, c.windowW, c.windowH), c.expected);
+    }
+    EXPECT_EQ(DialogPosition(std::nan(""), INFINITY, 8070, 4575), (TwipsPoint{0, 0}));
+}
+
+TEST(DialogLayout, TabOrderSkipsWhatCannotTakeTheFocus)
+{
+    EXPECT_EQ(TabOrder(), (std::vector<std::string_view>{"Opt_C(0)", "HS_Num", "PW", "Opt_C(1)", "Cmd_Can", "Cmd_Set"}));
+
+    std::set<int> indexes;
+    for (const auto& c : kDialogControls) {
+        if (c.kind == Kind::Shape) {
+            EXPECT_EQ(c.tabIndex, kNoTab) << c.name;
+            continue;
+        }
+        EXPECT_TRUE(indexes.insert(c.tabIndex).second) << c.name << " repeats tab index " << c.tabIndex;
+    }
+    EXPECT_EQ(*indexes.begin(), 0);
+    EXPECT_EQ(*indexes.rbegin(), static_cast<int>(indexes.size()) - 1) << "tab indexes have a gap";
+    EXPECT_THROW(Control("Cmd_Ok"), std::out_of_range);
+}
+
+TEST(DialogLayout, ControlsFitTheirContainersAndShapesFrameTheirHeadings)
+{
+    const auto& panel = Control("Pic_1");
+    for (const auto& c : kDialogControls) {
+        SCOPED_TRACE(std::string(c.name));
+        const int w = c.in == In::Pic_1 ? panel.width : kClientWidthTwips;
+        const int h = c.in == In::Pic_1 ? panel.height : kClientHeightTwips;
+        EXPECT_GE(c.left, 0);
+        EXPECT_GE(c.top, 0);
+        EXPECT_LE(c.left + c.width, w);
+        EXPECT_LE(c.top + c.height, h);
+    }
+    for (const auto& [shape, heading] : {std::pair{"Shape1(0)", "lbl(3)"}, {"Shape1(1)", "lbl(0)"}, {"Shape1(2)", "lbl(1)"}}) {
+        const auto& s = Control(shape);
+        const auto& l = Control(heading);
+        EXPECT_LE(s.left, l.left) << shape;
+        EXPECT_LT(s.top, l.top) << shape;
+        EXPECT_GT(s.left + s.width, l.left + l.width) << shape;
+        EXPECT_GT(s.top + s.height, l.top + l.height) << shape;
+    }
+    // Our credit line sits in free space: it overlaps nothing else on the form.
+    const auto& credit = Control("lbl(9)");
+    for (const auto& c : kDialogControls) {
+        if (c.in != In::Form || c.name == credit.name) continue;
+        const bool apart = credit.left + credit.width <= c.left || c.left + c.width <= credit.left ||
+                           credit.top + credit.height <= c.top || c.top + c.height <= credit.top;
+        EXPECT_TRUE(apart) << "lbl(9) overlaps " << c.name;
+    }
+}
+
+TEST(DialogLayout, PixelPlacesAtCommonScales)
+{
+    // The illustration's box shows the picture's top 217 rows at 96 DPI.
+    EXPECT_EQ(ToPixels(Control("Picture1"), 15, 15), (PixelRect{16, 16, 301, 217}));
+    EXPECT_EQ(ToPixels(Control("Cmd_Set"), 15, 15), (PixelRect{420, 204, 93, 29}));
+    EXPECT_EQ(ToPixels(Control("Cmd_Set"), 7.5, 7.5), (PixelRect{840, 408, 186, 58}));
+    // 1335 / 12 = 111.25, 435 / 12 = 36.25, 4920 / 12 = 410, 3060 / 12 = 255
+    EXPECT_EQ(ToPixels(Control("Cmd_Can"), 12, 12), (PixelRect{410, 255, 111, 36}));
+    EXPECT_EQ(ToPixels(Control("Cmd_Can"), 0, -1), ToPixels(Control("Cmd_Can"), 15, 15));
+}
+
+TEST(DialogValues, StoredValuesOutsideTheControlsShowTheirNearestMeaning)
+{
+    for (const std::int16_t color : {std::int16_t{1}, std::int16_t{2}, std::int16_t{7}, std::int16_t{-1},
+                                      std::int16_t{32767}, std::int16_t{-32768}})
+        EXPECT_EQ(OptionIndexForColor(color), 1) << color;
+    EXPECT_EQ(OptionIndexForColor(0), 0);
+
+    const std::pair<std::int16_t, std::int16_t> counts[] = {
+        {1, 1}, {500, 500}, {1000, 1000}, {0, 1}, {-5, 1}, {-32768, 1}, {1001, 1000}, {32767, 1000}};
+    for (const auto& [stored, shown] : counts) EXPECT_EQ(ScrollValueForCount(stored), shown) << stored;
+}
+
+TEST(DialogValues, SavingWritesThreeKeysInOrderNumbersWithTheirBlank)
+{
+    EXPECT_EQ(SettingsToSave(0, 1000, L""),
+              (std::vector<SettingWrite>{{L"Color", L" 0", IniValueForm::AsGiven},
+                                         {L"Num", L" 1000", IniValueForm::AsGiven},
+                                         {L"Password", L"", IniValueForm::Exact}}));
+    const std::wstring awkward = L"  a b=;\"日本 ";
+    EXPECT_EQ(SettingsToSave(1, 1, awkward),
+              (std::vector<SettingWrite>{{L"Color", L" 1", IniValueForm::AsGiven},
+                                         {L"Num", L" 1", IniValueForm::AsGiven},
+                                         {L"Password", awkward, IniValueForm::Exact}}));
+    // The label shows the same count without the blank.
+    EXPECT_EQ(CountLabel(1000), L"1000");
+    EXPECT_EQ(CountLabel(1), L"1");
+}
+
+}  // namespace
+}  // namespace corvalinth::settings
