@@ -9,6 +9,43 @@
 #include <system_error>
 
 namespace corvalinth::e2e {
+
+namespace {
+
+constexpr wchar_t kProbeVariable[] = L"CORVALINTH_SAVER_MARK_PROBE";
+
+// Started as the probe of SaverRunningMark, the harness reports the mark in its
+// exit code and leaves before any test runs.
+const bool kRunAsProbe = [] {
+    if (GetEnvironmentVariableW(kProbeVariable, nullptr, 0) == 0) return false;
+    BOOL running = FALSE;
+    SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    ExitProcess(running ? 20 : 21);
+}();
+
+}  // namespace
+
+std::optional<bool> SaverRunningMark()
+{
+    std::wstring self(MAX_PATH, L'\0');
+    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
+    std::wstring commandLine = L"\"" + self + L"\"";
+    SetEnvironmentVariableW(kProbeVariable, L"1");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    const BOOL ok = CreateProcessW(self.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                   CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
+    SetEnvironmentVariableW(kProbeVariable, nullptr);
+    if (!ok) return std::nullopt;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(process.Get(), &code);
+    if (code == 20) return true;
+    if (code == 21) return false;
+    return std::nullopt;
+}
 namespace {
 
 using Clock = std::chrono::steady_clock;

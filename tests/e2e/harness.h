@@ -120,6 +120,11 @@ void TypeText(std::wstring_view text);
 // Gives the program a moment to take what was sent (input is asynchronous).
 void LetInputSettle();
 
+// The system's screen-saver-running mark as a fresh process sees it (Wine keeps
+// the setting per process once read, so this process could not tell); nullopt
+// when the probe could not run.
+std::optional<bool> SaverRunningMark();
+
 POINT CursorPosition();
 // Whether the cursor is shown, as the system reports it.
 bool CursorShowing();

@@ -1,5 +1,4 @@
 // Ending a full-screen run, with and without a password, driven by real input.
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,40 +10,6 @@ namespace {
 constexpr wchar_t kSaverCaption[] = L"Corvalinth_Main";
 constexpr wchar_t kPromptCaption[] = L"Corvalinth_Pass";
 constexpr wchar_t kHint[] = L"Input Your Password";
-constexpr wchar_t kProbeVariable[] = L"CORVALINTH_SAVER_MARK_PROBE";
-
-// Wine keeps this system setting per process once read, so only a fresh
-// process sees what the program did to it: the probe below, run as a child.
-TEST(SaverMarkProbe, Report)
-{
-    if (GetEnvironmentVariableW(kProbeVariable, nullptr, 0) == 0) GTEST_SKIP() << "run by the tests below";
-    BOOL running = FALSE;
-    SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
-    std::_Exit(running ? 20 : 21);
-}
-
-std::optional<bool> SaverRunningMark()
-{
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    std::wstring commandLine = L"\"" + self + L"\" --gtest_filter=SaverMarkProbe.Report";
-    SetEnvironmentVariableW(kProbeVariable, L"1");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    const BOOL ok = CreateProcessW(self.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                   CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
-    SetEnvironmentVariableW(kProbeVariable, nullptr);
-    if (!ok) return std::nullopt;
-    UniqueHandle process(info.hProcess), thread(info.hThread);
-    if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) return std::nullopt;
-    DWORD code = 0;
-    GetExitCodeProcess(process.Get(), &code);
-    if (code == 20) return true;
-    if (code == 21) return false;
-    return std::nullopt;
-}
-
 std::string Utf16Bytes(std::wstring_view text)
 {
     std::string bytes = "\xFF\xFE";

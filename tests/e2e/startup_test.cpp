@@ -79,13 +79,6 @@ TEST_F(StartupTest, PreviewWithoutAUsableParentEndsAtOnce)
     }
 }
 
-BOOL SaverRunningMark()
-{
-    BOOL running = FALSE;
-    EXPECT_TRUE(SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0));
-    return running;
-}
-
 TEST_F(StartupTest, FullScreenRunLeavesNoSaverRunningMarkBehind)
 {
     Launch(L"/s");
@@ -94,7 +87,7 @@ TEST_F(StartupTest, FullScreenRunLeavesNoSaverRunningMarkBehind)
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
     while (Running() && std::chrono::steady_clock::now() < deadline) {
         if (const HWND saver = FindWindowW(nullptr, L"Corvalinth_Main")) {
-            EXPECT_TRUE(SaverRunningMark());
+            EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
             const RECT r = FactsOf(saver).rect;
             ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
             break;
@@ -102,7 +95,7 @@ TEST_F(StartupTest, FullScreenRunLeavesNoSaverRunningMarkBehind)
         PumpFor(10ms);
     }
     ASSERT_EQ(WaitForExit(), std::optional<DWORD>(0));
-    EXPECT_FALSE(SaverRunningMark());
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
 }
 
 }  // namespace
