@@ -13,9 +13,9 @@ int Scale(int value, int size, int base) { return value * size / base; }
 
 // A window with a frame, a title bar and a pale client area; coordinates on a
 // 1000 x 1000 grid so the scene keeps its look at any size.
-void DrawWindow(const core::SurfaceView& s, int left, int top, int right, int bottom, core::Pixel title)
+void DrawWindow(const core::SurfaceView& s, int h, int left, int top, int right, int bottom, core::Pixel title)
 {
-    const int w = s.Width(), h = s.Height();
+    const int w = s.Width();
     const core::Rect frame{Scale(left, w, 1000), Scale(top, h, 1000), Scale(right, w, 1000),
                            Scale(bottom, h, 1000)};
     s.FillRect(frame, Rgb(64, 64, 72));
@@ -31,15 +31,15 @@ void DrawWindow(const core::SurfaceView& s, int left, int top, int right, int bo
 
 }  // namespace
 
-void DrawSampleDesktop(const core::SurfaceView& s)
+void DrawSampleDesktop(const core::SurfaceView& s, int visibleRows)
 {
-    const int h = s.Height();
-    for (int y = 0; y < h; ++y) {
+    const int h = visibleRows > 0 ? std::min(visibleRows, s.Height()) : s.Height();
+    for (int y = 0; y < s.Height(); ++y) {
         const int shade = 40 * y / std::max(1, h - 1);
         s.FillRect({0, y, s.Width(), y + 1}, Rgb(20 + shade / 2, 96 + shade, 128 + shade));
     }
-    DrawWindow(s, 80, 90, 560, 640, Rgb(40, 90, 180));
-    DrawWindow(s, 430, 300, 930, 820, Rgb(120, 60, 150));
+    DrawWindow(s, h, 80, 90, 560, 640, Rgb(40, 90, 180));
+    DrawWindow(s, h, 430, 300, 930, 820, Rgb(120, 60, 150));
     const int taskbar = std::max(4, h / 14);
     s.FillRect({0, h - taskbar, s.Width(), h}, Rgb(32, 36, 48));
     s.FillRect({2, h - taskbar + 1, 2 + taskbar * 2, h - 1}, Rgb(70, 160, 90));

@@ -11,8 +11,9 @@ constexpr int kPreviewWidth = 152;
 constexpr int kPreviewHeight = 112;
 
 // A small desktop: a blue-green background, two windows with title bars and a
-// task bar, scaled to the surface.
-void DrawSampleDesktop(const core::SurfaceView& surface);
+// task bar, scaled to the surface. When only the top `visibleRows` of the picture
+// will be seen, the scene is laid out in those rows.
+void DrawSampleDesktop(const core::SurfaceView& surface, int visibleRows = 0);
 
 // The still picture of the preview box: the saver at work over the sample desktop.
 core::PixelSurface MakePreviewPicture();
