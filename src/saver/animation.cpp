@@ -42,6 +42,7 @@ void Animation::DrawParticles(std::vector<core::Rect>& changed)
         if (dot.Empty()) continue;
         display_.FillRect(dot, colour);
         changed.push_back(dot);
+        dotColours_.push_back(colour);
     }
 }
 
@@ -56,6 +57,7 @@ void Animation::MoveParticles()
 void Animation::Advance(double nowMs, std::vector<core::Rect>& changed)
 {
     changed.clear();
+    dotColours_.clear();
     switch (phase_) {
     case Phase::Sliding:
         SlideStep(nowMs, changed);
@@ -94,7 +96,7 @@ void Animation::SlideStep(double nowMs, std::vector<core::Rect>& changed)
     // One step per event; a late event takes its step now rather than bunching up.
     nextFrameMs_ = std::max(nextFrameMs_ + settings_.frameMs, nowMs);
     if (transition_->Step(display_, startup_, latest_)) {
-        changed.push_back(display_.Bounds());
+        changed = transition_->LastChanged();
         return;
     }
     Cls();

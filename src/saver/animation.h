@@ -54,6 +54,11 @@ public:
     // rectangles to present (cleared first).
     void Advance(double nowMs, std::vector<core::Rect>& changed);
 
+    // When the last event drew dots, the solid colour of each changed rectangle,
+    // in order (a later dot may cover part of an earlier one); empty otherwise.
+    // Lets a host show the dots without reading the surface back.
+    const std::vector<core::Pixel>& DotColours() const { return dotColours_; }
+
     const Swarm& Particles() const { return swarm_; }
     Swarm& Particles() { return swarm_; }
     std::int16_t FrameCount() const { return frameCount_; }
@@ -63,11 +68,10 @@ public:
     const ScreenGeometry& Geometry() const { return geometry_; }
     int PenWidth() const { return settings_.penWidth; }
 
-    // The parts of a tick, for hosts that draw a still picture.
+private:
     void DrawParticles(std::vector<core::Rect>& changed);
     void MoveParticles();
 
-private:
     enum class Phase { ReadyToDraw, Drawn, Sliding };
 
     void StartTransition(double nowMs, std::vector<core::Rect>& changed);
@@ -84,6 +88,7 @@ private:
     Phase phase_ = Phase::ReadyToDraw;
     std::optional<SplitScreen> transition_;
     double nextFrameMs_ = 0;
+    std::vector<core::Pixel> dotColours_;
 };
 
 // A still picture of the swarm for the preview and the settings dialog: `ticks`

@@ -157,41 +157,10 @@ void Corvalinth_S::Timer1_Timer()
 
 void Corvalinth_S::Present(const std::vector<core::Rect>& changed)
 {
-    if (changed.empty() || !hWnd() || !display_.Valid()) return;
+    if (changed.empty() || !hWnd()) return;
     forms::ScopedGetDC window(hWnd());
-    if (!window) return;
-    core::Rect bounds;
-    for (const core::Rect& r : changed) bounds = core::Union(bounds, r);
-    if (changed.size() == 1 || presentMode_ == PresentMode::PerRect) {
-        for (const core::Rect& r : changed) display_.Present(window.Get(), r);
-        return;
-    }
-    // Many small squares: one clip region and one transfer, so the cost follows
-    // the number of dots, not the area they are spread over.
-    const std::size_t count = changed.size();
-    regionData_.resize(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
-    RGNDATAHEADER header{};
-    header.dwSize = sizeof(header);
-    header.iType = RDH_RECTANGLES;
-    header.nCount = static_cast<DWORD>(count);
-    header.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
-    header.rcBound = {bounds.left, bounds.top, bounds.right, bounds.bottom};
-    std::memcpy(regionData_.data(), &header, sizeof(header));
-    std::byte* out = regionData_.data() + sizeof(header);
-    for (const core::Rect& r : changed) {
-        const RECT rect{r.left, r.top, r.right, r.bottom};
-        std::memcpy(out, &rect, sizeof(rect));
-        out += sizeof(rect);
-    }
-    forms::Region region(::ExtCreateRegion(nullptr, static_cast<DWORD>(regionData_.size()),
-                                           reinterpret_cast<const RGNDATA*>(regionData_.data())));
-    if (!region) {
-        display_.Present(window.Get(), bounds);
-        return;
-    }
-    ::SelectClipRgn(window.Get(), region.Get());
-    display_.Present(window.Get(), bounds);
-    ::SelectClipRgn(window.Get(), nullptr);
+    PresentChanged(window.Get(), display_, changed, animation_ ? animation_->DotColours() : noColours_,
+                   presentMode_, scratch_);
 }
 
 void Corvalinth_S::Paint()

@@ -74,6 +74,7 @@ core::Rect SplitScreen::DrawCrack(const core::SurfaceView& display, int penWidth
 bool SplitScreen::Step(const core::SurfaceView& display, const core::SurfaceView& startup,
                        const core::SurfaceView& latest)
 {
+    changed_.clear();
     if (finished_) return false;
     // At most MaxTravel steps, and none once the halves are off the screen.
     if (++round_ > maxTravel_) {
@@ -88,14 +89,42 @@ bool SplitScreen::Step(const core::SurfaceView& display, const core::SurfaceView
     }
     ++passes_;
     const int shift = Nearest(shift_);
+    const bool firstPass = gaps_.empty();
+    if (firstPass) gaps_.resize(static_cast<std::size_t>((height_ + kBandHeight - 1) / kBandHeight));
+    int commonBegin = 0, commonEnd = width_;  // columns inside every band's kept gap
+    bool everyBandKept = !firstPass;
     for (int y = 0; y <= height_ - 1; y += kBandHeight) {
         const double c = CrackX(y);
         const int crack = Nearest(c);
+        const int right = Nearest(c - shift_);
         core::Copy(display, shift, y, crack, kBandHeight, latest, 0, y);
-        core::Copy(display, Nearest(c - shift_), y, Nearest(width_ - c), kBandHeight, latest, crack,
-                   y);
+        core::Copy(display, right, y, Nearest(width_ - c), kBandHeight, latest, crack, y);
         const int gap = Nearest(c + shift_);
-        core::Copy(display, gap, y, Nearest(-2 * shift_), kBandHeight, startup, gap, y);
+        const int gapEnd = gap + Nearest(-2 * shift_);
+        Span& previous = gaps_[static_cast<std::size_t>(y / kBandHeight)];
+        // The old gap still shows the start-up picture if neither half was
+        // copied over it and the new gap contains it: only the new edges are drawn.
+        const bool keep = !firstPass && previous.begin < previous.end && shift + crack <= previous.begin &&
+                          right >= previous.end && gap <= previous.begin && gapEnd >= previous.end;
+        if (keep) {
+            core::Copy(display, gap, y, previous.begin - gap, kBandHeight, startup, gap, y);
+            core::Copy(display, previous.end, y, gapEnd - previous.end, kBandHeight, startup, previous.end, y);
+            commonBegin = std::max(commonBegin, previous.begin);
+            commonEnd = std::min(commonEnd, previous.end);
+        } else {
+            core::Copy(display, gap, y, gapEnd - gap, kBandHeight, startup, gap, y);
+            everyBandKept = false;
+        }
+        previous = {gap, gapEnd};
+    }
+    const core::Rect all = display.Bounds();
+    if (everyBandKept && commonBegin < commonEnd) {
+        const core::Rect left = core::Intersect({0, 0, commonBegin, height_}, all);
+        const core::Rect rightPart = core::Intersect({commonEnd, 0, width_, height_}, all);
+        if (!left.Empty()) changed_.push_back(left);
+        if (!rightPart.Empty()) changed_.push_back(rightPart);
+    } else if (!all.Empty()) {
+        changed_.push_back(all);
     }
     return true;
 }

@@ -25,9 +25,13 @@ public:
 
     // One frame of the slide: the left half of `latest` moves left, the right
     // half right, and `startup` shows in the gap. Returns false, drawing
-    // nothing, once the halves have left the screen.
+    // nothing, once the halves have left the screen. The gap only grows, so
+    // what it uncovered in earlier steps is not copied again.
     bool Step(const core::SurfaceView& display, const core::SurfaceView& startup,
               const core::SurfaceView& latest);
+    // The parts of the display the last Step may have changed (at most two
+    // rectangles: left and right of the gap that stayed as it was).
+    const std::vector<core::Rect>& LastChanged() const { return changed_; }
 
     bool Finished() const { return finished_; }
     int CopyPasses() const { return passes_; }
@@ -47,6 +51,11 @@ private:
     double velocity_;
     int round_ = 0;   // the slide's loop counter, bounded by MaxTravel
     int passes_ = 0;  // steps that copied
+    struct Span {
+        int begin = 0, end = 0;
+    };
+    std::vector<Span> gaps_;  // per band, the gap drawn by the last pass
+    std::vector<core::Rect> changed_;
     bool finished_ = false;
 };
 

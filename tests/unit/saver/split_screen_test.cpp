@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+
+#include "core/number_rules.h"
 
 #include "saver/scripted_random.h"
 
@@ -136,6 +139,64 @@ TEST(SplitScreen, MaxTravel512Takes82CopyPasses)
     EXPECT_EQ(s.CopyPasses(), 82);
     EXPECT_NEAR(s.Shift(), -(2 * 83 + 0.05 * 83 * 84), 1e-9);  // the 83rd step stopped
     EXPECT_TRUE(s.Finished());
+}
+
+// Every step as the transition is defined: three copies per two-row band, the
+// whole gap copied each time.
+void ReferenceStep(const SplitScreen& s, double shift, int width, int height, const core::SurfaceView& display,
+                   const core::SurfaceView& startup, const core::SurfaceView& latest)
+{
+    auto nearest = [](double v) { return core::NearestInt32(v); };
+    for (int y = 0; y <= height - 1; y += 2) {
+        const double c = s.CrackX(y);
+        core::Copy(display, nearest(shift), y, nearest(c), 2, latest, 0, y);
+        core::Copy(display, nearest(c - shift), y, nearest(width - c), 2, latest, nearest(c), y);
+        core::Copy(display, nearest(c + shift), y, nearest(-2 * shift), 2, startup, nearest(c + shift), y);
+    }
+}
+
+TEST(SplitScreen, StepsMatchTheFullCopyAndReportWhatChanged)
+{
+    for (auto [width, height, seed] : {std::tuple{64, 40, 1.0f}, {65, 41, 2.0f}, {33, 20, 3.0f}, {200, 9, 4.0f},
+                                       {7, 30, 5.0f}}) {
+        SCOPED_TRACE(::testing::Message() << width << "x" << height);
+        core::SeededRandom random;
+        SplitScreen s(width, height, random, core::FixedClock(seed));
+        PixelSurface startup(width, height), latest(width, height), display(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                startup.View().Set(x, y, core::Rgb(x, y, 1));
+                latest.View().Set(x, y, core::Rgb(x, y, 2));
+                display.View().Set(x, y, core::Rgb(x, y, 3));
+            }
+        PixelSurface reference = display;
+        while (true) {
+            const PixelSurface before = display;
+            if (!s.Step(display.View(), startup.View(), latest.View())) break;
+            ReferenceStep(s, s.Shift(), width, height, reference.View(), startup.View(), latest.View());
+            ASSERT_EQ(display, reference) << "step " << s.CopyPasses();
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                    if (before.At(x, y) == display.At(x, y)) continue;
+                    bool covered = false;
+                    for (const core::Rect& r : s.LastChanged())
+                        covered = covered || (x >= r.left && x < r.right && y >= r.top && y < r.bottom);
+                    ASSERT_TRUE(covered) << "step " << s.CopyPasses() << " pixel " << x << "," << y;
+                }
+        }
+        EXPECT_TRUE(s.LastChanged().empty());
+    }
+}
+
+TEST(SplitScreen, LaterStepsLeaveTheUncoveredGapAlone)
+{
+    ScriptedRandom random({kJag3, kRight, kLeft});
+    SplitScreen s(400, 8, random, core::FixedClock(0));
+    PixelSurface display(400, 8), startup(400, 8), latest(400, 8);
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(s.Step(display.View(), startup.View(), latest.View()));
+    // Two rectangles, and the columns between them are the gap of the last step.
+    ASSERT_EQ(s.LastChanged().size(), 2u);
+    EXPECT_GT(s.LastChanged()[1].left - s.LastChanged()[0].right, 30);
 }
 
 TEST(SplitScreen, AnEdgeTouchSlidesTheWholeWidth)

@@ -134,11 +134,28 @@ TEST_F(SaverFormTest, TicksDrawDotsOnTheWindowAndTheTransitionRestoresTheDesktop
     EXPECT_GT(trails, dots * 9 / 10);
     const ULONGLONG deadline = ::GetTickCount64() + 20000;
     int ticks = 0;
+    auto windowMatchesDisplay = [&] {
+        const forms::Picture now = SnapWindow(form.hWnd(), -1, 0, 0, form.ScreenW(), form.ScreenH());
+        const auto seen = PicturePixels(now);
+        if (!seen) return false;
+        for (int y = 0; y < display.Height(); ++y)
+            for (int x = 0; x < display.Width(); ++x)
+                if (seen->At(x, y) != display.At(x, y)) return false;
+        return true;
+    };
+    bool checkedMidway = false;
     while (form.Model().InTransition() && ::GetTickCount64() < deadline) {
         form.Timer1_Timer();
         ++ticks;
+        // Halfway through, the window shows exactly the frame in the surface.
+        if (!checkedMidway && form.Model().Transition()->CopyPasses() == 30) {
+            checkedMidway = true;
+            EXPECT_TRUE(windowMatchesDisplay());
+        }
         ::Sleep(2);
     }
+    EXPECT_TRUE(checkedMidway);
+    EXPECT_TRUE(windowMatchesDisplay());
     ASSERT_FALSE(form.Model().InTransition());
     EXPECT_GT(ticks, 80);
     EXPECT_EQ(form.Model().FrameCount(), 0);
