@@ -137,6 +137,28 @@ IniDocument::Parsed IniDocument::ParseLine(std::wstring_view text)
     return line;
 }
 
+// The characters that decide a line's kind (blanks, ';', '[', '=') are single
+// bytes in every ANSI code page and never the second byte of a character, so
+// the kind is known without decoding the line.
+IniDocument::Kind IniDocument::KindOfRaw(std::string_view raw, bool utf16)
+{
+    const std::size_t unit = utf16 ? 2 : 1;
+    auto at = [&](std::size_t i) -> std::uint32_t {
+        const auto lo = static_cast<unsigned char>(raw[i]);
+        return utf16 ? lo | (static_cast<std::uint32_t>(static_cast<unsigned char>(raw[i + 1])) << 8) : lo;
+    };
+    std::size_t i = 0;
+    const std::size_t end = raw.size() / unit * unit;
+    while (i < end && (at(i) == ' ' || at(i) == '\t' || at(i) == '\v' || at(i) == '\f')) i += unit;
+    if (i >= end) return Kind::Blank;
+    switch (at(i)) {
+    case ';': return Kind::Comment;
+    case '[': return Kind::Section;
+    case '=': return Kind::Other;
+    default: return Kind::Key;
+    }
+}
+
 std::wstring IniDocument::DecodeRaw(std::string_view raw) const
 {
     if (readAsUtf16_) {
@@ -167,7 +189,7 @@ IniDocument IniDocument::Parse(std::string_view bytes, const AnsiCodec& codec)
                        static_cast<unsigned char>(bytes[1]) == 0xFE;
     doc.readAsUtf16_ = doc.utf16_ = utf16;
     if (utf16) bytes.remove_prefix(2);
-    doc.source_ = bytes;
+    doc.source_ = bytes.substr(0, UINT32_MAX);
     const std::string_view src = doc.source_;
     const std::size_t unit = utf16 ? 2 : 1;
     const std::size_t end = src.size() / unit * unit;  // an odd last byte stays with the last line
@@ -178,12 +200,18 @@ IniDocument IniDocument::Parse(std::string_view bytes, const AnsiCodec& codec)
     };
     auto addLine = [&](std::size_t begin, std::size_t size, Eol eol) {
         Line line;
-        line.rawBegin = begin;
-        line.rawSize = size;
+        line.rawBegin = static_cast<std::uint32_t>(begin);
+        line.rawSize = static_cast<std::uint32_t>(size);
         line.eol = eol;
-        line.kind = ParseLine(doc.DecodeRaw(src.substr(begin, size))).kind;
+        line.kind = KindOfRaw(src.substr(begin, size), utf16);
         doc.lines_.push_back(line);
     };
+
+    // Sized once: a file of millions of short lines would otherwise peak at
+    // twice its table while growing.
+    std::size_t breaks = 0;
+    for (std::size_t pos = 0; pos < end; pos += unit) breaks += unitAt(pos) == '\n' || unitAt(pos) == '\r';
+    doc.lines_.reserve(breaks + 3);  // and room for a new section and key
 
     std::size_t lineStart = 0;
     for (std::size_t pos = 0; pos < end;) {
@@ -209,7 +237,7 @@ std::size_t IniDocument::FindSection(std::wstring_view section) const
 {
     for (std::size_t i = 0; i < lines_.size(); ++i)
         if (lines_[i].kind == Kind::Section && SameName(ParseLine(Text(lines_[i])).name, section)) return i;
-    return kOriginal;
+    return kMissing;
 }
 
 std::size_t IniDocument::FindKey(std::wstring_view section, std::wstring_view key) const
@@ -220,13 +248,13 @@ std::size_t IniDocument::FindKey(std::wstring_view section, std::wstring_view ke
         if (line.kind == Kind::Section) inSection = SameName(ParseLine(Text(line)).name, section);
         else if (inSection && line.kind == Kind::Key && SameName(ParseLine(Text(line)).name, key)) return i;
     }
-    return kOriginal;
+    return kMissing;
 }
 
 std::optional<std::wstring> IniDocument::Get(std::wstring_view section, std::wstring_view key) const
 {
     const std::size_t i = FindKey(Trim(section), Trim(key));
-    if (i == kOriginal) return std::nullopt;
+    if (i == kMissing) return std::nullopt;
     return ParseLine(Text(lines_[i])).value;
 }
 
@@ -235,7 +263,7 @@ void IniDocument::Put(std::size_t at, bool replace, std::wstring text)
     Line line;
     line.kind = ParseLine(text).kind;
     line.eol = Eol::CrLf;
-    line.replacement = texts_.size();
+    line.replacement = static_cast<std::uint32_t>(texts_.size());
     if (!utf16_ && !codec_->Encode(text)) utf16_ = true;
     texts_.push_back(std::move(text));
     if (replace) {
@@ -246,7 +274,8 @@ void IniDocument::Put(std::size_t at, bool replace, std::wstring text)
     }
 }
 
-bool IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wstring_view value)
+bool IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wstring_view value,
+                      IniValueForm form)
 {
     section = Trim(section);
     key = Trim(key);
@@ -255,15 +284,15 @@ bool IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wst
         key.find(L'=') != std::wstring_view::npos || key.front() == L';' || key.front() == L'[')
         return false;
 
-    const std::wstring quoted = QuoteIfNeeded(value);
-    if (const std::size_t i = FindKey(section, key); i != kOriginal) {
+    const std::wstring quoted = form == IniValueForm::Exact ? QuoteIfNeeded(value) : std::wstring(value);
+    if (const std::size_t i = FindKey(section, key); i != kMissing) {
         // Keep the key as it was spelt in the file.
         Put(i, true, ParseLine(Text(lines_[i])).name + L"=" + quoted);
         return true;
     }
 
     std::wstring text = std::wstring(key) + L"=" + quoted;
-    if (const std::size_t header = FindSection(section); header != kOriginal) {
+    if (const std::size_t header = FindSection(section); header != kMissing) {
         std::size_t after = header;
         for (std::size_t i = header + 1; i < lines_.size() && lines_[i].kind != Kind::Section; ++i)
             if (lines_[i].kind == Kind::Key || lines_[i].kind == Kind::Other) after = i;

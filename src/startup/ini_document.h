@@ -5,6 +5,7 @@
 // the ANSI code page or as UTF-16LE with a byte-order mark, and writes a key
 // back touching no other line.
 #include <cstdint>
+#include <climits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,10 +23,15 @@ public:
     virtual std::optional<std::string> Encode(std::wstring_view text) const = 0;
 };
 
+// How a value is written: Exact quotes it where reading would change it (a
+// password); AsGiven writes it plainly where blanks around it carry no meaning
+// (numbers, written with their leading blank as " 1000").
+enum class IniValueForm { Exact, AsGiven };
+
 class IniDocument {
 public:
     // Any bytes are accepted; what is not an INI line is kept and ignored.
-    // The codec must outlive the document.
+    // Bytes beyond 4 GiB are absent. The codec must outlive the document.
     static IniDocument Parse(std::string_view bytes, const AnsiCodec& codec);
 
     // The value with blanks around it and one pair of surrounding quotes
@@ -37,7 +43,8 @@ public:
     // when reading it back would otherwise change it. False, and nothing
     // changed, for text one line of the file cannot hold: a line break or NUL
     // anywhere, an empty name, or a name the reader would take apart.
-    bool Set(std::wstring_view section, std::wstring_view key, std::wstring_view value);
+    bool Set(std::wstring_view section, std::wstring_view key, std::wstring_view value,
+             IniValueForm form = IniValueForm::Exact);
 
     // The file's bytes: lines that were not changed come back exactly as read.
     // UTF-16LE with a byte-order mark when the file was read so, or when some
@@ -49,12 +56,13 @@ public:
 private:
     enum class Kind : std::uint8_t { Blank, Comment, Section, Key, Other };
     enum class Eol : std::uint8_t { None, CrLf, Lf, Cr };
-    static constexpr std::size_t kOriginal = static_cast<std::size_t>(-1);
+    static constexpr std::uint32_t kOriginal = UINT32_MAX;
+    static constexpr std::size_t kMissing = SIZE_MAX;
     // Kept small: a hostile file may hold millions of empty lines. The text of
     // a line as read is decoded again from the source when it is needed.
     struct Line {
-        std::size_t rawBegin = 0, rawSize = 0;  // in source_, without the line break
-        std::size_t replacement = kOriginal;    // index into texts_ for a changed or new line
+        std::uint32_t rawBegin = 0, rawSize = 0;  // in source_, without the line break
+        std::uint32_t replacement = kOriginal;    // index into texts_ for a changed or new line
         Eol eol = Eol::None;
         Kind kind = Kind::Other;
     };
@@ -66,6 +74,7 @@ private:
 
     explicit IniDocument(const AnsiCodec& codec) : codec_(&codec) {}
     static Parsed ParseLine(std::wstring_view text);
+    static Kind KindOfRaw(std::string_view raw, bool utf16);
     std::wstring DecodeRaw(std::string_view raw) const;
     std::wstring Text(const Line& line) const;
     std::size_t FindSection(std::wstring_view section) const;

@@ -262,7 +262,7 @@ std::wstring ReadIni(std::wstring_view section, std::wstring_view key, const std
 }
 
 IniWriteResult WriteIni(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                        const std::wstring& file)
+                        const std::wstring& file, IniValueForm form)
 {
     try {
         const std::wstring path = ForFileApi(file);
@@ -274,7 +274,7 @@ IniWriteResult WriteIni(std::wstring_view section, std::wstring_view key, std::w
 
         const Win32AnsiCodec codec;
         auto doc = IniDocument::Parse(read.bytes, codec);
-        if (!doc.Set(section, key, value)) return {ERROR_INVALID_DATA};
+        if (!doc.Set(section, key, value, form)) return {ERROR_INVALID_DATA};
         const std::string bytes = doc.Serialize();
         if (exists && bytes == read.bytes) return {};
         const DWORD error = ReplaceFileContents(path, bytes, exists);

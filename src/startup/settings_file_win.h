@@ -36,7 +36,7 @@ struct IniWriteResult {
 // Writes key=value into the section, creating the file and the section when
 // missing. The file is replaced as a whole, so a failure leaves the old file.
 IniWriteResult WriteIni(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                        const std::wstring& file);
+                        const std::wstring& file, IniValueForm form = IniValueForm::Exact);
 
 // The system's text for a write failure, in the user's language.
 std::wstring IniWriteErrorText(IniWriteResult result);

@@ -109,7 +109,9 @@ TEST(IniDocument, AnEmptyOrMissingFileGetsTheSectionCreated)
     EXPECT_EQ(doc.Get(L"Section", L"Num"), std::nullopt);
     ASSERT_TRUE(doc.Set(L"Section", L"Color", L" 0"));
     ASSERT_TRUE(doc.Set(L"Section", L"Num", L"1000"));
-    EXPECT_EQ(doc.Serialize(), "[Section]\r\nColor=\" 0\"\r\nNum=1000\r\n");
+    // Numbers keep their leading blank plainly, as the settings dialog writes them.
+    ASSERT_TRUE(doc.Set(L"Section", L"Size", L" 7", IniValueForm::AsGiven));
+    EXPECT_EQ(doc.Serialize(), "[Section]\r\nColor=\" 0\"\r\nNum=1000\r\nSize= 7\r\n");
     EXPECT_FALSE(doc.IsUtf16());
 }
 

@@ -1,0 +1,478 @@
+#include "button/command_win.h"
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "button/state_pictures.h"
+#include "core/number_rules.h"
+#include "forms/dpi_win.h"
+#include "forms/font_win.h"
+
+namespace corvalinth::button {
+
+namespace {
+
+constexpr UINT kDpiChangedAfterParent = 0x02E3;  // WM_DPICHANGED_AFTERPARENT
+
+void RegisterClassOnce(WNDPROC procedure)
+{
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (::GetClassInfoExW(::GetModuleHandleW(nullptr), kCommandClassName, &wc)) return;
+    wc = WNDCLASSEXW{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kCommandClassName;
+    ::RegisterClassExW(&wc);
+}
+
+// The container's own font when it has one, else the forms' Japanese UI font.
+FontObject ContainerFont(HWND container)
+{
+    auto font = std::make_shared<FontDesc>(FontDesc{L"ＭＳ Ｐゴシック", 9.0, FW_NORMAL, false, false, false,
+                                                   SHIFTJIS_CHARSET});
+    const auto hfont = reinterpret_cast<HFONT>(container ? ::SendMessageW(container, WM_GETFONT, 0, 0) : 0);
+    LOGFONTW lf{};
+    if (hfont && ::GetObjectW(hfont, sizeof lf, &lf) == sizeof lf) {
+        const int dpi = forms::WindowDpi(container);
+        font->name = lf.lfFaceName;
+        if (lf.lfHeight != 0) font->size = std::abs(lf.lfHeight) * 72.0 / dpi;
+        font->weight = static_cast<std::int16_t>(lf.lfWeight ? lf.lfWeight : FW_NORMAL);
+        font->italic = lf.lfItalic != 0;
+        font->underline = lf.lfUnderline != 0;
+        font->strikethrough = lf.lfStrikeOut != 0;
+        font->charset = lf.lfCharSet;
+    }
+    return font;
+}
+
+// A 24-bit bitmap of a state picture, as the platform keeps such pictures.
+forms::Bitmap MakeBitmap(const core::PixelSurface& picture)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = picture.Width();
+    info.bmiHeader.biHeight = -picture.Height();
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    forms::Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap || !bits) return {};
+    const int stride = (picture.Width() * 3 + 3) & ~3;
+    auto* bytes = static_cast<std::uint8_t*>(bits);
+    for (int y = 0; y < picture.Height(); ++y) {
+        std::uint8_t* row = bytes + static_cast<std::ptrdiff_t>(y) * stride;
+        for (int x = 0; x < picture.Width(); ++x) {
+            const core::Pixel p = picture.At(x, y);
+            row[x * 3 + 0] = static_cast<std::uint8_t>(core::BlueOf(p));
+            row[x * 3 + 1] = static_cast<std::uint8_t>(core::GreenOf(p));
+            row[x * 3 + 2] = static_cast<std::uint8_t>(core::RedOf(p));
+        }
+    }
+    return bitmap;
+}
+
+COLORREF ColourRefOf(std::int32_t colour)
+{
+    const auto u = static_cast<std::uint32_t>(colour);
+    if (u & 0x80000000u) return ::GetSysColor(static_cast<int>(u & 0xFFu));
+    return static_cast<COLORREF>(u & 0xFFFFFFu);
+}
+
+std::int16_t ShiftState(WPARAM wParam)
+{
+    std::int16_t shift = 0;
+    if (wParam & MK_SHIFT) shift |= 1;
+    if (wParam & MK_CONTROL) shift |= 2;
+    if (::GetKeyState(VK_MENU) < 0) shift |= 4;
+    return shift;
+}
+
+std::int16_t HeldButtons(WPARAM wParam)
+{
+    std::int16_t held = 0;
+    if (wParam & MK_LBUTTON) held |= kLeftButton;
+    if (wParam & MK_RBUTTON) held |= kRightButton;
+    if (wParam & MK_MBUTTON) held |= kMiddleButton;
+    return held;
+}
+
+}  // namespace
+
+void ForEachCommand(HWND container, const std::function<void(CommandLike&)>& visit)
+{
+    std::vector<Command*> found;
+    ::EnumChildWindows(
+        container,
+        [](HWND child, LPARAM context) -> BOOL {
+            if (Command* command = Command::FromWindow(child))
+                reinterpret_cast<std::vector<Command*>*>(context)->push_back(command);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    for (Command* command : found) visit(*command);
+}
+
+Command::Command(HWND container, int controlId)
+    : controlId_(controlId),
+      tppX_(forms::TwipsPerPixelAt(forms::WindowDpi(container))),
+      tppY_(tppX_),
+      ambientFont_(ContainerFont(container)),
+      core_(*this),
+      tmrMouse_([this] { TmrMouse_Timer(); })
+{
+    for (int i = 0; i < kStatePictureCount; ++i)
+        pictures_[static_cast<std::size_t>(i)] = MakeBitmap(MakeStatePicture(static_cast<StatePicture>(i)));
+    pictureDc_ = forms::CreateMemoryDC();
+
+    RegisterClassOnce(&Command::WindowProc);
+    ::CreateWindowExW(0, kCommandClassName, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                      container, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                      ::GetModuleHandleW(nullptr), this);
+}
+
+Command::~Command()
+{
+    tmrMouse_.SetEnabled(false);
+    if (HWND window = window_.Get(); window && ::IsWindow(window)) {
+        // Messages sent while the window goes away no longer reach this object.
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    }
+}
+
+Command* Command::FromWindow(HWND window)
+{
+    if (!window || !::IsWindow(window)) return nullptr;
+    wchar_t name[64] = {};
+    if (!::GetClassNameW(window, name, 64) || std::wstring_view(name) != kCommandClassName) return nullptr;
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)) != &Command::WindowProc)
+        return nullptr;
+    return reinterpret_cast<Command*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void Command::Move(double leftTwips, double topTwips, double widthTwips, double heightTwips)
+{
+    MovePixels(core::NearestInt32(leftTwips / tppX_), core::NearestInt32(topTwips / tppY_),
+               core::NearestInt32(widthTwips / tppX_), core::NearestInt32(heightTwips / tppY_));
+}
+
+void Command::MovePixels(int left, int top, int width, int height)
+{
+    if (!hWnd()) return;
+    ::MoveWindow(hWnd(), left, top, width < 0 ? 0 : width, height < 0 ? 0 : height, TRUE);
+}
+
+void Command::SetTwipsPerPixel(double x, double y)
+{
+    if (!(x > 0) || !(y > 0)) return;
+    tppX_ = x;
+    tppY_ = y;
+    core_.UserControl_Resize();
+}
+
+void Command::Initialize() { core_.Initialize(); }
+
+double Command::WidthTwips() const { return face_.Width() * tppX_; }
+double Command::HeightTwips() const { return face_.Height() * tppY_; }
+
+void Command::StartMouseTimer(int intervalMs)
+{
+    tmrMouse_.SetInterval(static_cast<UINT>(intervalMs));
+    tmrMouse_.SetEnabled(true);
+}
+
+void Command::PropertyChanged(std::wstring_view key)
+{
+    if (OnPropertyChanged) OnPropertyChanged(key);
+}
+
+void Command::PaintFace(StatePicture picture, CommandFields& f)
+{
+    if (!face_.Valid()) return;
+    face_.View().Fill(core::PixelFromColorRef(::GetSysColor(COLOR_BTNFACE)));
+
+    if (PrepareGradient(f.mVert, f.mGradRect, f.mHighlight != 0, face_.Width(), face_.Height())) {
+        TRIVERTEX vert[2];
+        for (int i = 0; i < 2; ++i) {
+            const TriVertex& v = f.mVert[static_cast<std::size_t>(i)];
+            vert[i] = TRIVERTEX{v.x, v.y, v.red, v.green, v.blue, v.alpha};
+        }
+        GRADIENT_RECT rect{f.mGradRect.upperLeft, f.mGradRect.lowerRight};
+        ::GradientFill(face_.Dc(), vert, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+    }
+
+    const HBITMAP bitmap = pictures_[static_cast<std::size_t>(picture)].Get();
+    if (bitmap && pictureDc_) {
+        forms::ScopedSelectObject select(pictureDc_.Get(), bitmap);
+        const int oldMode = ::SetStretchBltMode(face_.Dc(), COLORONCOLOR);
+        for (const FrameSlice& slice : FrameSlices(f.frame)) {
+            const PixelRect s = ToPixels(slice.source, kPictureTwipsPerPixel, kPictureTwipsPerPixel);
+            const PixelRect d = ToPixels(slice.dest, tppX_, tppY_);
+            // A control too small for its frame gets negative middles; drawing
+            // those would mirror the slice, so they are left out.
+            if (d.width <= 0 || d.height <= 0) continue;
+            ::StretchBlt(face_.Dc(), d.x, d.y, d.width, d.height, pictureDc_.Get(), s.x, s.y, s.width, s.height,
+                         SRCCOPY);
+        }
+        ::SetStretchBltMode(face_.Dc(), oldMode);
+    }
+    ::GdiFlush();
+}
+
+void Command::Refresh()
+{
+    if (!hWnd()) return;
+    ::InvalidateRect(hWnd(), nullptr, FALSE);
+    ::UpdateWindow(hWnd());
+}
+
+void Command::CaptionChanged()
+{
+    if (hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void Command::ResizeSurface()
+{
+    RECT r{};
+    ::GetClientRect(hWnd(), &r);
+    if (r.right != face_.Width() || r.bottom != face_.Height()) face_ = forms::DibSurface(r.right, r.bottom);
+}
+
+HFONT Command::CaptionFont() const
+{
+    const FontObject& font = core_.LblMsg().font;
+    if (!font) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    const int dpi = core::NearestInt32(1440.0 / tppY_);
+    if (!captionFont_ || !(captionFontFor_ == *font) || captionFontDpi_ != dpi) {
+        forms::FontSpec wanted;
+        wanted.face = font->name;
+        wanted.points = font->size;
+        wanted.weight = font->weight;
+        wanted.italic = font->italic;
+        wanted.underline = font->underline;
+        wanted.strikeOut = font->strikethrough;
+        wanted.charset = static_cast<BYTE>(font->charset);
+        captionFont_ = forms::CreateUiFont(wanted, dpi);
+        captionFontFor_ = *font;
+        captionFontDpi_ = dpi;
+    }
+    return captionFont_.Get();
+}
+
+void Command::DrawCaption(HDC target) const
+{
+    const CaptionLabel& label = core_.LblMsg();
+    if (label.caption.empty()) return;
+    RECT r{core::NearestInt32(label.left / tppX_), core::NearestInt32(label.top / tppY_), 0, 0};
+    r.right = r.left + core::NearestInt32(label.width / tppX_);
+    r.bottom = r.top + core::NearestInt32(label.height / tppY_);
+    forms::ScopedSelectObject selectFont(target, CaptionFont());
+    const int oldMode = ::SetBkMode(target, TRANSPARENT);
+    // The label does not clip: a tall face must not lose the bottom of its glyphs.
+    constexpr UINT kFormat = DT_CENTER | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_NOCLIP;
+    const int length = static_cast<int>(label.caption.size());
+    if (label.enabled) {
+        ::SetTextColor(target, ColourRefOf(label.foreColour));
+        ::DrawTextW(target, label.caption.c_str(), length, &r, kFormat);
+    } else {
+        // Greyed as the platform draws disabled text: a highlight one pixel down
+        // and right, the shadow colour on top.
+        RECT shifted = r;
+        ::OffsetRect(&shifted, 1, 1);
+        ::SetTextColor(target, ::GetSysColor(COLOR_3DHILIGHT));
+        ::DrawTextW(target, label.caption.c_str(), length, &shifted, kFormat);
+        ::SetTextColor(target, ::GetSysColor(COLOR_GRAYTEXT));
+        ::DrawTextW(target, label.caption.c_str(), length, &r, kFormat);
+    }
+    ::SetBkMode(target, oldMode);
+}
+
+void Command::DrawContainerBehind(HDC target) const
+{
+    HWND container = ::GetParent(hWnd());
+    if (!container || drawingBehind_) return;
+    drawingBehind_ = true;
+    POINT origin{0, 0};
+    ::MapWindowPoints(hWnd(), container, &origin, 1);
+    POINT previous{};
+    ::SetViewportOrgEx(target, -origin.x, -origin.y, &previous);
+    ::SendMessageW(container, WM_ERASEBKGND, reinterpret_cast<WPARAM>(target), 0);
+    ::SendMessageW(container, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(target), PRF_CLIENT);
+    ::SetViewportOrgEx(target, previous.x, previous.y, nullptr);
+    drawingBehind_ = false;
+}
+
+void Command::Compose(HDC target, int width, int height) const
+{
+    if (core_.BackStyle() != 0) {
+        if (face_.Valid()) ::BitBlt(target, 0, 0, width, height, face_.Dc(), 0, 0, SRCCOPY);
+    } else {
+        // Transparent: the face stays retained but only the caption shows.
+        DrawContainerBehind(target);
+    }
+    DrawCaption(target);
+}
+
+core::PixelSurface Command::Snapshot() const
+{
+    const int w = face_.Width(), h = face_.Height();
+    forms::DibSurface buffer(w, h);
+    if (!buffer.Valid()) return {};
+    Compose(buffer.Dc(), w, h);
+    ::GdiFlush();
+    core::PixelSurface out(w, h);
+    core::Copy(out.View(), 0, 0, w, h, buffer.View(), 0, 0);
+    return out;
+}
+
+void Command::TmrMouse_Timer()
+{
+    POINT cursor{};
+    HWND under = ::GetCursorPos(&cursor) ? ::WindowFromPoint(cursor) : nullptr;
+    PointerOver where = PointerOver::Elsewhere;
+    if (under && under == hWnd()) where = PointerOver::OwnWindow;
+    else if (under && under == ::GetParent(hWnd())) where = PointerOver::Container;
+    // Coming back to the very pixel it left from is a move again.
+    if (where != PointerOver::OwnWindow) lastMove_.reset();
+    core_.TmrMouse_Timer(where);
+}
+
+void Command::OnMouse(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const float x = static_cast<float>(static_cast<short>(LOWORD(lParam)) * tppX_);
+    const float y = static_cast<float>(static_cast<short>(HIWORD(lParam)) * tppY_);
+    const std::int16_t shift = ShiftState(wParam);
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK: {
+            const std::int16_t button = (message == WM_LBUTTONDOWN || message == WM_LBUTTONDBLCLK) ? kLeftButton
+                                        : (message == WM_RBUTTONDOWN || message == WM_RBUTTONDBLCLK)
+                                            ? kRightButton
+                                            : kMiddleButton;
+            if (button == kLeftButton && ::GetFocus() != hWnd()) ::SetFocus(hWnd());
+            // The release comes here even if the pointer has left by then.
+            if (::GetCapture() != hWnd()) ::SetCapture(hWnd());
+            core_.UserControl_MouseDown(button, shift, x, y);
+            break;
+        }
+        case WM_MOUSEMOVE: {
+            POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            ::ClientToScreen(hWnd(), &at);
+            if (lastMove_ && lastMove_->x == at.x && lastMove_->y == at.y) break;
+            lastMove_ = at;
+            core_.UserControl_MouseMove(HeldButtons(wParam), shift, x, y);
+            break;
+        }
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP: {
+            const std::int16_t button = message == WM_LBUTTONUP   ? kLeftButton
+                                        : message == WM_RBUTTONUP ? kRightButton
+                                                                  : kMiddleButton;
+            if (HeldButtons(wParam) == 0 && ::GetCapture() == hWnd()) ::ReleaseCapture();
+            core_.UserControl_MouseUp(button, shift, x, y);
+            break;
+        }
+        default: break;
+    }
+}
+
+void Command::DeliverPendingClick()
+{
+    if (!clickPending_) return;
+    clickPending_ = false;
+    // The callback may destroy this control: take what is needed first and touch
+    // no member afterwards.
+    const std::function<void()> callback = OnClick;
+    HWND window = hWnd();
+    HWND container = ::GetParent(window);
+    const int id = controlId_;
+    if (callback) callback();
+    if (::IsWindow(window) && container)
+        ::SendMessageW(container, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(window));
+}
+
+LRESULT CALLBACK Command::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCCREATE) {
+        auto* created = static_cast<Command*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+        if (created) created->window_.Reset(window);
+    }
+    auto* self = reinterpret_cast<Command*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->tmrMouse_.SetEnabled(false);
+        self->window_.Release();
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Command::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    HWND window = hWnd();
+    switch (message) {
+        case WM_ERASEBKGND: return 1;  // the face covers everything
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(window, &ps);
+            const int w = face_.Width(), h = face_.Height();
+            forms::DibSurface buffer(w, h);
+            if (buffer.Valid()) {
+                Compose(buffer.Dc(), w, h);
+                ::BitBlt(dc, 0, 0, w, h, buffer.Dc(), 0, 0, SRCCOPY);
+            }
+            ::EndPaint(window, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT: {
+            Compose(reinterpret_cast<HDC>(wParam), face_.Width(), face_.Height());
+            return 0;
+        }
+        case WM_SIZE:
+            ResizeSurface();
+            core_.UserControl_Resize();
+            return 0;
+        case kDpiChangedAfterParent: {
+            const double tpp = forms::TwipsPerPixelAt(forms::WindowDpi(window));
+            SetTwipsPerPixel(tpp, tpp);
+            return 0;
+        }
+        case WM_SETFOCUS:
+            core_.UserControl_GotFocus();
+            return 0;
+        case WM_KILLFOCUS:
+            core_.UserControl_LostFocus();
+            return 0;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            OnMouse(message, wParam, lParam);
+            DeliverPendingClick();  // last: it may destroy this control
+            return 0;
+        case WM_GETDLGCODE:
+            return 0;  // Enter and Space are not ours: they do nothing here
+        default: break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace corvalinth::button

@@ -1,0 +1,76 @@
+#pragma once
+// The property bag a container keeps for each button, and its readable text form.
+// A value is stored only when it differs from the default passed with it, compared
+// after converting the default to the value's type; reads return the stored value
+// or the default, and the caller converts.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace corvalinth::button {
+
+// A font as the caption label holds it. Labels share the object they are given,
+// so a change made through one holder shows in the other.
+struct FontDesc {
+    std::wstring name;
+    double size = 8.0;  // points
+    std::int16_t weight = 400;
+    bool italic = false;
+    bool underline = false;
+    bool strikethrough = false;
+    std::int16_t charset = 0;
+    friend bool operator==(const FontDesc&, const FontDesc&) = default;
+};
+using FontObject = std::shared_ptr<FontDesc>;
+
+// A 16-bit Boolean (True = -1), kept apart from 16-bit integers.
+struct Bool16 {
+    std::int16_t value = 0;
+    friend bool operator==(const Bool16&, const Bool16&) = default;
+};
+
+using Value = std::variant<Bool16, std::uint8_t, std::int16_t, std::int32_t, std::wstring, FontObject>;
+
+enum class ValueType { Boolean, Byte, Integer, Long, String, Font };
+
+ValueType TypeOf(const Value& value);
+// The runtime's conversion between the stored types; nullopt for a type mismatch
+// or an overflow. Numbers are rounded half to even; texts are read with the
+// string-to-number rule or as "True"/"False".
+std::optional<Value> ConvertTo(const Value& value, ValueType type);
+// Equal after conversion of `b` to the type of `a`; fonts compare by content.
+bool SameAfterConversion(const Value& a, const Value& b);
+
+class PropertyBag {
+public:
+    void WriteProperty(std::wstring_view key, Value value, const Value& defaultValue);
+    Value ReadProperty(std::wstring_view key, const Value& defaultValue) const;
+
+    // Raw access for the text form and for tests.
+    const std::vector<std::pair<std::wstring, Value>>& Entries() const { return entries_; }
+    const Value* Find(std::wstring_view key) const;
+    void Store(std::wstring_view key, Value value);
+    void Remove(std::wstring_view key);
+
+private:
+    std::vector<std::pair<std::wstring, Value>> entries_;  // in the order written
+};
+
+// The readable form: one "Key = type value" line per entry, in bag order, UTF-8.
+//   Enabled = bool False
+//   Caption = text "設定"
+//   FirstRun = byte 0
+//   Font = font "ＭＳ Ｐゴシック" 9.75 weight=400 charset=128 italic=0 underline=0 strikethrough=0
+//   FontColour = long 255
+//   Visible = int 0
+// Blank lines and lines starting with '#' are ignored.
+std::string EncodeBag(const PropertyBag& bag);
+// nullopt (with a line-numbered reason in *error) for anything malformed.
+std::optional<PropertyBag> DecodeBag(std::string_view text, std::string* error = nullptr);
+
+}  // namespace corvalinth::button

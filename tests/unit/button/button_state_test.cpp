@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "button/command_core.h"
+#include "fake_host.h"
+#include "startup/corvalinth_b.h"
+
+namespace corvalinth::button {
+namespace {
+
+using button::testing::FakeHost;
+using P = StatePicture;
+
+enum class Event { Initialize, MoveOver, MoveOverLeftHeld, LeftDown, LeftUp, RightUp, MiddleUp, FocusIn, FocusOut, TimerElsewhere, TimerOverContainer, TimerOverSelf };
+
+const char* Name(Event e)
+{
+    switch (e) {
+        case Event::Initialize: return "Initialize";
+        case Event::MoveOver: return "MoveOver";
+        case Event::MoveOverLeftHeld: return "MoveOverLeftHeld";
+        case Event::LeftDown: return "LeftDown";
+        case Event::LeftUp: return "LeftUp";
+        case Event::RightUp: return "RightUp";
+        case Event::MiddleUp: return "MiddleUp";
+        case Event::FocusIn: return "FocusIn";
+        case Event::FocusOut: return "FocusOut";
+        case Event::TimerElsewhere: return "TimerElsewhere";
+        case Event::TimerOverContainer: return "TimerOverContainer";
+        case Event::TimerOverSelf: return "TimerOverSelf";
+    }
+    return "?";
+}
+
+void Fire(CommandCore& c, Event e)
+{
+    switch (e) {
+        case Event::Initialize: c.Initialize(); break;
+        case Event::MoveOver:
+        case Event::MoveOverLeftHeld: c.UserControl_MouseMove(0, 0, 10, 10); break;
+        case Event::LeftDown: c.UserControl_MouseDown(kLeftButton, 0, 10, 10); break;
+        case Event::LeftUp: c.UserControl_MouseUp(kLeftButton, 0, 10, 10); break;
+        case Event::RightUp: c.UserControl_MouseUp(kRightButton, 0, 10, 10); break;
+        case Event::MiddleUp: c.UserControl_MouseUp(kMiddleButton, 0, 10, 10); break;
+        case Event::FocusIn: c.UserControl_GotFocus(); break;
+        case Event::FocusOut: c.UserControl_LostFocus(); break;
+        case Event::TimerElsewhere: c.TmrMouse_Timer(PointerOver::Elsewhere); break;
+        case Event::TimerOverContainer: c.TmrMouse_Timer(PointerOver::Container); break;
+        case Event::TimerOverSelf: c.TmrMouse_Timer(PointerOver::OwnWindow); break;
+    }
+}
+
+struct Outcome {
+    int state;  // -1: unchanged
+    std::optional<P> paint;
+    bool click;
+};
+constexpr int kSame = -1;
+const Outcome kNothing{kSame, std::nullopt, false};
+
+struct Row {
+    Event event;
+    Outcome byState[5];
+};
+
+// Every state of an enabled control against every event.
+const Row kTable[] = {
+    {Event::Initialize, {{1, {}, false}, {1, {}, false}, {1, {}, false}, {1, {}, false}, {1, {}, false}}},
+    {Event::MoveOver, {kNothing, {2, P::HighLight, false}, kNothing, {4, P::HighLightSelect, false}, kNothing}},
+    {Event::MoveOverLeftHeld, {kNothing, {2, P::HighLight, false}, kNothing, kNothing, kNothing}},
+    {Event::LeftDown,
+     {{kSame, P::Pressed, false}, {kSame, P::Pressed, false}, {kSame, P::Pressed, false}, {kSame, P::Pressed, false},
+      {kSame, P::Pressed, false}}},
+    {Event::LeftUp,
+     {{kSame, {}, true}, {kSame, {}, true}, {kSame, P::Normal, true}, kNothing, {kSame, P::HighLightSelect, true}}},
+    {Event::RightUp, {{kSame, {}, true}, {kSame, {}, true}, {kSame, {}, true}, kNothing, {kSame, {}, true}}},
+    {Event::MiddleUp, {{kSame, {}, true}, {kSame, {}, true}, {kSame, {}, true}, kNothing, {kSame, {}, true}}},
+    {Event::FocusIn,
+     {{3, P::Selected, false}, {3, P::Selected, false}, {4, P::Pressed, false}, {3, P::Selected, false},
+      {3, P::Selected, false}}},
+    {Event::FocusOut, {{1, P::Normal, false}, kNothing, {1, P::Normal, false}, {1, P::Normal, false}, {1, P::Normal, false}}},
+    {Event::TimerElsewhere, {kNothing, kNothing, {1, P::Normal, false}, kNothing, {3, P::Selected, false}}},
+    {Event::TimerOverContainer, {kNothing, kNothing, {1, P::Normal, false}, kNothing, {3, P::Selected, false}}},
+    {Event::TimerOverSelf, {kNothing, kNothing, kNothing, kNothing, kNothing}},
+};
+
+TEST(CommandInput, EveryStateAgainstEveryEvent)
+{
+    for (const Row& row : kTable) {
+        for (int state = 0; state <= 4; ++state) {
+            SCOPED_TRACE(std::string(Name(row.event)) + " in state " + std::to_string(state));
+            FakeHost host;
+            CommandCore c(host);
+            c.Fields().mEnabled = kTrue;
+            c.Fields().mFirstRun = 1;
+            c.Fields().mState = static_cast<std::uint8_t>(state);
+            c.Fields().mMouseDown = row.event == Event::MoveOverLeftHeld ? kTrue : kFalse;
+            Fire(c, row.event);
+
+            const Outcome& want = row.byState[state];
+            EXPECT_EQ(c.Fields().mState, want.state == kSame ? state : want.state);
+            ASSERT_EQ(host.paints.size(), want.paint ? 1u : 0u);
+            if (want.paint) EXPECT_EQ(host.paints[0].picture, *want.paint);
+            EXPECT_EQ(host.clicks, want.click ? 1 : 0);
+        }
+    }
+}
+
+TEST(CommandInput, LeftButtonAloneTracksMouseDown)
+{
+    CommandFields f;
+    f.mEnabled = kTrue;
+    f.mState = kFocused;
+    MouseDown(f, kRightButton);
+    EXPECT_EQ(f.mMouseDown, kFalse);
+    MouseDown(f, kLeftButton | kRightButton);  // only a plain left press counts
+    EXPECT_EQ(f.mMouseDown, kFalse);
+    MouseDown(f, kLeftButton);
+    EXPECT_EQ(f.mMouseDown, kTrue);
+    MouseUp(f, kRightButton);
+    EXPECT_EQ(f.mMouseDown, kTrue);
+    MouseUp(f, kLeftButton);
+    EXPECT_EQ(f.mMouseDown, kFalse);
+}
+
+TEST(CommandInput, DisabledControlIgnoresEverythingButKeepsItsState)
+{
+    for (int state = 0; state <= 4; ++state) {
+        SCOPED_TRACE(state);
+        FakeHost host;
+        CommandCore c(host);
+        c.Fields().mState = static_cast<std::uint8_t>(state);
+        c.Fields().mEnabled = kFalse;
+        for (Event e : {Event::MoveOver, Event::LeftDown, Event::LeftUp, Event::RightUp, Event::FocusIn,
+                        Event::FocusOut, Event::TimerElsewhere})
+            Fire(c, e);
+        EXPECT_EQ(c.Fields().mState, state);
+        EXPECT_EQ(c.Fields().mMouseDown, kFalse);
+        EXPECT_TRUE(host.paints.empty());
+        EXPECT_EQ(host.clicks, 0);
+    }
+}
+
+// A press on a hovered button, a drag off it past one timer tick and back, and
+// a release: the focus stays but Click is not raised.
+TEST(CommandInput, DragOffPastATimerTickAndBackRaisesNoClick)
+{
+    FakeHost host;
+    CommandCore c(host);
+    c.SetEnabled(kTrue);
+    c.Initialize();
+    EXPECT_EQ(host.timerInterval, 100);
+    host.Forget();
+    Fire(c, Event::MoveOver);       // 2, HighLight
+    Fire(c, Event::LeftDown);       // Pressed
+    Fire(c, Event::FocusIn);        // 4, Pressed
+    Fire(c, Event::TimerElsewhere); // 3, Selected
+    Fire(c, Event::MoveOver);       // left still held: nothing
+    Fire(c, Event::LeftUp);
+    EXPECT_EQ(host.clicks, 0);
+    EXPECT_EQ(c.Fields().mState, kFocused);
+    EXPECT_EQ(host.Pictures(), (std::vector<P>{P::HighLight, P::Pressed, P::Pressed, P::Selected}));
+
+    Fire(c, Event::MoveOver);  // no button held now: 4
+    Fire(c, Event::LeftDown);
+    Fire(c, Event::LeftUp);
+    EXPECT_EQ(host.clicks, 1);
+}
+
+TEST(CommandInput, ReleaseBeforeTheTickStillClicks)
+{
+    FakeHost host;
+    CommandCore c(host);
+    c.SetEnabled(kTrue);
+    c.Initialize();
+    Fire(c, Event::MoveOver);
+    Fire(c, Event::LeftDown);
+    Fire(c, Event::FocusIn);
+    Fire(c, Event::LeftUp);  // released off the button, but no tick came between
+    EXPECT_EQ(host.clicks, 1);
+    EXPECT_EQ(host.paints.back().picture, P::HighLightSelect);
+}
+
+TEST(CommandInput, UninitialisedButtonsFirstClickOnlyTakesTheFocus)
+{
+    FakeHost host;
+    CommandCore c(host);
+    c.SetEnabled(kTrue);
+    host.Forget();
+    Fire(c, Event::MoveOver);  // state 0: nothing
+    Fire(c, Event::LeftDown);
+    Fire(c, Event::FocusIn);
+    Fire(c, Event::LeftUp);
+    EXPECT_EQ(host.clicks, 0);
+    EXPECT_EQ(host.Pictures(), (std::vector<P>{P::Pressed, P::Selected}));
+    Fire(c, Event::MoveOver);
+    Fire(c, Event::LeftDown);
+    Fire(c, Event::LeftUp);
+    EXPECT_EQ(host.clicks, 1);
+}
+
+// White at the top when idle or focused, lavender when hovering, and the
+// previous paint's orientation in the uninitialised and focused-hover states.
+TEST(CommandPainting, GradientOrientationFollowsTheState)
+{
+    FakeHost host;
+    CommandCore c(host);
+    c.SetEnabled(kTrue);
+    c.Initialize();
+    host.Forget();
+    Fire(c, Event::MoveOver);  // 2
+    Fire(c, Event::FocusIn);   // 4: keeps lavender
+    Fire(c, Event::TimerElsewhere);  // 3: white
+    Fire(c, Event::MoveOver);  // 4: keeps white
+    Fire(c, Event::FocusOut);  // 1: white
+    ASSERT_EQ(host.paints.size(), 5u);
+    const std::int16_t want[] = {kTrue, kTrue, kFalse, kFalse, kFalse};
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(host.paints[i].highlight, want[i]) << i;
+}
+
+}  // namespace
+}  // namespace corvalinth::button
