@@ -144,7 +144,7 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
 
 void Corvalinth_S::Timer1_Timer()
 {
-    if (!animation_ || ending_ || !hWnd()) return;
+    if (!animation_ || ending_ || inEndSaver_ || !hWnd()) return;
     LARGE_INTEGER counter{};
     ::QueryPerformanceCounter(&counter);
     const double nowMs = frequency_.QuadPart > 0
@@ -215,8 +215,12 @@ void Corvalinth_S::Display_KeyPress(std::int16_t /*keyAscii*/) { EndSaver(); }
 
 void Corvalinth_S::EndSaver()
 {
-    if (ending_) return;
+    if (ending_ || inEndSaver_) return;
+    // Ticks that come due during the yield wait: the run is about to end or to
+    // ask for the password, and a tick is not worth delaying either.
+    inEndSaver_ = true;
     forms::DoEvents();
+    inEndSaver_ = false;
     if (forms::Ending() || !hWnd()) return;
     CorvalinthB& module = Module();
     const bool fullScreen = FullScreenRun();

@@ -75,6 +75,7 @@ private:
     std::function<void()> passwordPrompt_;
     bool leftPressed_ = false;
     bool ending_ = false;
+    bool inEndSaver_ = false;
     LARGE_INTEGER frequency_{};
 };
 
