@@ -59,6 +59,15 @@ public:
     // Lets a host show the dots without reading the surface back.
     const std::vector<core::Pixel>& DotColours() const { return dotColours_; }
 
+    // When the last event was a slide step, the parts of the screen to show
+    // straight from the latest snapshot (LatestPicture) rather than from the
+    // display; empty otherwise.
+    const std::vector<SplitScreen::OuterCopy>& OuterCopies() const { return outer_; }
+    core::SurfaceView LatestPicture() const { return latest_; }
+    // Makes the display hold the whole frame on the screen (a slide shows
+    // parts of it straight from the snapshot); for repainting the window.
+    void RepairDisplay();
+
     const Swarm& Particles() const { return swarm_; }
     Swarm& Particles() { return swarm_; }
     std::int16_t FrameCount() const { return frameCount_; }
@@ -82,6 +91,7 @@ private:
     core::Random& random_;
     const core::Clock& clock_;
     core::SurfaceView display_, startup_, latest_;
+    core::PixelSurface ownLatest_;
     SnapshotSource snapshot_;
     Swarm swarm_;
     std::int16_t frameCount_ = 0;
@@ -89,6 +99,7 @@ private:
     std::optional<SplitScreen> transition_;
     double nextFrameMs_ = 0;
     std::vector<core::Pixel> dotColours_;
+    std::vector<SplitScreen::OuterCopy> outer_;
 };
 
 // A still picture of the swarm for the preview and the settings dialog: `ticks`

@@ -68,7 +68,19 @@ Corvalinth_S::Corvalinth_S()
     ::QueryPerformanceFrequency(&frequency_);
 }
 
-Corvalinth_S::~Corvalinth_S() { timer1_.SetEnabled(false); }
+Corvalinth_S::~Corvalinth_S()
+{
+    timer1_.SetEnabled(false);
+    ReleaseLatestDc();
+}
+
+void Corvalinth_S::ReleaseLatestDc()
+{
+    // The snapshot's bitmap must leave the DC before the picture can free it.
+    if (latestDc_ && latestPrevious_) ::SelectObject(latestDc_.Get(), latestPrevious_);
+    latestPrevious_ = nullptr;
+    latestDc_.Reset();
+}
 
 void Corvalinth_S::Form_Load()
 {
@@ -122,6 +134,7 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
 {
     // The screen as shown now: trails, and anything on top such as a prompt.
     // The old picture goes first so that no more than one snapshot is alive.
+    ReleaseLatestDc();
     master_[1] = {};
     latestPixels_ = {};
     master1Storage_ = {};
@@ -138,6 +151,10 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
             core::Copy(master1Storage_.View(), 0, 0, screenW_, screenH_, display_.View(), 0, 0);
             latestPixels_ = master1Storage_.View();
         }
+    }
+    if (!master1Storage_.Valid() && master_[1]) {
+        latestDc_ = forms::CreateMemoryDC();
+        if (latestDc_) latestPrevious_ = ::SelectObject(latestDc_.Get(), master_[1].Handle());
     }
     return latestPixels_;
 }
@@ -161,11 +178,24 @@ void Corvalinth_S::Present(const std::vector<core::Rect>& changed)
     forms::ScopedGetDC window(hWnd());
     PresentChanged(window.Get(), display_, changed, animation_ ? animation_->DotColours() : noColours_,
                    presentMode_, scratch_);
+    if (!animation_ || animation_->OuterCopies().empty()) return;
+    const HDC latest = master1Storage_.Valid() ? master1Storage_.Dc() : latestDc_.Get();
+    if (!latest) {
+        // Nothing to copy from: show the whole frame from the display instead.
+        animation_->RepairDisplay();
+        for (const auto& copy : animation_->OuterCopies()) display_.Present(window.Get(), copy.target);
+        return;
+    }
+    for (const auto& copy : animation_->OuterCopies()) {
+        const core::Rect& r = copy.target;
+        ::BitBlt(window.Get(), r.left, r.top, r.Width(), r.Height(), latest, r.left - copy.offsetX, r.top, SRCCOPY);
+    }
 }
 
 void Corvalinth_S::Paint()
 {
     PAINTSTRUCT ps{};
+    if (animation_) animation_->RepairDisplay();
     const HDC dc = ::BeginPaint(hWnd(), &ps);
     if (dc && display_.Valid())
         display_.Present(dc, {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});

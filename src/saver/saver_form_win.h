@@ -55,6 +55,7 @@ private:
     void EndSaver();
     void TakeFocus();
     core::SurfaceView TakeTransitionSnapshot();
+    void ReleaseLatestDc();
     void Paint();
 
     ScreenGeometry geometry_;
@@ -67,6 +68,9 @@ private:
     forms::Picture master_[2];           // start-up desktop, latest snapshot
     forms::DibSurface master0Storage_, master1Storage_;  // pixels of pictures that have none of their own
     core::SurfaceView startupPixels_, latestPixels_;
+    // The latest snapshot selected for copying to the window during a slide.
+    forms::MemoryDC latestDc_;
+    HGDIOBJ latestPrevious_ = nullptr;
     forms::Timer timer1_;
     std::vector<core::Rect> changed_;
     PresentScratch scratch_;

@@ -126,8 +126,9 @@ TEST_F(SaverFormTest, TicksDrawDotsOnTheWindowAndTheTransitionRestoresTheDesktop
     ASSERT_TRUE(form.Model().InTransition());
     ASSERT_TRUE(form.Master(1));
     // The halves that slide are the screen as shown: trails included.
-    const auto latest = PicturePixels(form.Master(1));
-    ASSERT_TRUE(latest);
+    const core::SurfaceView latestView = form.Model().LatestPicture();
+    ASSERT_EQ(latestView.Width(), form.ScreenW());
+    const core::SurfaceView* latest = &latestView;
     int trails = 0;
     for (int y = 0; y < display.Height(); ++y)
         for (int x = 0; x < display.Width(); ++x) trails += latest->At(x, y) != form.StartupPicture().At(x, y);
@@ -135,6 +136,7 @@ TEST_F(SaverFormTest, TicksDrawDotsOnTheWindowAndTheTransitionRestoresTheDesktop
     const ULONGLONG deadline = ::GetTickCount64() + 20000;
     int ticks = 0;
     auto windowMatchesDisplay = [&] {
+        form.Model().RepairDisplay();
         const forms::Picture now = SnapWindow(form.hWnd(), -1, 0, 0, form.ScreenW(), form.ScreenH());
         const auto seen = PicturePixels(now);
         if (!seen) return false;
