@@ -420,7 +420,7 @@ int UserObjects()
 }
 
 struct Counts {
-    int gdiBefore, gdiAfter, userBefore, userAfter, transitions;
+    int gdiBefore, gdiAfterFirst, gdiAfter, userBefore, userAfterFirst, userAfter, transitions;
 };
 
 Counts CountAcrossTransitions()
@@ -437,8 +437,8 @@ Counts CountAcrossTransitions()
         form->Present(changed);
     }
     Pump();
-    Counts c{GdiObjects(), 0, UserObjects(), 0, 0};
-    for (int t = 0; t < 10; ++t) {
+    Counts c{GdiObjects(), 0, 0, UserObjects(), 0, 0, 0};
+    for (int t = 0; t < 11; ++t) {
         form->Model().SetFrameCount(1000);
         form->Model().Advance(now, changed);
         form->Present(changed);
@@ -451,6 +451,10 @@ Counts CountAcrossTransitions()
         form->Model().Advance(now, changed);
         form->Present(changed);
         Pump();
+        if (t == 0) {
+            c.gdiAfterFirst = GdiObjects();
+            c.userAfterFirst = UserObjects();
+        }
     }
     c.gdiAfter = GdiObjects();
     c.userAfter = UserObjects();
@@ -523,10 +527,10 @@ int wmain(int argc, wchar_t** argv)
     }
 
     if (wanted(L"counts")) {
-    std::printf("Counts across ten transitions (in process, full screen)\n");
+    std::printf("Object counts across transitions (in process, full screen): before, after the first, after ten more\n");
     const Counts counts = CountAcrossTransitions();
-    std::printf("  GDI objects %d -> %d, USER objects %d -> %d after %d transitions\n\n", counts.gdiBefore,
-                counts.gdiAfter, counts.userBefore, counts.userAfter, counts.transitions);
+    std::printf("  GDI objects %d, %d, %d; USER objects %d, %d, %d\n\n", counts.gdiBefore, counts.gdiAfterFirst,
+                counts.gdiAfter, counts.userBefore, counts.userAfterFirst, counts.userAfter);
     }
     if (!wanted(L"run")) return 0;
 
