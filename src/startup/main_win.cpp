@@ -84,6 +84,9 @@ void AdoptAsPreviewChild(HWND window, HWND parent, int widthPixels, int heightPi
 {
     const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
     SetWindowLongPtrW(window, GWL_STYLE, style | WS_CHILD);
+    // Sized before it enters the box, so it never shows there at its design size.
+    SetWindowPos(window, nullptr, 0, 0, std::max(widthPixels, 0), std::max(heightPixels, 0),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SetParent(window, parent);
     // Pixels straight from the box, so a box of any size fits.
     SetWindowPos(window, nullptr, 0, 0, std::max(widthPixels, 0), std::max(heightPixels, 0),

@@ -13,8 +13,9 @@ protected:
     {
         const auto until = std::chrono::steady_clock::now() + kStartTimeout;
         while (std::chrono::steady_clock::now() < until) {
+            // Found once it is in the box and shown there.
             for (HWND child : ChildWindowsOf(box))
-                if (FactsOf(child).processId == ProcessId()) return child;
+                if (const WindowFacts f = FactsOf(child); f.processId == ProcessId() && f.visible) return child;
             if (!Running()) return nullptr;
             PumpFor(50ms);
         }
