@@ -193,6 +193,21 @@ void Form::MovePixels(int left, int top, int width, int height)
     ::SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::SetClientSizePixels(int width, int height, int left, int top)
+{
+    if (!window_) return;
+    RECT outer{0, 0, width, height};
+    AdjustWindowRectForDpi(outer, static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE)),
+                           static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE)), Dpi());
+    MovePixels(left, top, outer.right - outer.left, outer.bottom - outer.top);
+    // The frame the window really has may be of another DPI than asked for;
+    // the client area is what counts.
+    const SIZE client = ClientSizePixels();
+    if (client.cx != width || client.cy != height)
+        MovePixels(left, top, outer.right - outer.left + width - client.cx,
+                   outer.bottom - outer.top + height - client.cy);
+}
+
 std::optional<LRESULT> Form::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
 void Form::EraseBackground(HDC dc) const

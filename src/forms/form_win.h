@@ -61,6 +61,9 @@ public:
     RECT WindowRectPixels() const;
     SIZE ClientSizePixels() const;
     void MovePixels(int left, int top, int width, int height);
+    // Gives the client area this size with the window's top-left at (left, top),
+    // whatever frame the window has at its DPI.
+    void SetClientSizePixels(int width, int height, int left, int top);
 
 protected:
     virtual void Form_Load() {}

@@ -102,18 +102,17 @@ void Corvalinth_Pass::Form_Load()
 
 void Corvalinth_Pass::LayOut()
 {
-    const HWND window = hWnd();
     const float tppX = TwipsPerPixelX();
     const float tppY = TwipsPerPixelY();
-    RECT outer{0, 0, Pixels(kClientWidth, tppX), Pixels(kClientHeight, tppY)};
-    forms::AdjustWindowRectForDpi(outer, Spec().style, Spec().exStyle, Dpi());
-    ::SetWindowPos(window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT at = WindowRectPixels();
+    SetClientSizePixels(Pixels(kClientWidth, tppX), Pixels(kClientHeight, tppY), at.left, at.top);
     if (pass_) {
         ::MoveWindow(pass_, Pixels(kPassLeft, tppX), Pixels(kPassTop, tppY), Pixels(kPassWidth, tppX),
                      Pixels(kPassHeight, tppY), TRUE);
-        font_ = forms::CreateUiFont(forms::FontSpec{}, Dpi());
-        if (font_) ::SendMessageW(pass_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
+        // The box lets go of the old font before it is deleted.
+        forms::Font font = forms::CreateUiFont(forms::FontSpec{}, Dpi());
+        if (font) ::SendMessageW(pass_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        font_ = std::move(font);
     }
     // Centred on the primary monitor, whose corner is the desktop's origin; its
     // size in the prompt's own twips, so a prompt at another DPI centres too.

@@ -122,7 +122,7 @@ RECT Corvalinth_P::ClientRectOf(std::string_view name) const
 
 void Corvalinth_P::CreateFonts()
 {
-    const int dpi = forms::WindowDpi(hWnd());
+    const int dpi = Dpi();
     forms::FontSpec label;  // the label face at 9.75 points, Shift-JIS
     labelFont_ = forms::CreateUiFont(label, dpi);
     forms::FontSpec bold = label;
@@ -222,7 +222,10 @@ void Corvalinth_P::PaintIllustration()
 void Corvalinth_P::Form_DpiChanged(const RECT& suggested)
 {
     // Everything measured in twips is laid out again at the new DPI and the texts
-    // get fonts of that DPI; what the user has set stays in the controls.
+    // get fonts of that DPI; what the user has set stays in the controls. The old
+    // fonts live until no control uses them.
+    const std::array<forms::Font, 4> oldFonts{std::move(labelFont_), std::move(boldFont_),
+                                              std::move(underlinedFont_), std::move(defaultFont_)};
     CreateFonts();
     for (const ControlLayout& c : kDialogControls) {
         const forms::PixelPlace place = PlaceOf(c);
@@ -262,12 +265,10 @@ void Corvalinth_P::Form_DpiChanged(const RECT& suggested)
     PaintIllustration();
     PaintPanel();
 
-    // The client area keeps its size in twips; the frame is the system's at that DPI.
-    RECT outer{0, 0, core::NearestInt32(kClientWidthTwips / TwipsPerPixelX()),
-               core::NearestInt32(kClientHeightTwips / TwipsPerPixelY())};
-    forms::AdjustWindowRectForDpi(outer, Spec().style, Spec().exStyle, Dpi());
+    // The client area keeps its size in twips, whatever the frame around it.
     const SIZE before = ClientSizePixels();
-    MovePixels(suggested.left, suggested.top, outer.right - outer.left, outer.bottom - outer.top);
+    SetClientSizePixels(core::NearestInt32(kClientWidthTwips / TwipsPerPixelX()),
+                        core::NearestInt32(kClientHeightTwips / TwipsPerPixelY()), suggested.left, suggested.top);
     const SIZE after = ClientSizePixels();
     // An unchanged size brings no resize, but the labels need the new fonts.
     if (before.cx == after.cx && before.cy == after.cy) Form_Resize();
