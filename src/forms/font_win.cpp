@@ -26,19 +26,19 @@ bool FaceInstalled(const std::wstring& face, BYTE charset)
 
 }  // namespace
 
-std::wstring ResolveFace(const FontSpec& spec)
+std::wstring ResolveFace(const FontSpec& request)
 {
     static std::map<std::pair<std::wstring, BYTE>, std::wstring> resolved;
-    const auto key = std::make_pair(spec.face, spec.charset);
+    const auto key = std::make_pair(request.face, request.charset);
     if (auto it = resolved.find(key); it != resolved.end()) return it->second;
     std::wstring face;
-    if (FaceInstalled(spec.face, spec.charset)) {
-        face = spec.face;
-    } else if (spec.charset == SHIFTJIS_CHARSET) {
+    if (FaceInstalled(request.face, request.charset)) {
+        face = request.face;
+    } else if (request.charset == SHIFTJIS_CHARSET) {
         for (const wchar_t* candidate : {L"MS PGothic", L"MS UI Gothic", L"Meiryo UI", L"Yu Gothic UI",
                                          L"Noto Sans CJK JP", L"Noto Sans JP", L"IPAPGothic",
                                          L"VL PGothic", L"TakaoPGothic", L"Droid Sans Japanese"}) {
-            if (FaceInstalled(candidate, spec.charset)) {
+            if (FaceInstalled(candidate, request.charset)) {
                 face = candidate;
                 break;
             }
@@ -53,17 +53,17 @@ int FontHeightForDpi(double points, int dpi)
     return -static_cast<int>(std::lround(points * dpi / 72.0));
 }
 
-Font CreateUiFont(const FontSpec& spec, int dpi)
+Font CreateUiFont(const FontSpec& request, int dpi)
 {
     LOGFONTW lf{};
-    lf.lfHeight = FontHeightForDpi(spec.points, dpi);
-    lf.lfWeight = spec.weight;
-    lf.lfItalic = spec.italic;
-    lf.lfUnderline = spec.underline;
-    lf.lfStrikeOut = spec.strikeOut;
-    lf.lfCharSet = spec.charset;
+    lf.lfHeight = FontHeightForDpi(request.points, dpi);
+    lf.lfWeight = request.weight;
+    lf.lfItalic = request.italic;
+    lf.lfUnderline = request.underline;
+    lf.lfStrikeOut = request.strikeOut;
+    lf.lfCharSet = request.charset;
     lf.lfQuality = CLEARTYPE_QUALITY;
-    ResolveFace(spec).copy(lf.lfFaceName, LF_FACESIZE - 1);
+    ResolveFace(request).copy(lf.lfFaceName, LF_FACESIZE - 1);
     return Font(::CreateFontIndirectW(&lf));
 }
 

@@ -20,11 +20,11 @@ struct FontSpec {
     BYTE charset = SHIFTJIS_CHARSET;
 };
 
-// The face actually used for a spec: the named one if installed, else the first
+// The face actually used for a request: the named one if installed, else the first
 // installed face of a list of common Japanese UI faces, else empty (the system
 // then picks any face of the character set).
-std::wstring ResolveFace(const FontSpec& spec);
-Font CreateUiFont(const FontSpec& spec, int dpi);
+std::wstring ResolveFace(const FontSpec& request);
+Font CreateUiFont(const FontSpec& request, int dpi);
 // The point size as a character height in pixels at a DPI (negative: em height).
 int FontHeightForDpi(double points, int dpi);
 

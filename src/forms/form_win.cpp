@@ -44,9 +44,9 @@ void WakeMessageLoop() { ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0
 
 }  // namespace
 
-Form::Form(FormSpec spec) : spec_(std::move(spec))
+Form::Form(FormSpec design) : design_(std::move(design))
 {
-    if (spec_.background) backgroundBrush_.Reset(::CreateSolidBrush(*spec_.background));
+    if (design_.background) backgroundBrush_.Reset(::CreateSolidBrush(*design_.background));
 }
 
 Form::~Form()
@@ -63,15 +63,15 @@ void Form::RegisterClassOnce() const
 {
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW existing{sizeof(existing)};
-    if (::GetClassInfoExW(instance, spec_.className.c_str(), &existing)) return;
+    if (::GetClassInfoExW(instance, design_.className.c_str(), &existing)) return;
     WNDCLASSEXW wc{sizeof(wc)};
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = &Form::WindowProc;
     wc.hInstance = instance;
-    wc.hIcon = spec_.icon;
-    wc.hIconSm = spec_.icon;
-    wc.hCursor = spec_.cursor ? spec_.cursor : ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = spec_.className.c_str();
+    wc.hIcon = design_.icon;
+    wc.hIconSm = design_.icon;
+    wc.hCursor = design_.cursor ? design_.cursor : ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = design_.className.c_str();
     ::RegisterClassExW(&wc);
 }
 
@@ -79,10 +79,10 @@ void Form::Load()
 {
     if (window_ || Ending()) return;
     RegisterClassOnce();
-    RECT outer{0, 0, spec_.clientWidth, spec_.clientHeight};
-    ::AdjustWindowRectEx(&outer, spec_.style & ~WS_VISIBLE, FALSE, spec_.exStyle);
-    ::CreateWindowExW(spec_.exStyle, spec_.className.c_str(), spec_.caption.c_str(),
-                      spec_.style & ~WS_VISIBLE, 0, 0, outer.right - outer.left,
+    RECT outer{0, 0, design_.clientWidth, design_.clientHeight};
+    ::AdjustWindowRectEx(&outer, design_.style & ~WS_VISIBLE, FALSE, design_.exStyle);
+    ::CreateWindowExW(design_.exStyle, design_.className.c_str(), design_.caption.c_str(),
+                      design_.style & ~WS_VISIBLE, 0, 0, outer.right - outer.left,
                       outer.bottom - outer.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
     if (!window_) return;
     loadStarted_ = true;
@@ -110,7 +110,7 @@ void Form::ShowModal()
     Show();
     MSG msg;
     while (window_ && !Ending() && detail::NextMessage(msg))
-        detail::Dispatch(msg, spec_.dialogKeys ? window_ : nullptr);
+        detail::Dispatch(msg, design_.dialogKeys ? window_ : nullptr);
     for (HWND window : disabled)
         if (::IsWindow(window)) ::EnableWindow(window, TRUE);
 }

@@ -27,7 +27,7 @@ struct FormSpec {
 
 class Form {
 public:
-    explicit Form(FormSpec spec);
+    explicit Form(FormSpec design);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -44,7 +44,7 @@ public:
 
     bool IsLoaded() const { return window_ != nullptr; }
     HWND hWnd() const { return window_; }
-    const FormSpec& Spec() const { return spec_; }
+    const FormSpec& Design() const { return design_; }
 
     // The DPI of the monitor the form is on, as last told by the system.
     int Dpi() const;
@@ -81,7 +81,7 @@ private:
     void RegisterClassOnce() const;
     void EraseBackground(HDC dc) const;
 
-    FormSpec spec_;
+    FormSpec design_;
     HWND window_ = nullptr;
     int dpi_ = 0;
     Brush backgroundBrush_;

@@ -25,15 +25,15 @@ int Pixels(double twips, float twipsPerPixel) { return core::NearestInt32(twips 
 
 forms::FormSpec PromptSpec()
 {
-    forms::FormSpec spec;
-    spec.className = L"Corvalinth_Pass";
-    spec.caption = L"Corvalinth_Pass";
-    spec.style = WS_POPUP | WS_CLIPCHILDREN;
-    spec.exStyle = WS_EX_TOOLWINDOW;  // a borderless form stays off the taskbar
-    spec.clientWidth = Pixels(kClientWidth, forms::Screen::TwipsPerPixelX());
-    spec.clientHeight = Pixels(kClientHeight, forms::Screen::TwipsPerPixelY());
-    spec.background = RGB(0x80, 0x80, 0x80);
-    return spec;
+    forms::FormSpec design;
+    design.className = L"Corvalinth_Pass";
+    design.caption = L"Corvalinth_Pass";
+    design.style = WS_POPUP | WS_CLIPCHILDREN;
+    design.exStyle = WS_EX_TOOLWINDOW;  // a borderless form stays off the taskbar
+    design.clientWidth = Pixels(kClientWidth, forms::Screen::TwipsPerPixelX());
+    design.clientHeight = Pixels(kClientHeight, forms::Screen::TwipsPerPixelY());
+    design.background = RGB(0x80, 0x80, 0x80);
+    return design;
 }
 
 }  // namespace

@@ -25,9 +25,12 @@ bool Animation::Reshape(const ScreenGeometry& geometry, const core::SurfaceView&
 {
     geometry_ = geometry;
     Attach(display, startup);
+    dotColours_.clear();
+    outer_.clear();
     if (!transition_) return false;
     transition_.reset();
     latest_ = {};
+    ownLatest_ = {};
     frameCount_ = 0;
     phase_ = Phase::ReadyToDraw;
     Cls();
@@ -56,6 +59,7 @@ void Animation::DrawParticles(std::vector<core::Rect>& changed)
         if (dot.Empty()) continue;
         display_.FillRect(dot, colour);
         changed.push_back(dot);
+        dotColours_.push_back(colour);
     }
 }
 
@@ -70,6 +74,8 @@ void Animation::MoveParticles()
 void Animation::Advance(double nowMs, std::vector<core::Rect>& changed)
 {
     changed.clear();
+    dotColours_.clear();
+    outer_.clear();
     switch (phase_) {
     case Phase::Sliding:
         SlideStep(nowMs, changed);
@@ -92,9 +98,13 @@ void Animation::Advance(double nowMs, std::vector<core::Rect>& changed)
 
 void Animation::StartTransition(double nowMs, std::vector<core::Rect>& changed)
 {
-    // Without a snapshot the halves that slide are the display as it is now.
-    latest_ = snapshot_ ? snapshot_() : display_;
-    if (latest_.Width() == 0 || latest_.Height() == 0) latest_ = display_;
+    latest_ = snapshot_ ? snapshot_() : core::SurfaceView{};
+    if (latest_.Width() == 0 || latest_.Height() == 0) {
+        // Without a snapshot the halves that slide are the display as it is now.
+        ownLatest_ = core::PixelSurface(display_.Width(), display_.Height());
+        core::Copy(ownLatest_.View(), 0, 0, display_.Width(), display_.Height(), display_, 0, 0);
+        latest_ = ownLatest_.View();
+    }
     transition_.emplace(geometry_.WidthPixels(), geometry_.HeightPixels(), random_, clock_);
     const core::Rect crack = transition_->DrawCrack(display_, settings_.penWidth);
     if (!crack.Empty()) changed.push_back(crack);
@@ -108,7 +118,8 @@ void Animation::SlideStep(double nowMs, std::vector<core::Rect>& changed)
     // One step per event; a late event takes its step now rather than bunching up.
     nextFrameMs_ = std::max(nextFrameMs_ + settings_.frameMs, nowMs);
     if (transition_->Step(display_, startup_, latest_)) {
-        changed.push_back(display_.Bounds());
+        changed = transition_->LastChanged();
+        outer_ = transition_->OuterCopies();
         return;
     }
     Cls();
@@ -116,7 +127,13 @@ void Animation::SlideStep(double nowMs, std::vector<core::Rect>& changed)
     frameCount_ = 0;
     transition_.reset();
     latest_ = {};
+    ownLatest_ = {};
     phase_ = Phase::ReadyToDraw;
+}
+
+void Animation::RepairDisplay()
+{
+    if (transition_) transition_->RepairDisplay(display_, latest_);
 }
 
 void DrawStill(const core::SurfaceView& surface, const StillOptions& options)

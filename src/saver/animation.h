@@ -63,6 +63,20 @@ public:
     // rectangles to present (cleared first).
     void Advance(double nowMs, std::vector<core::Rect>& changed);
 
+    // When the last event drew dots, the solid colour of each changed rectangle,
+    // in order (a later dot may cover part of an earlier one); empty otherwise.
+    // Lets a host show the dots without reading the surface back.
+    const std::vector<core::Pixel>& DotColours() const { return dotColours_; }
+
+    // When the last event was a slide step, the parts of the screen to show
+    // straight from the latest snapshot (LatestPicture) rather than from the
+    // display; empty otherwise.
+    const std::vector<SplitScreen::OuterCopy>& OuterCopies() const { return outer_; }
+    core::SurfaceView LatestPicture() const { return latest_; }
+    // Makes the display hold the whole frame on the screen (a slide shows
+    // parts of it straight from the snapshot); for repainting the window.
+    void RepairDisplay();
+
     const Swarm& Particles() const { return swarm_; }
     Swarm& Particles() { return swarm_; }
     std::int16_t FrameCount() const { return frameCount_; }
@@ -72,11 +86,10 @@ public:
     const ScreenGeometry& Geometry() const { return geometry_; }
     int PenWidth() const { return settings_.penWidth; }
 
-    // The parts of a tick, for hosts that draw a still picture.
+private:
     void DrawParticles(std::vector<core::Rect>& changed);
     void MoveParticles();
 
-private:
     enum class Phase { ReadyToDraw, Drawn, Sliding };
 
     void StartTransition(double nowMs, std::vector<core::Rect>& changed);
@@ -87,12 +100,15 @@ private:
     core::Random& random_;
     const core::Clock& clock_;
     core::SurfaceView display_, startup_, latest_;
+    core::PixelSurface ownLatest_;
     SnapshotSource snapshot_;
     Swarm swarm_;
     std::int16_t frameCount_ = 0;
     Phase phase_ = Phase::ReadyToDraw;
     std::optional<SplitScreen> transition_;
     double nextFrameMs_ = 0;
+    std::vector<core::Pixel> dotColours_;
+    std::vector<SplitScreen::OuterCopy> outer_;
 };
 
 // A still picture of the swarm for the preview and the settings dialog: `ticks`

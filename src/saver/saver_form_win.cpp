@@ -34,14 +34,14 @@ void BlackenUncovered(const core::SurfaceView& surface, const core::MonitorLayou
 
 forms::FormSpec SaverSpec(const ScreenGeometry& screen)
 {
-    forms::FormSpec spec;
-    spec.className = L"Corvalinth_S";
-    spec.caption = L"Corvalinth_Main";
-    spec.style = WS_POPUP;  // no border, no title bar: the client area is the window
-    spec.exStyle = 0;
-    spec.clientWidth = screen.WidthPixels();
-    spec.clientHeight = screen.HeightPixels();
-    return spec;
+    forms::FormSpec design;
+    design.className = L"Corvalinth_S";
+    design.caption = L"Corvalinth_Main";
+    design.style = WS_POPUP;  // no border, no title bar: the client area is the window
+    design.exStyle = 0;
+    design.clientWidth = screen.WidthPixels();
+    design.clientHeight = screen.HeightPixels();
+    return design;
 }
 
 // The pixels of a picture, copied once into `storage` when the picture keeps
@@ -74,7 +74,19 @@ Corvalinth_S::Corvalinth_S()
     ::QueryPerformanceFrequency(&frequency_);
 }
 
-Corvalinth_S::~Corvalinth_S() { timer1_.SetEnabled(false); }
+Corvalinth_S::~Corvalinth_S()
+{
+    timer1_.SetEnabled(false);
+    ReleaseLatestDc();
+}
+
+void Corvalinth_S::ReleaseLatestDc()
+{
+    // The snapshot's bitmap must leave the DC before the picture can free it.
+    if (latestDc_ && latestPrevious_) ::SelectObject(latestDc_.Get(), latestPrevious_);
+    latestPrevious_ = nullptr;
+    latestDc_.Reset();
+}
 
 void Corvalinth_S::Form_Load()
 {
@@ -153,6 +165,7 @@ void Corvalinth_S::Relayout(core::MonitorLayout layout)
     master0Storage_ = std::move(startupStorage);
     startupPixels_ = startup;
     // The last snapshot belongs to the old screen; the next transition takes its own.
+    ReleaseLatestDc();
     master_[1] = {};
     master1Storage_ = {};
     latestPixels_ = {};
@@ -198,6 +211,7 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
 {
     // The screen as shown now: trails, and anything on top such as a prompt.
     // The old picture goes first so that no more than one snapshot is alive.
+    ReleaseLatestDc();
     master_[1] = {};
     latestPixels_ = {};
     master1Storage_ = {};
@@ -215,12 +229,18 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
             latestPixels_ = master1Storage_.View();
         }
     }
+    if (!master1Storage_.Valid() && master_[1]) {
+        latestDc_ = forms::CreateMemoryDC();
+        if (latestDc_) latestPrevious_ = ::SelectObject(latestDc_.Get(), master_[1].Handle());
+    }
     return latestPixels_;
 }
 
 void Corvalinth_S::Timer1_Timer()
 {
-    if (!animation_ || ending_ || paused_ || !hWnd()) return;
+    // Ticks that come due while EndSaver yields wait: the run is about to end or to
+    // ask for the password. While the prompt is open the animation goes on.
+    if (!animation_ || ending_ || paused_ || (endOfRun_.Running() && !promptOpen_) || !hWnd()) return;
     LARGE_INTEGER counter{};
     ::QueryPerformanceCounter(&counter);
     const double nowMs = frequency_.QuadPart > 0
@@ -233,46 +253,28 @@ void Corvalinth_S::Timer1_Timer()
 
 void Corvalinth_S::Present(const std::vector<core::Rect>& changed)
 {
-    if (changed.empty() || !hWnd() || !display_.Valid()) return;
+    if (changed.empty() || !hWnd()) return;
     forms::ScopedGetDC window(hWnd());
-    if (!window) return;
-    core::Rect bounds;
-    for (const core::Rect& r : changed) bounds = core::Union(bounds, r);
-    if (changed.size() == 1 || presentMode_ == PresentMode::PerRect) {
-        for (const core::Rect& r : changed) display_.Present(window.Get(), r);
+    PresentChanged(window.Get(), display_, changed, animation_ ? animation_->DotColours() : noColours_,
+                   presentMode_, scratch_);
+    if (!animation_ || animation_->OuterCopies().empty()) return;
+    const HDC latest = master1Storage_.Valid() ? master1Storage_.Dc() : latestDc_.Get();
+    if (!latest) {
+        // Nothing to copy from: show the whole frame from the display instead.
+        animation_->RepairDisplay();
+        for (const auto& copy : animation_->OuterCopies()) display_.Present(window.Get(), copy.target);
         return;
     }
-    // Many small squares: one clip region and one transfer, so the cost follows
-    // the number of dots, not the area they are spread over.
-    const std::size_t count = changed.size();
-    regionData_.resize(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
-    RGNDATAHEADER header{};
-    header.dwSize = sizeof(header);
-    header.iType = RDH_RECTANGLES;
-    header.nCount = static_cast<DWORD>(count);
-    header.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
-    header.rcBound = {bounds.left, bounds.top, bounds.right, bounds.bottom};
-    std::memcpy(regionData_.data(), &header, sizeof(header));
-    std::byte* out = regionData_.data() + sizeof(header);
-    for (const core::Rect& r : changed) {
-        const RECT rect{r.left, r.top, r.right, r.bottom};
-        std::memcpy(out, &rect, sizeof(rect));
-        out += sizeof(rect);
+    for (const auto& copy : animation_->OuterCopies()) {
+        const core::Rect& r = copy.target;
+        ::BitBlt(window.Get(), r.left, r.top, r.Width(), r.Height(), latest, r.left - copy.offsetX, r.top, SRCCOPY);
     }
-    forms::Region region(::ExtCreateRegion(nullptr, static_cast<DWORD>(regionData_.size()),
-                                           reinterpret_cast<const RGNDATA*>(regionData_.data())));
-    if (!region) {
-        display_.Present(window.Get(), bounds);
-        return;
-    }
-    ::SelectClipRgn(window.Get(), region.Get());
-    display_.Present(window.Get(), bounds);
-    ::SelectClipRgn(window.Get(), nullptr);
 }
 
 void Corvalinth_S::Paint()
 {
     PAINTSTRUCT ps{};
+    if (animation_) animation_->RepairDisplay();
     const HDC dc = ::BeginPaint(hWnd(), &ps);
     if (dc && display_.Valid())
         display_.Present(dc, {ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
@@ -332,7 +334,13 @@ void Corvalinth_S::Display_KeyPress(std::int16_t /*keyAscii*/) { EndSaver(); }
 void Corvalinth_S::EndSaver()
 {
     if (ending_) return;
-    if (password::EndSaverOn(endOfRun_, *this, timer1_, passwordPrompt_) == password::EndSaverOutcome::Ended)
+    const auto prompt = [this] {
+        promptOpen_ = true;
+        if (passwordPrompt_) passwordPrompt_();
+        else password::ShowPasswordPrompt();
+        promptOpen_ = false;
+    };
+    if (password::EndSaverOn(endOfRun_, *this, timer1_, prompt) == password::EndSaverOutcome::Ended)
         ending_ = true;
 }
 

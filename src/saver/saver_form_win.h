@@ -16,16 +16,11 @@
 #include "forms/timer_win.h"
 #include "password/end_of_run.h"
 #include "saver/animation.h"
+#include "saver/present_win.h"
 #include "saver/screen_geometry.h"
 #include "saver/screen_watch_win.h"
 
 namespace corvalinth::saver {
-
-// How a tick's scattered dots reach the window.
-enum class PresentMode {
-    ClipRegion,  // one region of the dots' squares, one clipped block transfer
-    PerRect,     // one block transfer per dot
-};
 
 class Corvalinth_S : public forms::Form {
 public:
@@ -57,7 +52,8 @@ public:
     const forms::Picture& Master(int index) const { return master_[index == 0 ? 0 : 1]; }
     forms::Timer& Timer1() { return timer1_; }
     void SetPresentMode(PresentMode mode) { presentMode_ = mode; }
-    // Draws the changed rectangles of the display onto the window.
+    // Draws the changed rectangles of the display onto the window; the dots of
+    // the last event go as solid fills.
     void Present(const std::vector<core::Rect>& changed);
 
 protected:
@@ -70,6 +66,7 @@ private:
     void EndSaver();
     void TakeFocus();
     core::SurfaceView TakeTransitionSnapshot();
+    void ReleaseLatestDc();
     void Paint();
     void CoverScreen();
     void UpdatePause();
@@ -85,14 +82,19 @@ private:
     forms::Picture master_[2];           // start-up desktop, latest snapshot
     forms::DibSurface master0Storage_, master1Storage_;  // pixels of pictures that have none of their own
     core::SurfaceView startupPixels_, latestPixels_;
+    // The latest snapshot selected for copying to the window during a slide.
+    forms::MemoryDC latestDc_;
+    HGDIOBJ latestPrevious_ = nullptr;
     forms::Timer timer1_;
     std::vector<core::Rect> changed_;
-    std::vector<std::byte> regionData_;
-    PresentMode presentMode_ = PresentMode::ClipRegion;
+    PresentScratch scratch_;
+    std::vector<core::Pixel> noColours_;
+    PresentMode presentMode_ = PresentMode::SolidDots;
     std::function<void()> passwordPrompt_;
     password::EndOfRun endOfRun_;
     bool leftPressed_ = false;
     bool ending_ = false;
+    bool promptOpen_ = false;  // the password prompt is up: ticks go on behind it
     std::unique_ptr<ScreenWatch> watch_;
     bool paused_ = false;
     LARGE_INTEGER frequency_{};

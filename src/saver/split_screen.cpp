@@ -74,6 +74,8 @@ core::Rect SplitScreen::DrawCrack(const core::SurfaceView& display, int penWidth
 bool SplitScreen::Step(const core::SurfaceView& display, const core::SurfaceView& startup,
                        const core::SurfaceView& latest)
 {
+    changed_.clear();
+    outer_.clear();
     if (finished_) return false;
     // At most MaxTravel steps, and none once the halves are off the screen.
     if (++round_ > maxTravel_) {
@@ -88,16 +90,93 @@ bool SplitScreen::Step(const core::SurfaceView& display, const core::SurfaceView
     }
     ++passes_;
     const int shift = Nearest(shift_);
+    const bool firstPass = gaps_.empty();
+    if (firstPass) gaps_.resize(static_cast<std::size_t>((height_ + kBandHeight - 1) / kBandHeight));
+
+    // Where every band shows `latest` at one offset: left of all left ends and
+    // gaps, and (when every band's right half moves alike) right of all gaps.
+    int leftEnd = width_, rightBegin = 0, rightOffset = 0;
+    bool rightAlike = true;
+    for (int y = 0; y <= height_ - 1; y += kBandHeight) {
+        const double c = CrackX(y);
+        const int crack = Nearest(c), right = Nearest(c - shift_);
+        const int gap = Nearest(c + shift_), gapEnd = gap + Nearest(-2 * shift_);
+        leftEnd = std::min({leftEnd, shift + crack, gap, right});
+        rightBegin = std::max({rightBegin, right, gapEnd, shift + crack});
+        if (y == 0) rightOffset = right - crack;
+        rightAlike = rightAlike && right - crack == rightOffset;
+    }
+    leftEnd = std::clamp(leftEnd, 0, width_);
+    rightBegin = rightAlike ? std::clamp(rightBegin, leftEnd, width_) : width_;
+
+    // Columns that join the middle now were shown from `latest` last time:
+    // the display takes them over first, so that it matches the screen there.
+    if (outerStale_) {
+        core::Copy(display, leftEnd, 0, middleBegin_ - leftEnd, height_, latest, leftEnd - leftOffset_, 0);
+        core::Copy(display, middleEnd_, 0, rightBegin - middleEnd_, height_, latest, middleEnd_ - rightOffset_, 0);
+    }
+    const core::Rect middleArea = core::Intersect({leftEnd, 0, rightBegin, height_}, display.Bounds());
+    const core::SurfaceView middle(middleArea.Empty() ? nullptr : display.Row(0) + middleArea.left,
+                                   middleArea.Width(), middleArea.Height(), display.Stride());
+    const int m = middleArea.left;
+
+    int commonBegin = 0, commonEnd = width_;  // columns inside every band's kept gap
+    bool everyBandKept = !firstPass;
     for (int y = 0; y <= height_ - 1; y += kBandHeight) {
         const double c = CrackX(y);
         const int crack = Nearest(c);
-        core::Copy(display, shift, y, crack, kBandHeight, latest, 0, y);
-        core::Copy(display, Nearest(c - shift_), y, Nearest(width_ - c), kBandHeight, latest, crack,
-                   y);
+        const int right = Nearest(c - shift_);
+        core::Copy(middle, shift - m, y, crack, kBandHeight, latest, 0, y);
+        core::Copy(middle, right - m, y, Nearest(width_ - c), kBandHeight, latest, crack, y);
         const int gap = Nearest(c + shift_);
-        core::Copy(display, gap, y, Nearest(-2 * shift_), kBandHeight, startup, gap, y);
+        const int gapEnd = gap + Nearest(-2 * shift_);
+        Span& previous = gaps_[static_cast<std::size_t>(y / kBandHeight)];
+        // The old gap still shows the start-up picture if neither half was
+        // copied over it and the new gap contains it: only the new edges are drawn.
+        const bool keep = !firstPass && previous.begin < previous.end && shift + crack <= previous.begin &&
+                          right >= previous.end && gap <= previous.begin && gapEnd >= previous.end;
+        if (keep) {
+            core::Copy(middle, gap - m, y, previous.begin - gap, kBandHeight, startup, gap, y);
+            core::Copy(middle, previous.end - m, y, gapEnd - previous.end, kBandHeight, startup, previous.end, y);
+            commonBegin = std::max(commonBegin, previous.begin);
+            commonEnd = std::min(commonEnd, previous.end);
+        } else {
+            core::Copy(middle, gap - m, y, gapEnd - gap, kBandHeight, startup, gap, y);
+            everyBandKept = false;
+        }
+        previous = {gap, gapEnd};
     }
+
+    const core::Rect screen = core::Intersect({0, 0, width_, height_}, display.Bounds());
+    auto add = [this, &screen](core::Rect r) {
+        r = core::Intersect(r, screen);
+        if (!r.Empty()) changed_.push_back(r);
+    };
+    if (everyBandKept && commonBegin < commonEnd) {
+        add({leftEnd, 0, std::min(commonBegin, rightBegin), height_});
+        add({std::max(commonEnd, leftEnd), 0, rightBegin, height_});
+    } else {
+        add({leftEnd, 0, rightBegin, height_});
+    }
+    outer_.clear();
+    if (const core::Rect r = core::Intersect({0, 0, leftEnd, height_}, screen); !r.Empty())
+        outer_.push_back({r, shift});
+    if (const core::Rect r = core::Intersect({rightBegin, 0, width_, height_}, screen); !r.Empty())
+        outer_.push_back({r, rightOffset});
+    middleBegin_ = leftEnd;
+    middleEnd_ = rightBegin;
+    leftOffset_ = shift;
+    rightOffset_ = rightOffset;
+    outerStale_ = !outer_.empty();
     return true;
+}
+
+void SplitScreen::RepairDisplay(const core::SurfaceView& display, const core::SurfaceView& latest)
+{
+    if (!outerStale_) return;
+    core::Copy(display, 0, 0, middleBegin_, height_, latest, -leftOffset_, 0);
+    core::Copy(display, middleEnd_, 0, width_ - middleEnd_, height_, latest, middleEnd_ - rightOffset_, 0);
+    outerStale_ = false;
 }
 
 }  // namespace corvalinth::saver

@@ -26,8 +26,30 @@ public:
     // One frame of the slide: the left half of `latest` moves left, the right
     // half right, and `startup` shows in the gap. Returns false, drawing
     // nothing, once the halves have left the screen.
+    //
+    // Only the jagged middle of the frame is composed in `display`. Left of
+    // every band's crack the frame is `latest` moved by one offset, and right of
+    // it likewise, so those parts go to the screen straight from `latest`
+    // (OuterCopies) and the display catches up only where it is needed. The
+    // gap only grows, so what it uncovered earlier is not copied again.
     bool Step(const core::SurfaceView& display, const core::SurfaceView& startup,
               const core::SurfaceView& latest);
+
+    // The parts of the display the last Step changed, to show from the display
+    // (at most two rectangles: either side of the gap that stayed as it was).
+    const std::vector<core::Rect>& LastChanged() const { return changed_; }
+
+    // The parts of the last frame to show straight from `latest`: each screen
+    // pixel (x, y) inside `target` is latest's pixel (x - offsetX, y).
+    struct OuterCopy {
+        core::Rect target;
+        int offsetX = 0;
+    };
+    const std::vector<OuterCopy>& OuterCopies() const { return outer_; }
+
+    // Brings the parts of the display that were shown straight from `latest`
+    // up to date, so that the display holds the whole current frame.
+    void RepairDisplay(const core::SurfaceView& display, const core::SurfaceView& latest);
 
     bool Finished() const { return finished_; }
     int CopyPasses() const { return passes_; }
@@ -47,6 +69,16 @@ private:
     double velocity_;
     int round_ = 0;   // the slide's loop counter, bounded by MaxTravel
     int passes_ = 0;  // steps that copied
+    struct Span {
+        int begin = 0, end = 0;
+    };
+    std::vector<Span> gaps_;  // per band, the gap drawn by the last pass
+    std::vector<core::Rect> changed_;
+    std::vector<OuterCopy> outer_;
+    // The display is current only between these columns while `outerStale_`.
+    int middleBegin_ = 0, middleEnd_ = 0;
+    int leftOffset_ = 0, rightOffset_ = 0;
+    bool outerStale_ = false;
     bool finished_ = false;
 };
 

@@ -43,17 +43,17 @@ forms::FormSpec DialogSpec()
 {
     const double tppX = forms::Screen::TwipsPerPixelX();
     const double tppY = forms::Screen::TwipsPerPixelY();
-    forms::FormSpec spec;
-    spec.className = L"CorvalinthSettingsDialog";
-    spec.caption = std::wstring(kDialogCaption);
+    forms::FormSpec design;
+    design.className = L"CorvalinthSettingsDialog";
+    design.caption = std::wstring(kDialogCaption);
     // Fixed size: a title bar with the close box, no sizing frame, no maximise.
-    spec.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     // Frames differ between systems; the client area is what the layout needs.
-    spec.clientWidth = core::NearestInt32(kClientWidthTwips / tppX);
-    spec.clientHeight = core::NearestInt32(kClientHeightTwips / tppY);
-    spec.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINTH));
-    spec.dialogKeys = true;
-    return spec;
+    design.clientWidth = core::NearestInt32(kClientWidthTwips / tppX);
+    design.clientHeight = core::NearestInt32(kClientHeightTwips / tppY);
+    design.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINTH));
+    design.dialogKeys = true;
+    return design;
 }
 
 // What the form description stores for a Command button: its caption and font.

@@ -9,16 +9,16 @@ namespace {
 
 forms::FormSpec PreviewSpec()
 {
-    forms::FormSpec spec;
-    spec.className = L"Corvalinth_R";
-    spec.caption = L"Preview Window";
+    forms::FormSpec design;
+    design.className = L"Corvalinth_R";
+    design.caption = L"Preview Window";
     // No border, no caption, not in the task bar: it lives inside another window.
-    spec.style = WS_POPUP | WS_CLIPCHILDREN;
-    spec.exStyle = WS_EX_TOOLWINDOW;
-    spec.clientWidth = 168;
-    spec.clientHeight = 124;
-    spec.background = RGB(0, 0, 0);
-    return spec;
+    design.style = WS_POPUP | WS_CLIPCHILDREN;
+    design.exStyle = WS_EX_TOOLWINDOW;
+    design.clientWidth = 168;
+    design.clientHeight = 124;
+    design.background = RGB(0, 0, 0);
+    return design;
 }
 
 constexpr UINT kParentCheckMs = 1000;

@@ -31,7 +31,8 @@ forms::Picture PictureFromBitmap(HBITMAP bitmap, HPALETTE palette);
 forms::Picture BlackPicture(int width, int height);
 
 // The pixels of a picture that holds a 32-bit top-down DIB section (what the
-// snapshots above make on true-colour displays), for portable drawing code.
+// snapshots above make on true-colour displays), for portable drawing code;
+// nothing for other pictures, or while the bitmap is selected into a DC.
 std::optional<core::SurfaceView> PicturePixels(const forms::Picture& picture);
 
 }  // namespace corvalinth

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+
+#include "core/number_rules.h"
 
 #include "saver/scripted_random.h"
 
@@ -100,6 +103,7 @@ TEST(SplitScreen, SlidesTheHalvesApartOverTheStartupPicture)
         for (int x = 0; x < 20; ++x) latest.View().Set(x, y, static_cast<core::Pixel>(x + 1));
 
     ASSERT_TRUE(s.Step(display.View(), startup.View(), latest.View()));
+    s.RepairDisplay(display.View(), latest.View());
     EXPECT_DOUBLE_EQ(s.Shift(), -2.1);
     // Shift -2 rounds to -2; the gap starts at nearest(c - 2.1), is nearest(4.2)
     // wide, and the right half lands at nearest(c + 2.1).
@@ -136,6 +140,82 @@ TEST(SplitScreen, MaxTravel512Takes82CopyPasses)
     EXPECT_EQ(s.CopyPasses(), 82);
     EXPECT_NEAR(s.Shift(), -(2 * 83 + 0.05 * 83 * 84), 1e-9);  // the 83rd step stopped
     EXPECT_TRUE(s.Finished());
+}
+
+// Every step as the transition is defined: three copies per two-row band, the
+// whole gap copied each time.
+void ReferenceStep(const SplitScreen& s, double shift, int width, int height, const core::SurfaceView& display,
+                   const core::SurfaceView& startup, const core::SurfaceView& latest)
+{
+    auto nearest = [](double v) { return core::NearestInt32(v); };
+    for (int y = 0; y <= height - 1; y += 2) {
+        const double c = s.CrackX(y);
+        core::Copy(display, nearest(shift), y, nearest(c), 2, latest, 0, y);
+        core::Copy(display, nearest(c - shift), y, nearest(width - c), 2, latest, nearest(c), y);
+        core::Copy(display, nearest(c + shift), y, nearest(-2 * shift), 2, startup, nearest(c + shift), y);
+    }
+}
+
+TEST(SplitScreen, StepsMatchTheFullCopyAndReportWhatChanged)
+{
+    for (auto [width, height, seed] : {std::tuple{64, 40, 1.0f}, {65, 41, 2.0f}, {33, 20, 3.0f}, {200, 9, 4.0f},
+                                       {7, 30, 5.0f}}) {
+        SCOPED_TRACE(::testing::Message() << width << "x" << height);
+        core::SeededRandom random;
+        SplitScreen s(width, height, random, core::FixedClock(seed));
+        PixelSurface startup(width, height), latest(width, height), display(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                startup.View().Set(x, y, core::Rgb(x, y, 1));
+                latest.View().Set(x, y, core::Rgb(x, y, 2));
+                display.View().Set(x, y, core::Rgb(x, y, 3));
+            }
+        // `screen` is what a window shows: the changed parts of the display and
+        // the outer parts straight from the snapshot, after every step.
+        PixelSurface reference = display, screen = display;
+        while (true) {
+            if (!s.Step(display.View(), startup.View(), latest.View())) break;
+            ReferenceStep(s, s.Shift(), width, height, reference.View(), startup.View(), latest.View());
+            for (const core::Rect& r : s.LastChanged())
+                core::Copy(screen.View(), r.left, r.top, r.Width(), r.Height(), display.View(), r.left, r.top);
+            for (const SplitScreen::OuterCopy& copy : s.OuterCopies()) {
+                const core::Rect& r = copy.target;
+                core::Copy(screen.View(), r.left, r.top, r.Width(), r.Height(), latest.View(), r.left - copy.offsetX,
+                           r.top);
+            }
+            ASSERT_EQ(screen, reference) << "step " << s.CopyPasses();
+            if (s.CopyPasses() % 3 == 0) {
+                // A repaint in between needs the whole frame in the display.
+                s.RepairDisplay(display.View(), latest.View());
+                ASSERT_EQ(display, reference) << "step " << s.CopyPasses();
+            }
+        }
+        EXPECT_TRUE(s.LastChanged().empty());
+        EXPECT_TRUE(s.OuterCopies().empty());
+    }
+}
+
+TEST(SplitScreen, LaterStepsLeaveTheUncoveredGapAlone)
+{
+    ScriptedRandom random({kJag3, kRight, kLeft});
+    SplitScreen s(400, 8, random, core::FixedClock(0));
+    PixelSurface display(400, 8), startup(400, 8), latest(400, 8);
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(s.Step(display.View(), startup.View(), latest.View()));
+    // The display changes only either side of the gap of the last step, in the
+    // jagged middle; the outer parts come straight from the snapshot.
+    ASSERT_EQ(s.LastChanged().size(), 2u);
+    EXPECT_GT(s.LastChanged()[1].left - s.LastChanged()[0].right, 30);
+    // (The right half moves as one piece unless the shift falls on a half
+    // pixel, where rounding moves alternate bands differently.)
+    ASSERT_GE(s.OuterCopies().size(), 1u);
+    EXPECT_EQ(s.OuterCopies()[0].target.left, 0);
+    EXPECT_EQ(s.OuterCopies()[0].offsetX, core::NearestInt32(s.Shift()));
+    ASSERT_TRUE(s.Step(display.View(), startup.View(), latest.View()));
+    ASSERT_EQ(s.OuterCopies().size(), 2u);
+    EXPECT_EQ(s.OuterCopies()[1].target.right, 400);
+    int composed = 0;
+    for (const core::Rect& r : s.LastChanged()) composed += r.Width();
+    EXPECT_LT(composed, 40);
 }
 
 TEST(SplitScreen, AnEdgeTouchSlidesTheWholeWidth)

@@ -176,10 +176,10 @@ TEST_F(FormsTest, PictureFreesItsBitmapWithTheLastHolder)
 
 TEST_F(FormsTest, JapaneseFaceResolvesToAnInstalledFont)
 {
-    const FontSpec spec;  // the forms' Japanese face, Shift-JIS
-    const std::wstring face = ResolveFace(spec);
+    const FontSpec design;  // the forms' Japanese face, Shift-JIS
+    const std::wstring face = ResolveFace(design);
     ASSERT_FALSE(face.empty());
-    Font font = CreateUiFont(spec, 96);
+    Font font = CreateUiFont(design, 96);
     ASSERT_TRUE(font);
     ScopedGetDC screen(nullptr);
     ScopedSelectObject select(screen.Get(), font.Get());

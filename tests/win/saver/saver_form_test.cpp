@@ -126,19 +126,38 @@ TEST_F(SaverFormTest, TicksDrawDotsOnTheWindowAndTheTransitionRestoresTheDesktop
     ASSERT_TRUE(form.Model().InTransition());
     ASSERT_TRUE(form.Master(1));
     // The halves that slide are the screen as shown: trails included.
-    const auto latest = PicturePixels(form.Master(1));
-    ASSERT_TRUE(latest);
+    const core::SurfaceView latestView = form.Model().LatestPicture();
+    ASSERT_EQ(latestView.Width(), form.ScreenW());
+    const core::SurfaceView* latest = &latestView;
     int trails = 0;
     for (int y = 0; y < display.Height(); ++y)
         for (int x = 0; x < display.Width(); ++x) trails += latest->At(x, y) != form.StartupPicture().At(x, y);
     EXPECT_GT(trails, dots * 9 / 10);
     const ULONGLONG deadline = ::GetTickCount64() + 20000;
     int ticks = 0;
+    auto windowMatchesDisplay = [&] {
+        form.Model().RepairDisplay();
+        const forms::Picture now = SnapWindow(form.hWnd(), -1, 0, 0, form.ScreenW(), form.ScreenH());
+        const auto seen = PicturePixels(now);
+        if (!seen) return false;
+        for (int y = 0; y < display.Height(); ++y)
+            for (int x = 0; x < display.Width(); ++x)
+                if (seen->At(x, y) != display.At(x, y)) return false;
+        return true;
+    };
+    bool checkedMidway = false;
     while (form.Model().InTransition() && ::GetTickCount64() < deadline) {
         form.Timer1_Timer();
         ++ticks;
+        // Halfway through, the window shows exactly the frame in the surface.
+        if (!checkedMidway && form.Model().Transition()->CopyPasses() == 30) {
+            checkedMidway = true;
+            EXPECT_TRUE(windowMatchesDisplay());
+        }
         ::Sleep(2);
     }
+    EXPECT_TRUE(checkedMidway);
+    EXPECT_TRUE(windowMatchesDisplay());
     ASSERT_FALSE(form.Model().InTransition());
     EXPECT_GT(ticks, 80);
     EXPECT_EQ(form.Model().FrameCount(), 0);
