@@ -13,6 +13,7 @@
 #include "forms/handles_win.h"
 #include "forms/screen_win.h"
 #include "password/password_form_win.h"
+#include "saver/saver_form_win.h"
 #include "settings/dialog_layout.h"
 #include "settings/settings_dialog_win.h"
 #include "startup/corvalinth_b.h"
@@ -234,6 +235,26 @@ TEST_F(Dpi144, ScreenFactorsSnapshotAndAwareness)
         EXPECT_EQ(forms::CurrentDpiAwareness(), forms::DpiAwareness::PerMonitor);
         std::printf("note: the platform has no per-monitor-v2 awareness; the process is per-monitor aware\n");
     }
+}
+
+TEST_F(Dpi144, SaverCoversEveryPhysicalPixelWithTenTwipsEach)
+{
+    ASSERT_EQ(forms::SystemDpi(), 144) << "this group runs on the 144-DPI rig";
+    saver::Corvalinth_S form;
+    form.Load();
+    form.Timer1().SetEnabled(false);
+    RECT r{};
+    ::GetWindowRect(form.hWnd(), &r);
+    EXPECT_EQ(r.right - r.left, ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(r.bottom - r.top, ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EXPECT_EQ(form.ScreenW(), ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(form.StartupPicture().Width(), form.ScreenW());
+    const saver::ScreenGeometry& g = form.Model().Geometry();
+    EXPECT_DOUBLE_EQ(g.TwipsPerPixelX(), 10.0);
+    EXPECT_EQ(g.DisplayWidth(), static_cast<float>(form.ScreenW()) * 10.0F);
+    // Particles range over the whole screen: the right edge maps to the last pixel boundary.
+    EXPECT_EQ(g.PixelX(static_cast<std::int32_t>(g.DisplayWidth())), form.ScreenW());
+    form.Unload();
 }
 
 TEST_F(Dpi144, DialogAndPromptOpenScaled)
