@@ -33,12 +33,26 @@ corvalinth_warnings(Corvalinth)
 # test program that runs and stays up for the next run; scripts/test.sh stops it.
 # Every Windows test shares one display and one wineserver, and input goes to
 # whatever is in front, so they run one at a time.
+# Suites named DualMonitor* and Dpi144* need a rig of their own (two monitors, or
+# a prefix at 144 DPI, see scripts/rig/rig.sh); the pairs after `timeout` name
+# the rig folder's suffix and the suite prefix run there, all in one process.
 function(corvalinth_wine_tests target label timeout)
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${CORVALINTH_EMULATOR}")
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
+    TEST_FILTER "-DualMonitor*:Dpi144*"
     PROPERTIES LABELS ${label} RESOURCE_LOCK wine_desktop TIMEOUT ${timeout})
+  set(variants ${ARGN})
+  while(variants)
+    list(POP_FRONT variants rig suite)
+    add_test(NAME ${label}.${suite}
+             COMMAND ${CMAKE_SOURCE_DIR}/scripts/rig/wine-run.sh ${CMAKE_BINARY_DIR}/rig-${rig}
+                     $<TARGET_FILE:${target}> --gtest_filter=${suite}*)
+    # A filter that matches nothing passes as far as the test program is concerned.
+    set_tests_properties(${label}.${suite} PROPERTIES LABELS "${label};${rig}" RESOURCE_LOCK wine_${rig}
+                         TIMEOUT ${timeout} FAIL_REGULAR_EXPRESSION "Running 0 tests")
+  endwhile()
 endfunction()
 
 file(GLOB_RECURSE CORVALINTH_WIN_TESTS CONFIGURE_DEPENDS tests/win/*.cpp)
@@ -47,7 +61,7 @@ add_executable(win_tests ${CORVALINTH_WIN_TESTS} $<TARGET_OBJECTS:corvalinth_res
 target_include_directories(win_tests PRIVATE tests/win)
 target_link_libraries(win_tests PRIVATE corvalinth_win GTest::gmock GTest::gtest_main)
 corvalinth_warnings(win_tests)
-corvalinth_wine_tests(win_tests win 120)
+corvalinth_wine_tests(win_tests win 120 dpi144 Dpi144)
 endif()
 
 # The harness lives beside Corvalinth.scr and copies it into a fresh folder per test.
@@ -59,7 +73,7 @@ target_include_directories(e2e_tests PRIVATE tests/e2e src)
 target_link_libraries(e2e_tests PRIVATE corvalinth_portable ${CORVALINTH_WIN_LIBS} GTest::gmock GTest::gtest_main)
 add_dependencies(e2e_tests Corvalinth)
 corvalinth_warnings(e2e_tests)
-corvalinth_wine_tests(e2e_tests e2e 180)
+corvalinth_wine_tests(e2e_tests e2e 180 dual DualMonitor)
 endif()
 
 file(GLOB CORVALINTH_BENCHES CONFIGURE_DEPENDS bench/*_bench_win.cpp)

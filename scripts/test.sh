@@ -34,7 +34,12 @@ run_preset() {
   [ $rc -eq 0 ] || status=1
 }
 
-stop_rig() { scripts/rig/rig.sh stop build/windows/rig >/dev/null 2>&1 || true; }
+stop_rig() {
+  local rig
+  for rig in build/windows/rig build/windows/rig-*; do
+    [ -d "$rig" ] && { scripts/rig/rig.sh stop "$rig" >/dev/null 2>&1 || true; }
+  done
+}
 
 case $which in
   native) run_preset native "$@" ;;

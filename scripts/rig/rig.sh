@@ -5,6 +5,10 @@
 #   rig.sh start DIR [WIDTHxHEIGHT]   start (idempotent), then print the env file
 #   rig.sh stop DIR                   stop what start started
 #   rig.sh env DIR                    print the env file of a running rig
+# The folder's name picks a variant, so that each variant keeps its own display
+# and prefix: "-dual" gives two monitors side by side (Xephyr with Xinerama
+# nested in the Xvfb, a 1824x768 virtual screen), "-dpi<N>" a prefix whose
+# displays run at N DPI (e.g. build/windows/rig-dual, build/windows/rig-dpi144).
 set -euo pipefail
 cmd=${1:?usage: rig.sh start|stop|env DIR}
 dir=${2:?usage: rig.sh start|stop|env DIR}
@@ -12,12 +16,16 @@ geometry=${3:-${CORVALINTH_RIG_GEOMETRY:-1024x768}}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 envfile=$dir/env
+rigname=$(basename "$dir")
+dual=0; [[ $rigname == *-dual* ]] && dual=1
+dpi=""; [[ $rigname =~ -dpi([0-9]+) ]] && dpi=${BASH_REMATCH[1]}
 
 alive() { [ -n "${1:-}" ] && kill -0 "$1" 2>/dev/null; }
 pid_of() { cat "$dir/$1.pid" 2>/dev/null || true; }
 
 running() {
-  [ -f "$envfile" ] && alive "$(pid_of xvfb)" && alive "$(pid_of wineserver)"
+  [ -f "$envfile" ] && alive "$(pid_of xvfb)" && alive "$(pid_of wineserver)" &&
+    { [ $dual -eq 0 ] || alive "$(pid_of xephyr)"; }
 }
 
 wine_env() {
@@ -25,16 +33,29 @@ wine_env() {
   export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 }
 
-start_xvfb() {
+# Starts an X server that tells its display number on fd 3; prints the display.
+start_x() {
+  local name=$1; shift
   local fifo=$dir/displayfd
   rm -f "$fifo"; mkfifo "$fifo"
-  setsid Xvfb -displayfd 3 -screen 0 "${geometry}x24" -nolisten tcp -noreset \
-    3>"$fifo" 9>&- >"$dir/xvfb.log" 2>&1 </dev/null &
-  echo $! >"$dir/xvfb.pid"
+  setsid "$@" -displayfd 3 -nolisten tcp -noreset 3>"$fifo" 9>&- >"$dir/$name.log" 2>&1 </dev/null &
+  echo $! >"$dir/$name.pid"
   local display
-  read -r -t 20 display <"$fifo" || { echo "rig: Xvfb did not start" >&2; exit 1; }
+  read -r -t 20 display <"$fifo" || { echo "rig: $name did not start" >&2; exit 1; }
   rm -f "$fifo"
-  echo ":$display" >"$dir/display"
+  echo ":$display"
+}
+
+start_xvfb() {
+  if [ $dual -eq 0 ]; then
+    start_x xvfb Xvfb -screen 0 "${geometry}x24" >"$dir/display"
+    return
+  fi
+  # Xvfb cannot lay screens side by side; Xephyr with Xinerama can, and without
+  # RandR Wine takes the Xinerama screens as its monitors.
+  local host; host=$(start_x xvfb Xvfb -screen 0 2048x1024x24)
+  DISPLAY=$host start_x xephyr Xephyr +xinerama -extension RANDR \
+    -screen 1024x768 -screen 800x600 >"$dir/display"
 }
 
 make_prefix() {
@@ -47,6 +68,9 @@ make_prefix() {
   # Without a window manager, unmanaged windows spare a wait of seconds on every
   # window that is hidden or destroyed.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 9>&- || true
+  if [ -n "$dpi" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 9>&- || true
+  fi
   wineserver -w
   touch "$WINEPREFIX/.corvalinth-ready"
 }
@@ -92,7 +116,7 @@ stop_processes() {
   if [ -d "$dir/prefix" ]; then
     ( wine_env; wineserver -k >/dev/null 2>&1 || true )
   fi
-  for name in wineserver xvfb; do
+  for name in wineserver xephyr xvfb; do
     local pid; pid=$(pid_of $name)
     if alive "$pid"; then
       kill "$pid" 2>/dev/null || true

@@ -70,6 +70,11 @@ void ChildControl::SetFont(HFONT font)
     if (window_) ::SendMessageW(window_.Get(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
+void ChildControl::Move(const PixelPlace& place)
+{
+    if (window_) ::MoveWindow(window_.Get(), place.left, place.top, place.width, place.height, TRUE);
+}
+
 void ChildControl::SetBackColor(COLORREF color)
 {
     back_ = color;
@@ -279,6 +284,15 @@ PictureBox::PictureBox(HWND parent, const PixelPlace& place, COLORREF background
 {
     if (surface_.Valid())
         surface_.View().Fill(core::Rgb(GetRValue(background), GetGValue(background), GetBValue(background)));
+}
+
+void PictureBox::Move(const PixelPlace& place, COLORREF background)
+{
+    if (place.width != surface_.Width() || place.height != surface_.Height())
+        surface_ = DibSurface(place.width, place.height);
+    if (surface_.Valid())
+        surface_.View().Fill(core::Rgb(GetRValue(background), GetGValue(background), GetBValue(background)));
+    ChildControl::Move(place);
 }
 
 void PictureBox::Refresh(const RECT* area) const

@@ -31,6 +31,7 @@ public:
     HWND hWnd() const { return window_.Get(); }
     // The font is the form's; the control only uses it.
     void SetFont(HFONT font);
+    void Move(const PixelPlace& place);
     void SetBackColor(COLORREF color);
     void SetForeColor(COLORREF color);
     std::optional<COLORREF> BackColor() const { return back_; }
@@ -123,6 +124,8 @@ public:
     PictureBox(HWND parent, const PixelPlace& place, COLORREF background, bool container);
 
     const DibSurface& Surface() const { return surface_; }
+    // Moves the box; a new size gives it a fresh surface filled with `background`.
+    void Move(const PixelPlace& place, COLORREF background);
     // Shows what was drawn into the surface in that area (all of it by default).
     void Refresh(const RECT* area = nullptr) const;
 

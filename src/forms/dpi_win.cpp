@@ -2,6 +2,8 @@
 
 #include "forms/handles_win.h"
 
+#include <utility>
+
 namespace corvalinth::forms {
 namespace {
 
@@ -36,14 +38,39 @@ int WindowDpi(HWND window)
 
 int ScaleForDpi(int value, int dpi) { return ::MulDiv(value, dpi, kDefaultDpi); }
 
-bool IsPerMonitorV2Aware()
+void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi)
+{
+    using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = User32Function<AdjustFn>("AdjustWindowRectExForDpi");
+    style &= ~WS_VISIBLE;
+    if (adjustForDpi && dpi > 0 && adjustForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi))) return;
+    ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+}
+
+DpiAwareness CurrentDpiAwareness()
 {
     using GetContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)();
     using AreEqualFn = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT);
     static const auto getContext = User32Function<GetContextFn>("GetThreadDpiAwarenessContext");
     static const auto areEqual = User32Function<AreEqualFn>("AreDpiAwarenessContextsEqual");
-    if (!getContext || !areEqual) return false;
-    return areEqual(getContext(), DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) != FALSE;
+    if (!getContext || !areEqual) return DpiAwareness::Unknown;
+    const DPI_AWARENESS_CONTEXT context = getContext();
+    const std::pair<DPI_AWARENESS_CONTEXT, DpiAwareness> known[] = {
+        {DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, DpiAwareness::PerMonitorV2},
+        {DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE, DpiAwareness::PerMonitor},
+        {DPI_AWARENESS_CONTEXT_SYSTEM_AWARE, DpiAwareness::System},
+        {DPI_AWARENESS_CONTEXT_UNAWARE, DpiAwareness::Unaware},
+    };
+    for (const auto& [candidate, awareness] : known)
+        if (areEqual(context, candidate)) return awareness;
+    return DpiAwareness::Unknown;
+}
+
+bool PerMonitorV2Known()
+{
+    using IsValidFn = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    static const auto isValid = User32Function<IsValidFn>("IsValidDpiAwarenessContext");
+    return isValid && isValid(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) != FALSE;
 }
 
 }  // namespace corvalinth::forms

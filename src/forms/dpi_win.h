@@ -13,7 +13,14 @@ int WindowDpi(HWND window);   // the DPI of the monitor a window is on
 inline float TwipsPerPixelAt(int dpi) { return kTwipsPerInch / static_cast<float>(dpi > 0 ? dpi : kDefaultDpi); }
 // Scales a length given at 96 DPI to the given DPI.
 int ScaleForDpi(int value, int dpi);
-// Whether the process runs per-monitor-v2 DPI aware (false where the platform cannot say).
-bool IsPerMonitorV2Aware();
+// Grows a client rectangle to the window rectangle around it, with the frame
+// metrics of the given DPI where the platform knows them.
+void AdjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
+enum class DpiAwareness { Unknown, Unaware, System, PerMonitor, PerMonitorV2 };
+// How the calling thread (and so the process, which sets it from the manifest)
+// is DPI aware; Unknown where the platform cannot say.
+DpiAwareness CurrentDpiAwareness();
+// Whether the platform knows per-monitor-v2 awareness at all.
+bool PerMonitorV2Known();
 
 }  // namespace corvalinth::forms

@@ -132,8 +132,15 @@ bool Form::Unload()
     return true;
 }
 
-float Form::TwipsPerPixelX() const { return TwipsPerPixelAt(WindowDpi(window_)); }
-float Form::TwipsPerPixelY() const { return TwipsPerPixelAt(WindowDpi(window_)); }
+int Form::Dpi() const { return dpi_ > 0 ? dpi_ : WindowDpi(window_); }
+float Form::TwipsPerPixelX() const { return TwipsPerPixelAt(Dpi()); }
+float Form::TwipsPerPixelY() const { return TwipsPerPixelAt(Dpi()); }
+
+void Form::Form_DpiChanged(const RECT& suggested)
+{
+    ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 RECT Form::WindowRectPixels() const
 {
@@ -186,6 +193,21 @@ void Form::MovePixels(int left, int top, int width, int height)
     ::SetWindowPos(window_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void Form::SetClientSizePixels(int width, int height, int left, int top)
+{
+    if (!window_) return;
+    RECT outer{0, 0, width, height};
+    AdjustWindowRectForDpi(outer, static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_STYLE)),
+                           static_cast<DWORD>(::GetWindowLongPtrW(window_, GWL_EXSTYLE)), Dpi());
+    MovePixels(left, top, outer.right - outer.left, outer.bottom - outer.top);
+    // The frame the window really has may be of another DPI than asked for;
+    // the client area is what counts.
+    const SIZE client = ClientSizePixels();
+    if (client.cx != width || client.cy != height)
+        MovePixels(left, top, outer.right - outer.left + width - client.cx,
+                   outer.bottom - outer.top + height - client.cy);
+}
+
 std::optional<LRESULT> Form::OnMessage(UINT, WPARAM, LPARAM) { return std::nullopt; }
 
 void Form::EraseBackground(HDC dc) const
@@ -200,6 +222,7 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     if (message == WM_NCCREATE) {
         auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->window_ = window;
+        form->dpi_ = WindowDpi(window);
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     }
     auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -210,6 +233,12 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_DPICHANGED) {
+        // The new DPI comes with the message; every twips length follows it.
+        if (const int dpi = LOWORD(wParam); dpi > 0) dpi_ = dpi;
+        if (lParam) Form_DpiChanged(*reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    }
     if (auto handled = OnMessage(message, wParam, lParam)) return *handled;
     switch (message) {
     case WM_ERASEBKGND:

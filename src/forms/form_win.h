@@ -46,6 +46,8 @@ public:
     HWND hWnd() const { return window_; }
     const FormSpec& Design() const { return design_; }
 
+    // The DPI of the monitor the form is on, as last told by the system.
+    int Dpi() const;
     // Outer window geometry in twips, as a form measures itself.
     float TwipsPerPixelX() const;
     float TwipsPerPixelY() const;
@@ -59,11 +61,17 @@ public:
     RECT WindowRectPixels() const;
     SIZE ClientSizePixels() const;
     void MovePixels(int left, int top, int width, int height);
+    // Gives the client area this size with the window's top-left at (left, top),
+    // whatever frame the window has at its DPI.
+    void SetClientSizePixels(int width, int height, int left, int top);
 
 protected:
     virtual void Form_Load() {}
     virtual void Form_Resize() {}
     virtual void Form_Unload(std::int16_t& /*cancel*/) {}
+    // The form is now on a monitor of another DPI (Dpi() tells it); `suggested`
+    // is the outer rectangle the system proposes. By default the form takes it.
+    virtual void Form_DpiChanged(const RECT& suggested);
     // Everything else: a derived form answers the messages it handles.
     virtual std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -75,6 +83,7 @@ private:
 
     FormSpec design_;
     HWND window_ = nullptr;
+    int dpi_ = 0;
     Brush backgroundBrush_;
     bool unloading_ = false;
     bool loadStarted_ = false;  // size changes before Form_Load are not the form's business

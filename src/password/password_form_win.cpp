@@ -84,31 +84,48 @@ std::wstring Corvalinth_Pass::PassText() const
 
 void Corvalinth_Pass::Form_Load()
 {
-    const HWND window = hWnd();
-    const float tppX = TwipsPerPixelX();
-    const float tppY = TwipsPerPixelY();
-
     // The text box, its text set at creation so no change is reported for it;
     // it scrolls sideways so a password longer than the box can be typed.
     pass_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", std::wstring(password::kPromptHint).c_str(),
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
-                              Pixels(kPassLeft, tppX), Pixels(kPassTop, tppY), Pixels(kPassWidth, tppX),
-                              Pixels(kPassHeight, tppY), window,
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, 0, 0, 0, 0, hWnd(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kPassId)),
                               ::GetModuleHandleW(nullptr), nullptr);
     if (pass_) {
-        font_ = forms::CreateUiFont(forms::FontSpec{}, forms::WindowDpi(window));
-        if (font_) ::SendMessageW(pass_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
         ::SendMessageW(pass_, EM_SETLIMITTEXT, 0, 0);  // as long as any stored password
         ::SendMessageW(pass_, EM_SETSEL, 0, 0);        // caret at the start, nothing selected
     }
     check_.emplace(Module().gPassword);
-
-    Move(password::CentredOrigin(forms::Screen::Width(), Width()),
-         password::CentredOrigin(forms::Screen::Height(), Height()));
-    FormTm(*this);
-    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    LayOut();
+    ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     Timer1.SetEnabled(true);
+}
+
+void Corvalinth_Pass::LayOut()
+{
+    const float tppX = TwipsPerPixelX();
+    const float tppY = TwipsPerPixelY();
+    const RECT at = WindowRectPixels();
+    SetClientSizePixels(Pixels(kClientWidth, tppX), Pixels(kClientHeight, tppY), at.left, at.top);
+    if (pass_) {
+        ::MoveWindow(pass_, Pixels(kPassLeft, tppX), Pixels(kPassTop, tppY), Pixels(kPassWidth, tppX),
+                     Pixels(kPassHeight, tppY), TRUE);
+        // The box lets go of the old font before it is deleted.
+        forms::Font font = forms::CreateUiFont(forms::FontSpec{}, Dpi());
+        if (font) ::SendMessageW(pass_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        font_ = std::move(font);
+    }
+    // Centred on the primary monitor, whose corner is the desktop's origin; its
+    // size in the prompt's own twips, so a prompt at another DPI centres too.
+    const core::Rect primary = forms::Screen::PrimaryPixels();
+    Move(password::CentredOrigin(static_cast<float>(primary.Width()) * tppX, Width()),
+         password::CentredOrigin(static_cast<float>(primary.Height()) * tppY, Height()));
+    FormTm(*this);
+}
+
+void Corvalinth_Pass::Form_DpiChanged(const RECT& /*suggested*/)
+{
+    // The prompt keeps its size in twips and its place on the primary monitor.
+    LayOut();
 }
 
 void Corvalinth_Pass::Form_Unload(std::int16_t&)

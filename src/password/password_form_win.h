@@ -35,9 +35,11 @@ public:
 protected:
     void Form_Load() override;
     void Form_Unload(std::int16_t& cancel) override;
+    void Form_DpiChanged(const RECT& suggested) override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    void LayOut();
     void Pass_Change();
     void Timer1_Timer();
 

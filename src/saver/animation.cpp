@@ -20,6 +20,23 @@ void Animation::Attach(const core::SurfaceView& display, const core::SurfaceView
 
 void Animation::Cls() { core::Copy(display_, 0, 0, display_.Width(), display_.Height(), startup_, 0, 0); }
 
+bool Animation::Reshape(const ScreenGeometry& geometry, const core::SurfaceView& display,
+                        const core::SurfaceView& startup)
+{
+    geometry_ = geometry;
+    Attach(display, startup);
+    dotColours_.clear();
+    outer_.clear();
+    if (!transition_) return false;
+    transition_.reset();
+    latest_ = {};
+    ownLatest_ = {};
+    frameCount_ = 0;
+    phase_ = Phase::ReadyToDraw;
+    Cls();
+    return true;
+}
+
 void Animation::DrawParticles(std::vector<core::Rect>& changed)
 {
     if (swarm_.ParticleCount == 0) {

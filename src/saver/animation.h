@@ -49,6 +49,15 @@ public:
     // Clears all drawing: the start-up picture shows again.
     void Cls();
 
+    // The screen changed size (a monitor came or went, a new resolution). The
+    // host has made the new surfaces, carrying over what they should keep. A
+    // transition under way is given up, its pictures being of the old screen:
+    // the display is cleared and the count starts again. Particles outside the
+    // new bounds come back by the usual wrap rules on their next move. Returns
+    // whether the display was cleared.
+    bool Reshape(const ScreenGeometry& geometry, const core::SurfaceView& display,
+                 const core::SurfaceView& startup);
+
     // The work of one timer event. nowMs is a monotonic clock in milliseconds,
     // used only to pace the transition's frames. `changed` receives the display
     // rectangles to present (cleared first).

@@ -19,10 +19,17 @@
 namespace corvalinth::saver {
 
 namespace {
-ScreenGeometry MeasureScreen()
+// The whole virtual screen in pixels; twips follow the primary monitor's DPI.
+ScreenGeometry GeometryOf(const core::MonitorLayout& layout)
 {
     const int dpi = forms::SystemDpi();
-    return ScreenGeometry(forms::Screen::WidthPixels(), forms::Screen::HeightPixels(), dpi, dpi);
+    return ScreenGeometry(layout.Width(), layout.Height(), dpi, dpi);
+}
+
+// What no monitor shows is black, whatever a capture found there.
+void BlackenUncovered(const core::SurfaceView& surface, const core::MonitorLayout& layout)
+{
+    for (const core::Rect& r : layout.Uncovered()) surface.FillRect(r, 0);
 }
 
 forms::FormSpec SaverSpec(const ScreenGeometry& screen)
@@ -59,8 +66,9 @@ core::SurfaceView PixelsOf(const forms::Picture& picture, forms::DibSurface& sto
 }  // namespace
 
 Corvalinth_S::Corvalinth_S()
-    : forms::Form(SaverSpec(MeasureScreen())),
-      geometry_(MeasureScreen()),
+    : forms::Form(SaverSpec(GeometryOf(forms::Screen::Layout()))),
+      layout_(forms::Screen::Layout()),
+      geometry_(GeometryOf(layout_)),
       timer1_([this] { Timer1_Timer(); }, 1, false)
 {
     ::QueryPerformanceFrequency(&frequency_);
@@ -83,7 +91,8 @@ void Corvalinth_S::ReleaseLatestDc()
 void Corvalinth_S::Form_Load()
 {
     // The size comes from the screen's pixel geometry; twips only place particles.
-    MovePixels(0, 0, geometry_.WidthPixels(), geometry_.HeightPixels());
+    // The window spans every monitor, from the virtual screen's corner.
+    CoverScreen();
     screenW_ = static_cast<std::int16_t>(geometry_.WidthPixels());
     screenH_ = static_cast<std::int16_t>(geometry_.HeightPixels());
 
@@ -92,6 +101,7 @@ void Corvalinth_S::Form_Load()
     if (!displayPicture_) displayPicture_ = BlackPicture(screenW_, screenH_);
     master_[0] = displayPicture_;
     startupPixels_ = PixelsOf(master_[0], master0Storage_, screenW_, screenH_);
+    BlackenUncovered(startupPixels_, layout_);
 
     display_ = forms::DibSurface(screenW_, screenH_);
     AnimationSettings settings;
@@ -110,13 +120,82 @@ void Corvalinth_S::Form_Load()
     // The topmost call does not activate: take the keyboard so that no key goes
     // to the window behind.
     TakeFocus();
-    timer1_.SetEnabled(true);
+    // The display's state is reported at once on registering; a display that
+    // is already off keeps the timer at rest.
+    watch_ = std::make_unique<ScreenWatch>(hWnd());
+    paused_ = watch_->Unseen();
+    timer1_.SetEnabled(!paused_);
+}
+
+void Corvalinth_S::CoverScreen()
+{
+    const core::Rect& bounds = layout_.Bounds();
+    MovePixels(bounds.left, bounds.top, geometry_.WidthPixels(), geometry_.HeightPixels());
+}
+
+void Corvalinth_S::Relayout(core::MonitorLayout layout)
+{
+    if (!animation_ || ending_ || !hWnd()) return;
+    const ScreenGeometry geometry = GeometryOf(layout);
+    const int w = geometry.WidthPixels(), h = geometry.HeightPixels();
+    const core::Offset shift = core::PictureShift(layout_, layout);
+
+    // New surfaces of the new size. The start-up picture and what the window
+    // shows keep their places on the desktop; where they do not reach is black.
+    forms::Picture startupPicture = BlackPicture(w, h);
+    forms::DibSurface startupStorage;
+    core::SurfaceView startup;
+    if (auto pixels = PicturePixels(startupPicture)) startup = *pixels;
+    else startup = PixelsOf(startupPicture, startupStorage, w, h);
+    forms::DibSurface display(w, h);
+    if (startup.Width() != w || !display.Valid()) return;  // no memory: keep the old screen
+    core::CarryOver(startup, startupPixels_, shift);
+    core::CarryOver(display.View(), display_.View(), shift);
+    BlackenUncovered(startup, layout);
+    BlackenUncovered(display.View(), layout);
+
+    animation_->Reshape(geometry, display.View(), startup);
+    layout_ = std::move(layout);
+    geometry_ = geometry;
+    screenW_ = static_cast<std::int16_t>(w);
+    screenH_ = static_cast<std::int16_t>(h);
+    display_ = std::move(display);
+    displayPicture_ = startupPicture;
+    master_[0] = startupPicture;
+    master0Storage_ = std::move(startupStorage);
+    startupPixels_ = startup;
+    // The last snapshot belongs to the old screen; the next transition takes its own.
+    ReleaseLatestDc();
+    master_[1] = {};
+    master1Storage_ = {};
+    latestPixels_ = {};
+
+    CoverScreen();
+    ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    ::InvalidateRect(hWnd(), nullptr, FALSE);
+}
+
+void Corvalinth_S::Form_DpiChanged(const RECT& /*suggested*/)
+{
+    // The window covers every monitor whatever their DPI; it never takes the
+    // size the system proposes for a window that moved.
+    Relayout(forms::Screen::Layout());
+}
+
+void Corvalinth_S::UpdatePause()
+{
+    const bool unseen = watch_ && watch_->Unseen();
+    if (unseen == paused_) return;
+    paused_ = unseen;
+    // No ticks while nobody can see them; the run takes up where it was.
+    if (!ending_) timer1_.SetEnabled(!paused_);
+    if (!paused_ && hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
 
 void Corvalinth_S::Form_Resize()
 {
-    // The surface is the screen's size for the whole run; a new size only needs
-    // the window drawn again.
+    // The surfaces change only with the monitors (Relayout); a new window size
+    // only needs the window drawn again.
     if (hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
 
@@ -161,7 +240,7 @@ void Corvalinth_S::Timer1_Timer()
 {
     // Ticks that come due while EndSaver yields wait: the run is about to end or to
     // ask for the password. While the prompt is open the animation goes on.
-    if (!animation_ || ending_ || (endOfRun_.Running() && !promptOpen_) || !hWnd()) return;
+    if (!animation_ || ending_ || paused_ || (endOfRun_.Running() && !promptOpen_) || !hWnd()) return;
     LARGE_INTEGER counter{};
     ::QueryPerformanceCounter(&counter);
     const double nowMs = frequency_.QuadPart > 0
@@ -206,7 +285,14 @@ std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPAR
 {
     if (auto handled = password::SaverCloseMessage(message, wParam, timer1_, [this] { EndSaver(); }))
         return handled;
+    if (watch_ && watch_->Read(message, wParam, lParam)) {
+        UpdatePause();
+        return message == WM_POWERBROADCAST ? TRUE : 0;
+    }
     switch (message) {
+    case WM_DISPLAYCHANGE:
+        Relayout(forms::Screen::Layout());
+        return 0;
     case WM_PAINT:
         Paint();
         return 0;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/monitor_layout.h"
 #include "core/random.h"
 #include "forms/dib_surface_win.h"
 #include "forms/form_win.h"
@@ -17,6 +18,7 @@
 #include "saver/animation.h"
 #include "saver/present_win.h"
 #include "saver/screen_geometry.h"
+#include "saver/screen_watch_win.h"
 
 namespace corvalinth::saver {
 
@@ -33,6 +35,14 @@ public:
     // a password; returns once the prompt has gone. Unset, it is Corvalinth_Pass.
     void SetPasswordPrompt(std::function<void()> showModal) { passwordPrompt_ = std::move(showModal); }
 
+    // Every monitor the window covers, as measured at load or the last display change.
+    const core::MonitorLayout& Layout() const { return layout_; }
+    // Whether the animation rests because nobody can see it (display off, session locked).
+    bool Paused() const { return paused_; }
+    // Covers the monitors anew after a display change (tests pass their own).
+    // The surfaces follow the new size; the start-up picture and the trails keep
+    // their places on the desktop, black where they do not reach.
+    void Relayout(core::MonitorLayout layout);
     std::int16_t ScreenW() const { return screenW_; }
     std::int16_t ScreenH() const { return screenH_; }
     const Animation& Model() const { return *animation_; }
@@ -49,6 +59,7 @@ public:
 protected:
     void Form_Load() override;
     void Form_Resize() override;
+    void Form_DpiChanged(const RECT& suggested) override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -57,7 +68,10 @@ private:
     core::SurfaceView TakeTransitionSnapshot();
     void ReleaseLatestDc();
     void Paint();
+    void CoverScreen();
+    void UpdatePause();
 
+    core::MonitorLayout layout_;
     ScreenGeometry geometry_;
     std::int16_t screenW_ = 0, screenH_ = 0;
     core::SeededRandom random_;
@@ -81,6 +95,8 @@ private:
     bool leftPressed_ = false;
     bool ending_ = false;
     bool promptOpen_ = false;  // the password prompt is up: ticks go on behind it
+    std::unique_ptr<ScreenWatch> watch_;
+    bool paused_ = false;
     LARGE_INTEGER frequency_{};
 };
 

@@ -122,7 +122,7 @@ RECT Corvalinth_P::ClientRectOf(std::string_view name) const
 
 void Corvalinth_P::CreateFonts()
 {
-    const int dpi = forms::WindowDpi(hWnd());
+    const int dpi = Dpi();
     forms::FontSpec label;  // the label face at 9.75 points, Shift-JIS
     labelFont_ = forms::CreateUiFont(label, dpi);
     forms::FontSpec bold = label;
@@ -206,12 +206,72 @@ void Corvalinth_P::CreateControls()
         if (made) ::SetWindowPos(made, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    if (picture1_ && picture1_->Surface().Valid()) {
-        const core::PixelSurface illustration = MakeIllustration();
-        core::Copy(picture1_->Surface().View(), 0, 0, illustration.Width(), illustration.Height(),
-                   illustration.View(), 0, 0);
-    }
+    PaintIllustration();
     PaintPanel();
+}
+
+void Corvalinth_P::PaintIllustration()
+{
+    if (!picture1_ || !picture1_->Surface().Valid()) return;
+    const core::PixelSurface illustration = MakeIllustration();
+    core::Copy(picture1_->Surface().View(), 0, 0, illustration.Width(), illustration.Height(),
+               illustration.View(), 0, 0);
+    picture1_->Refresh();
+}
+
+void Corvalinth_P::Form_DpiChanged(const RECT& suggested)
+{
+    // Everything measured in twips is laid out again at the new DPI and the texts
+    // get fonts of that DPI; what the user has set stays in the controls. The old
+    // fonts live until no control uses them.
+    const std::array<forms::Font, 4> oldFonts{std::move(labelFont_), std::move(boldFont_),
+                                              std::move(underlinedFont_), std::move(defaultFont_)};
+    CreateFonts();
+    for (const ControlLayout& c : kDialogControls) {
+        const forms::PixelPlace place = PlaceOf(c);
+        switch (c.kind) {
+        case Kind::PictureBox:
+            if (picture1_) picture1_->Move(place, ::GetSysColor(COLOR_BTNFACE));
+            break;
+        case Kind::Panel:
+            if (pic_1_) pic_1_->Move(place, ColorRef(kPanelColor));
+            break;
+        case Kind::OptionButton:
+            if (auto& option = opt_C_[c.name == "Opt_C(0)" ? 0U : 1U]) {
+                option->Move(place);
+                option->SetFont(FontFor(c.face));
+            }
+            break;
+        case Kind::ScrollBar:
+            if (hs_Num_) hs_Num_->Move(place);
+            break;
+        case Kind::TextBox:
+            if (pw_) {
+                pw_->Move(place);
+                pw_->SetFont(FontFor(c.face));
+            }
+            break;
+        case Kind::CommandButton:
+            if (auto& button = c.name == "Cmd_Can" ? cmd_Can_ : cmd_Set_) {
+                button->SetTwipsPerPixel(TwipsPerPixelX(), TwipsPerPixelY());
+                button->Move(c.left, c.top, c.width, c.height);
+            }
+            break;
+        case Kind::Label:
+        case Kind::Shape:
+            break;
+        }
+    }
+    PaintIllustration();
+    PaintPanel();
+
+    // The client area keeps its size in twips, whatever the frame around it.
+    const SIZE before = ClientSizePixels();
+    SetClientSizePixels(core::NearestInt32(kClientWidthTwips / TwipsPerPixelX()),
+                        core::NearestInt32(kClientHeightTwips / TwipsPerPixelY()), suggested.left, suggested.top);
+    const SIZE after = ClientSizePixels();
+    // An unchanged size brings no resize, but the labels need the new fonts.
+    if (before.cx == after.cx && before.cy == after.cy) Form_Resize();
 }
 
 void Corvalinth_P::PaintLabel(HDC dc, const ControlLayout& control, const std::wstring& caption, int dx,

@@ -64,6 +64,7 @@ protected:
     void Form_Load() override;
     void Form_Resize() override;
     void Form_Unload(std::int16_t& cancel) override;
+    void Form_DpiChanged(const RECT& suggested) override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
@@ -71,6 +72,7 @@ private:
     void CreateControls();
     HFONT FontFor(Face face) const;
     forms::PixelPlace PlaceOf(const ControlLayout& control) const;
+    void PaintIllustration();
     void PaintPanel();
     void PaintLabel(HDC dc, const ControlLayout& control, const std::wstring& caption, int dx, int dy) const;
     void SetNumberLabel(const std::wstring& caption);

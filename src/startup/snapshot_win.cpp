@@ -33,8 +33,9 @@ struct SystemPalette {
 
 forms::Picture SnapDesktop()
 {
-    return SnapWindow(::GetDesktopWindow(), 0, 0, 0, forms::Screen::WidthPixels(),
-                      forms::Screen::HeightPixels());
+    // The desktop's device context spans every monitor in screen coordinates.
+    const core::Rect screen = forms::Screen::VirtualPixels();
+    return SnapWindow(::GetDesktopWindow(), 0, screen.left, screen.top, screen.Width(), screen.Height());
 }
 
 forms::Picture SnapWindow(HWND source, std::int16_t clientArea, int left, int top, int width,

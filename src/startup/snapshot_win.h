@@ -11,8 +11,9 @@
 
 namespace corvalinth {
 
-// The whole primary screen as it looks now, windows of this program included.
-// Its pixel size comes from the screen's own geometry.
+// Every monitor as it looks now, windows of this program included: the virtual
+// screen, its top-left corner at the picture's origin. Its pixel size comes from
+// the screen's own geometry.
 forms::Picture SnapDesktop();
 
 // A width x height rectangle at (left, top) of a window's client area

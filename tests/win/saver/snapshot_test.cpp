@@ -68,13 +68,16 @@ TEST(Snapshot, WindowAndDesktopCopiesShowWhatIsOnScreen)
 
     const forms::Picture desktop = SnapDesktop();
     ASSERT_TRUE(desktop);
-    EXPECT_EQ(desktop.Width(), forms::Screen::WidthPixels());
-    EXPECT_EQ(desktop.Height(), forms::Screen::HeightPixels());
+    // Every monitor, the virtual screen's corner at the picture's origin.
+    const core::Rect virtualScreen = forms::Screen::VirtualPixels();
+    EXPECT_EQ(desktop.Width(), virtualScreen.Width());
+    EXPECT_EQ(desktop.Height(), virtualScreen.Height());
     const auto screen = PicturePixels(desktop);
     ASSERT_TRUE(screen);
-    EXPECT_EQ(screen->At(100, 120), core::Rgb(10, 200, 30));
-    EXPECT_EQ(screen->At(159, 159), core::Rgb(10, 200, 30));
-    EXPECT_NE(screen->At(160, 160), core::Rgb(10, 200, 30));
+    const int dx = -virtualScreen.left, dy = -virtualScreen.top;
+    EXPECT_EQ(screen->At(100 + dx, 120 + dy), core::Rgb(10, 200, 30));
+    EXPECT_EQ(screen->At(159 + dx, 159 + dy), core::Rgb(10, 200, 30));
+    EXPECT_NE(screen->At(160 + dx, 160 + dy), core::Rgb(10, 200, 30));
     swatch.Unload();
 }
 

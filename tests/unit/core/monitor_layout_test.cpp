@@ -1,0 +1,136 @@
+#include "core/monitor_layout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace corvalinth::core {
+namespace {
+
+struct LayoutCase {
+    std::string name;
+    std::vector<Monitor> monitors;
+    Rect bounds;            // the window, desktop coordinates
+    Rect primaryOnSurface;  // where the prompt and dialog are centred
+    double crackDesktopX;   // the crack's middle, desktop coordinates
+    std::vector<Rect> uncovered;
+};
+
+TEST(MonitorLayout, WindowScreenSizeCrackAndPrimaryFollowTheMonitors)
+{
+    const std::vector<LayoutCase> cases = {
+        {"one monitor",
+         {{{0, 0, 1024, 768}, true}},
+         {0, 0, 1024, 768}, {0, 0, 1024, 768}, 512, {}},
+        {"two side by side",
+         {{{0, 0, 1024, 768}, true}, {{1024, 0, 2048, 768}, false}},
+         {0, 0, 2048, 768}, {0, 0, 1024, 768}, 1024, {}},
+        {"second left of the primary, negative coordinates",
+         {{{0, 0, 1920, 1080}, true}, {{-1280, 0, 0, 1024}, false}},
+         {-1280, 0, 1920, 1080}, {1280, 0, 3200, 1080}, 320,
+         {{0, 1024, 1280, 1080}}},
+        {"second above and left of the primary",
+         {{{-800, -600, 0, 0}, false}, {{0, 0, 1024, 768}, true}},
+         {-800, -600, 1024, 768}, {800, 600, 1824, 1368}, 112,
+         {{800, 0, 1824, 600}, {0, 600, 800, 1368}}},
+        {"different heights, the rig's layout",
+         {{{0, 0, 1024, 768}, true}, {{1024, 0, 1824, 600}, false}},
+         {0, 0, 1824, 768}, {0, 0, 1024, 768}, 912,
+         {{1024, 600, 1824, 768}}},
+        {"a gap between the monitors",
+         {{{0, 0, 1000, 700}, true}, {{1100, 0, 2100, 700}, false}},
+         {0, 0, 2100, 700}, {0, 0, 1000, 700}, 1050,
+         {{1000, 0, 1100, 700}}},
+        {"three monitors, the primary in the middle and not listed first",
+         {{{1600, 100, 2400, 700}, false}, {{-1600, 0, 0, 900}, false}, {{0, 0, 1600, 900}, true}},
+         {-1600, 0, 2400, 900}, {1600, 0, 3200, 900}, 400,
+         {{3200, 0, 4000, 100}, {3200, 700, 4000, 900}}},
+    };
+    for (const LayoutCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const MonitorLayout layout(c.monitors, {0, 0, 640, 480});
+        EXPECT_EQ(layout.Bounds(), c.bounds);
+        EXPECT_EQ(layout.Width(), c.bounds.Width());
+        EXPECT_EQ(layout.Height(), c.bounds.Height());
+        EXPECT_EQ(layout.PrimaryOnSurface(), c.primaryOnSurface);
+        EXPECT_DOUBLE_EQ(layout.CrackMiddle() - layout.Origin().dx, c.crackDesktopX);
+        // The desktop origin is the primary monitor's corner on the surface.
+        EXPECT_EQ(layout.Origin(), (Offset{c.primaryOnSurface.left, c.primaryOnSurface.top}));
+        EXPECT_EQ(layout.Uncovered(), c.uncovered);
+    }
+}
+
+TEST(MonitorLayout, PrimaryWithoutMarkAndUnusableInput)
+{
+    // No monitor marked primary: the one holding the desktop origin.
+    const std::vector<Monitor> unmarked = {{{-1024, 0, 0, 768}, false}, {{0, 0, 800, 600}, false}};
+    EXPECT_EQ(MonitorLayout(unmarked, {}).Primary(), (Rect{0, 0, 800, 600}));
+    // None holds the origin either: the first.
+    const std::vector<Monitor> adrift = {{{100, 100, 900, 700}, false}, {{900, 100, 1700, 700}, false}};
+    EXPECT_EQ(MonitorLayout(adrift, {}).Primary(), (Rect{100, 100, 900, 700}));
+
+    // Nothing usable: the fallback monitor; empty rectangles are no monitors.
+    const std::vector<Monitor> empty = {{{0, 0, 0, 768}, true}, {{5, 5, 1, 1}, false}};
+    const MonitorLayout fallback(empty, {0, 0, 1024, 768});
+    EXPECT_EQ(fallback.Bounds(), (Rect{0, 0, 1024, 768}));
+    EXPECT_EQ(fallback.Primary(), (Rect{0, 0, 1024, 768}));
+    EXPECT_TRUE(fallback.Uncovered().empty());
+    const MonitorLayout nothing(std::span<const Monitor>{}, {});
+    EXPECT_EQ(nothing.Width(), 0);
+    EXPECT_EQ(nothing.Height(), 0);
+    EXPECT_TRUE(nothing.Uncovered().empty());
+}
+
+TEST(MonitorLayout, SizeIsBoundedForSixteenBitScreens)
+{
+    // Far-flung monitors: the surface keeps the primary's side within 16 bits.
+    const std::vector<Monitor> wide = {{{0, 0, 1920, 1080}, true}, {{40000, 0, 41920, 1080}, false},
+                                       {{-30000, -40000, -28000, -39000}, false}};
+    const MonitorLayout layout(wide, {});
+    EXPECT_EQ(layout.Width(), kMaxScreenSide);
+    EXPECT_EQ(layout.Height(), kMaxScreenSide);
+    const Rect primary = layout.PrimaryOnSurface();
+    EXPECT_GE(primary.left, 0);
+    EXPECT_LE(primary.right, layout.Width());
+    EXPECT_GE(primary.top, 0);
+    EXPECT_LE(primary.bottom, layout.Height());
+    for (const Rect& r : layout.Uncovered()) {
+        EXPECT_GE(r.left, 0);
+        EXPECT_LE(r.right, layout.Width());
+        EXPECT_GE(r.top, 0);
+        EXPECT_LE(r.bottom, layout.Height());
+    }
+}
+
+TEST(MonitorLayout, StartupPictureKeepsItsPlaceAcrossALayoutChange)
+{
+    const std::vector<Monitor> one = {{{0, 0, 4, 2}, true}};
+    const std::vector<Monitor> leftAdded = {{{0, 0, 4, 2}, true}, {{-3, 0, 0, 3}, false}};
+    const MonitorLayout before(one, {}), after(leftAdded, {});
+    EXPECT_EQ(PictureShift(before, after), (Offset{3, 0}));
+    EXPECT_EQ(PictureShift(after, before), (Offset{-3, 0}));
+
+    PixelSurface picture(4, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) picture.View().Set(x, y, static_cast<Pixel>(10 * y + x + 1));
+    PixelSurface grown(after.Width(), after.Height());
+    grown.View().Fill(0xABCDEF);  // stale pixels must not survive
+    CarryOver(grown.View(), picture.View(), PictureShift(before, after));
+    const std::vector<std::vector<Pixel>> expected = {
+        {0, 0, 0, 1, 2, 3, 4},
+        {0, 0, 0, 11, 12, 13, 14},
+        {0, 0, 0, 0, 0, 0, 0},
+    };
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(grown.View().At(x, y), expected[y][x]) << x << "," << y;
+
+    // Shrinking back: the part left of the origin falls away.
+    PixelSurface shrunk(4, 2);
+    CarryOver(shrunk.View(), grown.View(), PictureShift(after, before));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 4; ++x) EXPECT_EQ(shrunk.View().At(x, y), picture.View().At(x, y));
+}
+
+}  // namespace
+}  // namespace corvalinth::core

@@ -1,0 +1,277 @@
+// The forms at another DPI. The DpiChange tests run on the usual 96-DPI rig and
+// tell the forms that their monitor changed; the Dpi144 ones run on a rig whose
+// displays are at 144 DPI (Wine gives every monitor the same DPI, so a form at
+// a DPI other than the system's is only seen through the change message).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "core/number_rules.h"
+#include "forms/app_win.h"
+#include "forms/dpi_win.h"
+#include "forms/handles_win.h"
+#include "forms/screen_win.h"
+#include "password/password_form_win.h"
+#include "saver/saver_form_win.h"
+#include "settings/dialog_layout.h"
+#include "settings/settings_dialog_win.h"
+#include "startup/corvalinth_b.h"
+#include "startup/snapshot_win.h"
+
+namespace corvalinth {
+namespace {
+
+settings::DialogServices QuietServices()
+{
+    settings::DialogServices s;
+    s.settingsFile = L"C:\\nowhere\\Corvalinth.ini";
+    s.writeSetting = [](std::wstring_view, std::wstring_view, IniValueForm) { return IniWriteResult{}; };
+    s.openAddress = [](HWND, const std::wstring&) {};
+    s.showSaveFailure = [](HWND, const std::wstring&) {};
+    return s;
+}
+
+int Px(double twips, int dpi) { return core::NearestInt32(twips * dpi / 1440.0); }
+
+RECT ClientRectIn(HWND window, HWND parent)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int FontHeight(HWND window)
+{
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return std::abs(font.lfHeight);
+}
+
+core::Pixel FaceAt(const button::Command& button, int x, int y)
+{
+    const core::PixelSurface face = button.Snapshot();
+    return face.View().At(x, y);
+}
+
+constexpr core::Pixel kFrameBlue = core::Rgb(0, 60, 116);
+
+// What a settings dialog laid out for `dpi` shows, whatever brought it there.
+void ExpectDialogAt(settings::Corvalinth_P& d, int dpi)
+{
+    EXPECT_EQ(d.Dpi(), dpi);
+    EXPECT_FLOAT_EQ(d.TwipsPerPixelX(), 1440.0F / static_cast<float>(dpi));
+    const SIZE client = d.ClientSizePixels();
+    EXPECT_EQ(client.cx, Px(settings::kClientWidthTwips, dpi));
+    EXPECT_EQ(client.cy, Px(settings::kClientHeightTwips, dpi));
+
+    // Windowed controls at their twips places; those in the panel relative to it.
+    const RECT panel = ClientRectIn(d.Pic_1().hWnd(), d.hWnd());
+    EXPECT_EQ(panel.left, Px(4920, dpi));
+    EXPECT_EQ(panel.right - panel.left, Px(2775, dpi));
+    EXPECT_EQ(d.Pic_1().Surface().Width(), Px(2775, dpi));
+    const RECT scroll = ClientRectIn(d.HS_Num().hWnd(), d.Pic_1().hWnd());
+    EXPECT_EQ(scroll.left, Px(540, dpi));
+    EXPECT_EQ(scroll.top, Px(1380, dpi));
+    EXPECT_EQ(scroll.right - scroll.left, Px(1455, dpi));
+    // Windowless labels too.
+    const RECT link = d.ClientRectOf("lbl_URL");
+    EXPECT_EQ(link.left, Px(2940, dpi));
+    EXPECT_EQ(link.top, Px(3660, dpi));
+
+    // The buttons: placed in twips, their frame addressed in twips as well, so
+    // the 60-twip frame is 4 pixels at 96 DPI and 6 at 144; the dark ring, the
+    // picture's second column, lands on the face's column 1 or 2.
+    button::Command& set = d.Cmd_Set();
+    EXPECT_DOUBLE_EQ(set.TwipsPerPixelX(), 1440.0 / dpi);
+    const RECT setRect = ClientRectIn(set.hWnd(), d.hWnd());
+    EXPECT_EQ(setRect.left, Px(6300, dpi));
+    EXPECT_EQ(setRect.right - setRect.left, Px(1395, dpi));
+    EXPECT_EQ(setRect.bottom - setRect.top, Px(435, dpi));
+    const int middle = (setRect.bottom - setRect.top) / 2;
+    if (dpi == 96) {
+        EXPECT_EQ(FaceAt(set, 1, middle), kFrameBlue);
+        EXPECT_NE(FaceAt(set, 2, middle), kFrameBlue);
+    } else if (dpi == 144) {
+        EXPECT_EQ(FaceAt(set, 2, middle), kFrameBlue);
+        EXPECT_NE(FaceAt(set, 4, middle), kFrameBlue);
+    }
+
+    // Texts at 9.75 points in pixels of this DPI.
+    EXPECT_NEAR(FontHeight(d.PW().hWnd()), 9.75 * dpi / 72.0, 1.0);
+    EXPECT_NEAR(FontHeight(d.Opt_C(0).hWnd()), 9.0 * dpi / 72.0, 1.0);
+}
+
+void ExpectPromptAt(Corvalinth_Pass& prompt, int dpi)
+{
+    EXPECT_EQ(prompt.Dpi(), dpi);
+    const SIZE client = prompt.ClientSizePixels();
+    EXPECT_EQ(client.cx, Px(3600, dpi));
+    EXPECT_EQ(client.cy, Px(810, dpi));
+    const RECT box = ClientRectIn(prompt.Pass(), prompt.hWnd());
+    EXPECT_EQ(box.left, Px(240, dpi));
+    EXPECT_EQ(box.top, Px(240, dpi));
+    EXPECT_EQ(box.right - box.left, Px(3015, dpi));
+    EXPECT_EQ(box.bottom - box.top, Px(285, dpi));
+    EXPECT_NEAR(FontHeight(prompt.Pass()), 9.75 * dpi / 72.0, 1.0);
+    // Cut down to the text box again.
+    forms::Region region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(::GetWindowRgn(prompt.hWnd(), region.Get()), ERROR);
+    RECT regionBox{};
+    ::GetRgnBox(region.Get(), &regionBox);
+    EXPECT_TRUE(::EqualRect(&regionBox, &box));
+    // Still in the middle of the primary monitor.
+    RECT outer{};
+    ::GetWindowRect(prompt.hWnd(), &outer);
+    const core::Rect primary = forms::Screen::PrimaryPixels();
+    EXPECT_NEAR((outer.left + outer.right) / 2.0, (primary.left + primary.right) / 2.0, 1.0);
+    EXPECT_NEAR((outer.top + outer.bottom) / 2.0, (primary.top + primary.bottom) / 2.0, 1.0);
+}
+
+class DpiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = Module();
+        Module().gNum = 321;
+        Module().gColor = 1;
+        Module().gPassword = L"pw";
+    }
+    void TearDown() override
+    {
+        Module() = saved_;
+        forms::ResetEndingForTests();
+    }
+
+    static void SendDpiChange(HWND window, int dpi)
+    {
+        RECT suggested{};
+        ::GetWindowRect(window, &suggested);
+        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+        forms::DoEvents();
+    }
+
+private:
+    CorvalinthB saved_;
+};
+
+using DpiChange = DpiTest;
+using Dpi144 = DpiTest;
+
+TEST_F(DpiChange, SettingsDialogLaysOutAgainAndKeepsWhatTheUserSet)
+{
+    if (forms::SystemDpi() != 96) GTEST_SKIP() << "needs the 96-DPI rig";
+    settings::Corvalinth_P d(QuietServices());
+    d.Show();
+    forms::DoEvents();
+    ExpectDialogAt(d, 96);
+    d.HS_Num().SetValue(777);
+    d.PW().SetText(L"typed");
+
+    SendDpiChange(d.hWnd(), 144);
+    {
+        SCOPED_TRACE("moved to a 144-DPI monitor");
+        ExpectDialogAt(d, 144);
+    }
+    EXPECT_TRUE(d.Opt_C(1).Value());
+    EXPECT_EQ(d.HS_Num().Value(), 777);
+    EXPECT_EQ(d.lbl_Num(), L"777");
+    EXPECT_EQ(d.PW().Text(), L"typed");
+
+    SendDpiChange(d.hWnd(), 96);
+    {
+        SCOPED_TRACE("and back");
+        ExpectDialogAt(d, 96);
+    }
+    d.Unload();
+}
+
+TEST_F(DpiChange, PromptKeepsItsTwipsSizeOnThePrimaryMonitor)
+{
+    if (forms::SystemDpi() != 96) GTEST_SKIP() << "needs the 96-DPI rig";
+    Corvalinth_Pass prompt;
+    prompt.Show();
+    forms::DoEvents();
+    ExpectPromptAt(prompt, 96);
+    ::SendMessageW(prompt.Pass(), WM_CHAR, L'x', 1);
+    SendDpiChange(prompt.hWnd(), 144);
+    {
+        SCOPED_TRACE("144 DPI");
+        ExpectPromptAt(prompt, 144);
+    }
+    EXPECT_EQ(prompt.PassText(), std::wstring(L"x") + std::wstring(password::kPromptHint));
+    prompt.Unload();
+}
+
+TEST_F(Dpi144, ScreenFactorsSnapshotAndAwareness)
+{
+    ASSERT_EQ(forms::SystemDpi(), 144) << "this group runs on the 144-DPI rig";
+    EXPECT_EQ(forms::Screen::TwipsPerPixelX(), 10.0F);
+    EXPECT_EQ(forms::Screen::TwipsPerPixelY(), 10.0F);
+
+    // The snapshot has the screen's physical size, not a scaled-down one.
+    const core::Rect screen = forms::Screen::VirtualPixels();
+    EXPECT_EQ(screen.Width(), ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(screen.Height(), ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    const forms::Picture desktop = SnapDesktop();
+    ASSERT_TRUE(desktop);
+    EXPECT_EQ(desktop.Width(), screen.Width());
+    EXPECT_EQ(desktop.Height(), screen.Height());
+    EXPECT_EQ(forms::Screen::Width(), static_cast<float>(forms::Screen::WidthPixels()) * 10.0F);
+
+    // The manifest asks for per-monitor-v2 awareness, with per-monitor for
+    // systems that have no v2; the process runs the best the platform knows.
+    const HRSRC found = ::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_TRUE(found);
+    const auto* text = static_cast<const char*>(::LockResource(::LoadResource(nullptr, found)));
+    ASSERT_TRUE(text);
+    const std::string manifest(text, ::SizeofResource(nullptr, found));
+    EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos);
+    if (forms::PerMonitorV2Known()) {
+        EXPECT_EQ(forms::CurrentDpiAwareness(), forms::DpiAwareness::PerMonitorV2);
+    } else {
+        EXPECT_EQ(forms::CurrentDpiAwareness(), forms::DpiAwareness::PerMonitor);
+        std::printf("note: the platform has no per-monitor-v2 awareness; the process is per-monitor aware\n");
+    }
+}
+
+TEST_F(Dpi144, SaverCoversEveryPhysicalPixelWithTenTwipsEach)
+{
+    ASSERT_EQ(forms::SystemDpi(), 144) << "this group runs on the 144-DPI rig";
+    saver::Corvalinth_S form;
+    form.Load();
+    form.Timer1().SetEnabled(false);
+    RECT r{};
+    ::GetWindowRect(form.hWnd(), &r);
+    EXPECT_EQ(r.right - r.left, ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(r.bottom - r.top, ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    EXPECT_EQ(form.ScreenW(), ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(form.StartupPicture().Width(), form.ScreenW());
+    const saver::ScreenGeometry& g = form.Model().Geometry();
+    EXPECT_DOUBLE_EQ(g.TwipsPerPixelX(), 10.0);
+    EXPECT_EQ(g.DisplayWidth(), static_cast<float>(form.ScreenW()) * 10.0F);
+    // Particles range over the whole screen: the right edge maps to the last pixel boundary.
+    EXPECT_EQ(g.PixelX(static_cast<std::int32_t>(g.DisplayWidth())), form.ScreenW());
+    form.Unload();
+}
+
+TEST_F(Dpi144, DialogAndPromptOpenScaled)
+{
+    ASSERT_EQ(forms::SystemDpi(), 144) << "this group runs on the 144-DPI rig";
+    settings::Corvalinth_P d(QuietServices());
+    d.Show();
+    forms::DoEvents();
+    ExpectDialogAt(d, 144);
+    d.Unload();
+
+    Corvalinth_Pass prompt;
+    prompt.Show();
+    forms::DoEvents();
+    ExpectPromptAt(prompt, 144);
+    prompt.Unload();
+}
+
+}  // namespace
+}  // namespace corvalinth
