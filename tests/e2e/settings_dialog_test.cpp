@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cstring>
-#include <cwctype>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -14,15 +13,6 @@ namespace corvalinth::e2e {
 namespace {
 
 constexpr std::wstring_view kCaption = L"Corvalinthの設定";
-
-bool SameClass(HWND window, std::wstring_view name)
-{
-    wchar_t buffer[64]{};
-    ::GetClassNameW(window, buffer, 64);
-    std::wstring_view got(buffer);
-    return got.size() == name.size() &&
-           std::equal(got.begin(), got.end(), name.begin(), [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); });
-}
 
 // Waits, pumping, until `done` holds; false on time-out.
 bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s)
@@ -57,10 +47,12 @@ struct Dialog {
         Dialog d;
         d.window = window;
         for (HWND child : ChildWindowsOf(window)) {
-            if (SameClass(child, L"Button")) d.options.push_back(child);
-            else if (SameClass(child, L"ScrollBar")) d.scrollBar = child;
-            else if (SameClass(child, L"Edit")) d.password = child;
-            else if (SameClass(child, L"Corvalinth.Command")) d.commands.push_back(child);
+            const std::wstring kind = FactsOf(child).className;
+            const auto is = [&](const wchar_t* name) { return lstrcmpiW(kind.c_str(), name) == 0; };
+            if (is(L"Button")) d.options.push_back(child);
+            else if (is(L"ScrollBar")) d.scrollBar = child;
+            else if (is(L"Edit")) d.password = child;
+            else if (is(L"Corvalinth.Command")) d.commands.push_back(child);
         }
         const auto byLeft = [](HWND a, HWND b) { return Centre(a).x < Centre(b).x; };
         std::sort(d.options.begin(), d.options.end(), byLeft);
