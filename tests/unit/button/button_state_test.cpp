@@ -17,21 +17,10 @@ enum class Event { Initialize, MoveOver, MoveOverLeftHeld, LeftDown, LeftUp, Rig
 
 const char* Name(Event e)
 {
-    switch (e) {
-        case Event::Initialize: return "Initialize";
-        case Event::MoveOver: return "MoveOver";
-        case Event::MoveOverLeftHeld: return "MoveOverLeftHeld";
-        case Event::LeftDown: return "LeftDown";
-        case Event::LeftUp: return "LeftUp";
-        case Event::RightUp: return "RightUp";
-        case Event::MiddleUp: return "MiddleUp";
-        case Event::FocusIn: return "FocusIn";
-        case Event::FocusOut: return "FocusOut";
-        case Event::TimerElsewhere: return "TimerElsewhere";
-        case Event::TimerOverContainer: return "TimerOverContainer";
-        case Event::TimerOverSelf: return "TimerOverSelf";
-    }
-    return "?";
+    static const char* const names[] = {"Initialize", "MoveOver", "MoveOverLeftHeld", "LeftDown", "LeftUp", "RightUp",
+                                        "MiddleUp", "FocusIn", "FocusOut", "TimerElsewhere", "TimerOverContainer",
+                                        "TimerOverSelf"};
+    return names[static_cast<int>(e)];
 }
 
 void Fire(CommandCore& c, Event e)

@@ -30,8 +30,6 @@ TEST(StatePictures, RingsMatchTheirTable)
     const Want wants[] = {
         {P::Normal, 1, {Rgb(220, 214, 194), Rgb(226, 222, 203), Rgb(250, 250, 246), Rgb(240, 238, 224)}},
         {P::Normal, 2, {blue, blue, blue, blue}},
-        {P::HighLight, 1, {Rgb(220, 214, 194), Rgb(226, 222, 203), Rgb(250, 250, 246), Rgb(240, 238, 224)}},
-        {P::HighLight, 2, {blue, blue, blue, blue}},
         {P::HighLight, 3, {Rgb(255, 240, 207), Rgb(252, 202, 105), Rgb(229, 151, 0), Rgb(252, 202, 105)}},
         {P::HighLight, 4, {Rgb(253, 216, 137), Rgb(252, 202, 105), Rgb(248, 179, 48), Rgb(252, 202, 105)}},
         {P::Pressed, 1, {Rgb(236, 233, 216), Rgb(236, 233, 216), Rgb(236, 233, 216), Rgb(236, 233, 216)}},
@@ -54,17 +52,6 @@ TEST(StatePictures, RingsMatchTheirTable)
         EXPECT_EQ(got.bottom, w.sides.bottom);
         EXPECT_EQ(got.right, w.sides.right);
     }
-}
-
-TEST(StatePictures, ShadedRingsRunFromTheTopColourToTheBottomColour)
-{
-    const auto normal = MakeStatePicture(P::Normal);
-    EXPECT_EQ(normal.At(2, 2), Rgb(243, 243, 238));   // ring 3's top-left corner
-    EXPECT_EQ(normal.At(2, 12), Rgb(229, 226, 218));  // halfway down the left side
-    EXPECT_EQ(normal.At(32, 22), Rgb(214, 208, 197));
-    const auto pressed = MakeStatePicture(P::Pressed);
-    EXPECT_EQ(pressed.At(32, 3), Rgb(209, 204, 193));
-    EXPECT_EQ(pressed.At(32, 21), Rgb(242, 241, 238));
 }
 
 TEST(StatePictures, OuterCornersAreRoundedOffAndHighLightSelectIsHighLight)
