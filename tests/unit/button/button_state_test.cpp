@@ -158,38 +158,6 @@ TEST(CommandInput, DragOffPastATimerTickAndBackRaisesNoClick)
     EXPECT_EQ(host.clicks, 1);
 }
 
-TEST(CommandInput, ReleaseBeforeTheTickStillClicks)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.SetEnabled(kTrue);
-    c.Initialize();
-    Fire(c, Event::MoveOver);
-    Fire(c, Event::LeftDown);
-    Fire(c, Event::FocusIn);
-    Fire(c, Event::LeftUp);  // released off the button, but no tick came between
-    EXPECT_EQ(host.clicks, 1);
-    EXPECT_EQ(host.paints.back().picture, P::HighLightSelect);
-}
-
-TEST(CommandInput, UninitialisedButtonsFirstClickOnlyTakesTheFocus)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.SetEnabled(kTrue);
-    host.Forget();
-    Fire(c, Event::MoveOver);  // state 0: nothing
-    Fire(c, Event::LeftDown);
-    Fire(c, Event::FocusIn);
-    Fire(c, Event::LeftUp);
-    EXPECT_EQ(host.clicks, 0);
-    EXPECT_EQ(host.Pictures(), (std::vector<P>{P::Pressed, P::Selected}));
-    Fire(c, Event::MoveOver);
-    Fire(c, Event::LeftDown);
-    Fire(c, Event::LeftUp);
-    EXPECT_EQ(host.clicks, 1);
-}
-
 // White at the top when idle or focused, lavender when hovering, and the
 // previous paint's orientation in the uninitialised and focused-hover states.
 TEST(CommandPainting, GradientOrientationFollowsTheState)

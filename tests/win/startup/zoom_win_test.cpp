@@ -74,35 +74,5 @@ TEST(Zoom, RunsFromThePointerWhateverTheHandle)
     Module() = CorvalinthB{};
 }
 
-TEST(OptionButtons, EachContainerHoldsItsOwnChoice)
-{
-    PlainForm form;
-    form.Load();
-    forms::PictureBox left(form.hWnd(), {0, 0, 100, 100}, RGB(0, 0, 0), true);
-    forms::PictureBox right(form.hWnd(), {100, 0, 100, 100}, RGB(0, 0, 0), true);
-    forms::OptionButton a(left.hWnd(), L"a", {0, 0, 50, 20}), b(left.hWnd(), L"b", {0, 30, 50, 20});
-    forms::OptionButton c(right.hWnd(), L"c", {0, 0, 50, 20});
-    int clicksA = 0, clicksB = 0;
-    a.onClick = [&] { ++clicksA; };
-    b.onClick = [&] { ++clicksB; };
-
-    a.SetValue(true);
-    c.SetValue(true);
-    a.SetValue(true);  // already chosen: no new Click
-    EXPECT_TRUE(a.Value());
-    EXPECT_TRUE(c.Value());  // another container: not cleared
-    EXPECT_EQ(clicksA, 1);
-    b.SetValue(true);
-    EXPECT_FALSE(a.Value());
-    EXPECT_TRUE(b.Value());
-    EXPECT_TRUE(b.TabStop());
-    EXPECT_FALSE(a.TabStop());
-    // A click by the user on the chosen one still counts, as the user clicked it.
-    ::SendMessageW(b.hWnd(), BM_CLICK, 0, 0);
-    EXPECT_EQ(clicksB, 2);
-    EXPECT_TRUE(b.Value());
-    form.Unload();
-}
-
 }  // namespace
 }  // namespace corvalinth
