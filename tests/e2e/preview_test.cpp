@@ -8,13 +8,14 @@ namespace {
 
 class PreviewTest : public E2eTest {
 protected:
-    // Waits until the program's window is inside the box; nullptr on time-out.
+    // Waits until the program's window shows inside the box (it is put there
+    // first and sized after, so a hidden one may not be in place yet); nullptr on time-out.
     HWND WaitForPreviewIn(HWND box)
     {
         const auto until = std::chrono::steady_clock::now() + kStartTimeout;
         while (std::chrono::steady_clock::now() < until) {
             for (HWND child : ChildWindowsOf(box))
-                if (FactsOf(child).processId == ProcessId()) return child;
+                if (FactsOf(child).processId == ProcessId() && IsWindowVisible(child)) return child;
             if (!Running()) return nullptr;
             PumpFor(50ms);
         }
