@@ -277,16 +277,6 @@ TEST_F(CommandWindow, CaptionIsDrawnAndGreyedWhenDisabled)
     EXPECT_EQ(darkPixels(Shot()), 0);
 }
 
-TEST_F(CommandWindow, TransparentBackgroundShowsOnlyTheContainer)
-{
-    cmd->SetVisible(0);
-    const auto s = Shot();
-    EXPECT_EQ(s.At(46, 1), core::PixelFromColorRef(kFormBack));
-    EXPECT_EQ(s.At(46, 14), core::PixelFromColorRef(kFormBack));
-    cmd->SetVisible(1);
-    EXPECT_EQ(RingOf(Shot(), 2).top, kDarkBlue);
-}
-
 TEST_F(CommandWindow, ClickHandlerMayDestroyTheButton)
 {
     cmd->Initialize();
