@@ -66,8 +66,8 @@ void FormTm(forms::Form& form)
     if (::SetWindowRgn(window, combined.Get(), TRUE)) combined.Release();
 }
 
-Corvalinth_Pass::Corvalinth_Pass(UINT timeoutMs)
-    : forms::Form(PromptSpec()), Timer1([this] { Timer1_Timer(); }, timeoutMs, false)
+Corvalinth_Pass::Corvalinth_Pass()
+    : forms::Form(PromptSpec()), Timer1([this] { Timer1_Timer(); }, kTimeoutMs, false)
 {
 }
 

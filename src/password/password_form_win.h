@@ -22,8 +22,7 @@ class Corvalinth_Pass : public forms::Form {
 public:
     static constexpr UINT kTimeoutMs = 30000;
 
-    // The time-out is fixed for the product; tests pass a shorter one.
-    explicit Corvalinth_Pass(UINT timeoutMs = kTimeoutMs);
+    Corvalinth_Pass();
     ~Corvalinth_Pass() override;
 
     // The text box; null until the form is loaded.

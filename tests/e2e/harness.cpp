@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <system_error>
 
 namespace corvalinth::e2e {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr wchar_t kProbeVariable[] = L"CORVALINTH_SAVER_MARK_PROBE";
 
@@ -23,94 +24,14 @@ const bool kRunAsProbe = [] {
     ExitProcess(running ? 20 : 21);
 }();
 
-}  // namespace
-
-std::optional<bool> SaverRunningMark()
+std::filesystem::path OwnPath()
 {
-    std::wstring self(MAX_PATH, L'\0');
-    self.resize(GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size())));
-    std::wstring commandLine = L"\"" + self + L"\"";
-    SetEnvironmentVariableW(kProbeVariable, L"1");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    const BOOL ok = CreateProcessW(self.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                                   CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
-    SetEnvironmentVariableW(kProbeVariable, nullptr);
-    if (!ok) return std::nullopt;
-    UniqueHandle process(info.hProcess), thread(info.hThread);
-    if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0) return std::nullopt;
-    DWORD code = 0;
-    GetExitCodeProcess(process.Get(), &code);
-    if (code == 20) return true;
-    if (code == 21) return false;
-    return std::nullopt;
-}
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-class ScreenDc {
-public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc()
-    {
-        if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) return path.substr(0, length);
+        path.resize(path.size() * 2);
     }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class MemoryDc {
-public:
-    explicit MemoryDc(HDC like) : dc_(CreateCompatibleDC(like)) {}
-    ~MemoryDc()
-    {
-        if (dc_ != nullptr) DeleteDC(dc_);
-    }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class Selected {
-public:
-    Selected(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~Selected() { SelectObject(dc_, previous_); }
-    Selected(const Selected&) = delete;
-    Selected& operator=(const Selected&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
-
-class GdiBitmap {
-public:
-    explicit GdiBitmap(HBITMAP b) : bitmap_(b) {}
-    ~GdiBitmap()
-    {
-        if (bitmap_ != nullptr) DeleteObject(bitmap_);
-    }
-    GdiBitmap(const GdiBitmap&) = delete;
-    GdiBitmap& operator=(const GdiBitmap&) = delete;
-    HBITMAP Get() const { return bitmap_; }
-
-private:
-    HBITMAP bitmap_;
-};
-
-DWORD RemainingMs(Clock::time_point deadline)
-{
-    const auto left = std::chrono::duration_cast<Milliseconds>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<DWORD>(left) : 0;
 }
 
 void DispatchPending()
@@ -128,15 +49,11 @@ bool PumpUntilSignalled(HANDLE object, Milliseconds timeout)
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         DispatchPending();
-        const DWORD count = object != nullptr ? 1 : 0;
-        const DWORD wait = MsgWaitForMultipleObjects(count, object != nullptr ? &object : nullptr,
-                                                     FALSE, RemainingMs(deadline), QS_ALLINPUT);
+        const auto left = std::chrono::duration_cast<Milliseconds>(deadline - Clock::now()).count();
+        const DWORD wait = MsgWaitForMultipleObjects(object != nullptr ? 1 : 0, &object, FALSE,
+                                                     left > 0 ? static_cast<DWORD>(left) : 0, QS_ALLINPUT);
         if (object != nullptr && wait == WAIT_OBJECT_0) return true;
-        if (wait == WAIT_TIMEOUT || wait == WAIT_FAILED) {
-            DispatchPending();
-            return false;
-        }
-        if (RemainingMs(deadline) == 0) {
+        if (wait == WAIT_TIMEOUT || wait == WAIT_FAILED || Clock::now() >= deadline) {
             DispatchPending();
             return object != nullptr && WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
         }
@@ -155,7 +72,8 @@ LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-const wchar_t* TestWindowClass()
+HWND MakeTestWindow(const wchar_t* caption, DWORD style, int x, int y, int width, int height,
+                    HWND parent = nullptr)
 {
     static const ATOM atom = [] {
         WNDCLASSEXW wc{};
@@ -166,7 +84,11 @@ const wchar_t* TestWindowClass()
         wc.lpszClassName = L"CorvalinthE2eTestWindow";
         return RegisterClassExW(&wc);
     }();
-    return reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(atom));
+    const HWND hwnd = CreateWindowExW(0, reinterpret_cast<const wchar_t*>(static_cast<std::uintptr_t>(atom)),
+                                      caption, style, x, y, width, height, parent, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+    EXPECT_NE(hwnd, nullptr) << "could not make a test window";
+    return hwnd;
 }
 
 void Send(std::vector<INPUT> inputs)
@@ -181,15 +103,10 @@ INPUT KeyInput(WORD virtualKey, bool up)
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = virtualKey;
     in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-    switch (virtualKey) {
-    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: case VK_HOME: case VK_END:
-    case VK_PRIOR: case VK_NEXT: case VK_INSERT: case VK_DELETE: case VK_RCONTROL:
-    case VK_RMENU: case VK_DIVIDE:
-        in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
-        break;
-    default:
-        break;
-    }
+    // The navigation keys share scan codes with the number pad; the flag tells them apart.
+    for (int extended : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT,
+                          VK_INSERT, VK_DELETE, VK_RCONTROL, VK_RMENU, VK_DIVIDE})
+        if (virtualKey == extended) in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
     if (up) in.ki.dwFlags |= KEYEVENTF_KEYUP;
     return in;
 }
@@ -211,34 +128,26 @@ LONG Normalise(int value, LONG origin, LONG extent)
     return static_cast<LONG>((offset * 65536 + extent - 1) / extent);
 }
 
-std::filesystem::path UniqueFolder()
-{
-    static std::atomic<unsigned> counter{0};
-    std::wostringstream name;
-    name << L"corvalinth-e2e-" << GetCurrentProcessId() << L'-' << GetTickCount64() << L'-'
-         << counter++;
-    return std::filesystem::temp_directory_path() / name.str();
-}
-
 }  // namespace
 
-UniqueHandle& UniqueHandle::operator=(UniqueHandle&& other) noexcept
+std::optional<bool> SaverRunningMark()
 {
-    if (this != &other) Reset(other.Release());
-    return *this;
-}
-
-HANDLE UniqueHandle::Release()
-{
-    HANDLE h = handle_;
-    handle_ = nullptr;
-    return h;
-}
-
-void UniqueHandle::Reset(HANDLE h)
-{
-    if (*this) CloseHandle(handle_);
-    handle_ = h;
+    const std::wstring self = OwnPath().wstring();
+    std::wstring commandLine = L"\"" + self + L"\"";
+    SetEnvironmentVariableW(kProbeVariable, L"1");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    const BOOL ok = CreateProcessW(self.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                   CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info);
+    SetEnvironmentVariableW(kProbeVariable, nullptr);
+    if (!ok) return std::nullopt;
+    UniqueHandle process(info.hProcess), thread(info.hThread);
+    DWORD code = 0;
+    if (WaitForSingleObject(process.Get(), 30000) != WAIT_OBJECT_0 ||
+        !GetExitCodeProcess(process.Get(), &code) || (code != 20 && code != 21))
+        return std::nullopt;
+    return code == 20;
 }
 
 void PumpFor(Milliseconds duration) { PumpUntilSignalled(nullptr, duration); }
@@ -267,23 +176,20 @@ WindowFacts FactsOf(HWND hwnd)
 
 std::vector<HWND> TopLevelWindowsOf(DWORD processId, bool visibleOnly)
 {
-    struct Search {
-        DWORD processId;
-        bool visibleOnly;
-        std::vector<HWND> found;
-    } search{processId, visibleOnly, {}};
+    std::vector<HWND> all;
     EnumWindows(
         [](HWND hwnd, LPARAM param) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            if (owner == s.processId && (!s.visibleOnly || IsWindowVisible(hwnd))) {
-                s.found.push_back(hwnd);
-            }
+            reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        reinterpret_cast<LPARAM>(&all));
+    std::vector<HWND> found;
+    for (HWND hwnd : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(hwnd, &owner);
+        if (owner == processId && (!visibleOnly || IsWindowVisible(hwnd))) found.push_back(hwnd);
+    }
+    return found;
 }
 
 std::vector<HWND> ChildWindowsOf(HWND parent)
@@ -303,32 +209,27 @@ HWND WaitForWindow(std::wstring_view caption, Milliseconds timeout)
 {
     const std::wstring name(caption);
     const auto deadline = Clock::now() + timeout;
-    for (;;) {
-        if (HWND hwnd = FindWindowW(nullptr, name.c_str())) return hwnd;
-        if (Clock::now() >= deadline) return nullptr;
+    HWND hwnd = nullptr;
+    while ((hwnd = FindWindowW(nullptr, name.c_str())) == nullptr && Clock::now() < deadline)
         PumpFor(10ms);
-    }
+    return hwnd;
 }
 
 bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout)
 {
     const std::wstring name(caption);
     const auto deadline = Clock::now() + timeout;
-    for (;;) {
-        if (FindWindowW(nullptr, name.c_str()) == nullptr) return true;
-        if (Clock::now() >= deadline) return false;
+    bool gone = false;
+    while (!(gone = FindWindowW(nullptr, name.c_str()) == nullptr) && Clock::now() < deadline)
         PumpFor(10ms);
-    }
+    return gone;
 }
 
 TestWindow TestWindow::TopLevel(std::wstring_view caption, bool visible)
 {
     TestWindow w;
-    const std::wstring text(caption);
-    w.top_ = CreateWindowExW(0, TestWindowClass(), text.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 320,
-                             200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    EXPECT_NE(w.top_, nullptr) << "could not make the test window";
-    if (visible && w.top_ != nullptr) ShowWindow(w.top_, SW_SHOWNOACTIVATE);
+    w.top_.Reset(MakeTestWindow(std::wstring(caption).c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 320, 200));
+    if (visible && w.top_) ShowWindow(w.top_.Get(), SW_SHOWNOACTIVATE);
     PumpFor(0ms);
     return w;
 }
@@ -336,49 +237,24 @@ TestWindow TestWindow::TopLevel(std::wstring_view caption, bool visible)
 TestWindow TestWindow::PreviewBox(int width, int height)
 {
     TestWindow w;
-    w.top_ = CreateWindowExW(0, TestWindowClass(), L"Corvalinth e2e preview host",
-                             WS_POPUP | WS_VISIBLE, 20, 20, width, height, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-    EXPECT_NE(w.top_, nullptr) << "could not make the preview host";
-    if (w.top_ != nullptr) {
-        w.box_ = CreateWindowExW(0, TestWindowClass(), L"Corvalinth e2e preview box",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width, height,
-                                 w.top_, nullptr, GetModuleHandleW(nullptr), nullptr);
-        EXPECT_NE(w.box_, nullptr) << "could not make the preview box";
+    w.top_.Reset(MakeTestWindow(L"Corvalinth e2e preview host", WS_POPUP | WS_VISIBLE, 20, 20, width, height));
+    if (w.top_) {
+        w.box_ = MakeTestWindow(L"Corvalinth e2e preview box", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                width, height, w.top_.Get());
     }
     PumpFor(0ms);
     return w;
 }
 
-TestWindow::TestWindow(TestWindow&& other) noexcept : top_(other.top_), box_(other.box_)
-{
-    other.top_ = nullptr;
-    other.box_ = nullptr;
-}
-
-TestWindow& TestWindow::operator=(TestWindow&& other) noexcept
-{
-    if (this != &other) {
-        Destroy();
-        std::swap(top_, other.top_);
-        std::swap(box_, other.box_);
-    }
-    return *this;
-}
-
-TestWindow::~TestWindow() { Destroy(); }
-
 std::wstring TestWindow::HandleText() const
 {
     // Written unsigned, as the display settings do.
-    const auto value = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(Get()));
-    return std::to_wstring(value);
+    return std::to_wstring(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(Get())));
 }
 
 void TestWindow::Destroy()
 {
-    if (top_ != nullptr && IsWindow(top_)) DestroyWindow(top_);
-    top_ = nullptr;
+    top_.Reset();
     box_ = nullptr;
     DispatchPending();
 }
@@ -395,15 +271,10 @@ void MoveMouseTo(int x, int y)
 void ClickAt(int x, int y, MouseButton button)
 {
     MoveMouseTo(x, y);
-    DWORD down = MOUSEEVENTF_LEFTDOWN, up = MOUSEEVENTF_LEFTUP;
-    if (button == MouseButton::Right) {
-        down = MOUSEEVENTF_RIGHTDOWN;
-        up = MOUSEEVENTF_RIGHTUP;
-    } else if (button == MouseButton::Middle) {
-        down = MOUSEEVENTF_MIDDLEDOWN;
-        up = MOUSEEVENTF_MIDDLEUP;
-    }
-    Send({MouseInput(down), MouseInput(up)});
+    const DWORD down = button == MouseButton::Right    ? MOUSEEVENTF_RIGHTDOWN
+                       : button == MouseButton::Middle ? MOUSEEVENTF_MIDDLEDOWN
+                                                       : MOUSEEVENTF_LEFTDOWN;
+    Send({MouseInput(down), MouseInput(down << 1)});  // each button's up flag follows its down flag
 }
 
 void KeyDown(WORD virtualKey) { Send({KeyInput(virtualKey, false)}); }
@@ -428,19 +299,11 @@ void TypeText(std::wstring_view text)
 
 void LetInputSettle() { PumpFor(300ms); }
 
-POINT CursorPosition()
-{
-    POINT p{};
-    GetCursorPos(&p);
-    return p;
-}
-
 bool CursorShowing()
 {
     CURSORINFO info{};
     info.cbSize = sizeof info;
-    if (!GetCursorInfo(&info)) return false;
-    return (info.flags & CURSOR_SHOWING) != 0;
+    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
 }
 
 RECT VirtualScreen()
@@ -460,8 +323,8 @@ core::PixelSurface CaptureScreen(const RECT& area)
     core::PixelSurface result(width, height);
     if (width == 0 || height == 0) return result;
 
-    ScreenDc screen;
-    MemoryDc memory(screen.Get());
+    forms::ScopedGetDC screen(nullptr);
+    const forms::MemoryDC memory = forms::CreateMemoryDC(screen.Get());
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -470,46 +333,31 @@ core::PixelSurface CaptureScreen(const RECT& area)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    GdiBitmap dib(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    EXPECT_NE(dib.Get(), nullptr) << "could not make the capture bitmap";
-    if (dib.Get() == nullptr || bits == nullptr) return result;
+    const forms::Bitmap dib(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    EXPECT_TRUE(dib && bits != nullptr) << "could not make the capture bitmap";
+    if (!dib || bits == nullptr) return result;
     {
-        Selected select(memory.Get(), dib.Get());
-        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top,
-               SRCCOPY | CAPTUREBLT);
+        forms::ScopedSelectObject select(memory.Get(), dib.Get());
+        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
         GdiFlush();
     }
     const auto* source = static_cast<const core::Pixel*>(bits);
-    const core::SurfaceView view = result.View();
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            view.Row(y)[x] = source[static_cast<std::size_t>(y) * width + x] & 0x00FFFFFFu;
-        }
-    }
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            result.View().Row(y)[x] = source[static_cast<std::size_t>(y) * width + x] & 0x00FFFFFFu;
     return result;
-}
-
-std::filesystem::path HarnessFolder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return std::filesystem::path(path).parent_path();
 }
 
 void E2eTest::SetUp()
 {
-    folder_ = UniqueFolder();
+    static unsigned counter = 0;
+    folder_ = std::filesystem::temp_directory_path() /
+              (L"corvalinth-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+               std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(counter++));
     std::error_code error;
     std::filesystem::create_directories(folder_, error);
     ASSERT_FALSE(error) << "cannot make " << folder_.string();
-    const auto program = HarnessFolder() / L"Corvalinth.scr";
+    const auto program = OwnPath().parent_path() / L"Corvalinth.scr";
     std::filesystem::copy_file(program, ProgramPath(), error);
     ASSERT_FALSE(error) << "cannot copy " << program.string() << ": " << error.message();
 }
@@ -561,9 +409,8 @@ std::optional<std::wstring> E2eTest::ReadIniValue(std::wstring_view section,
     const std::wstring s(section), k(key);
     const wchar_t* const absent = L"\x01absent\x01";
     std::wstring buffer(4096, L'\0');
-    const DWORD length = GetPrivateProfileStringW(s.c_str(), k.c_str(), absent, buffer.data(),
-                                                  static_cast<DWORD>(buffer.size()), path.c_str());
-    buffer.resize(length);
+    buffer.resize(GetPrivateProfileStringW(s.c_str(), k.c_str(), absent, buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), path.c_str()));
     if (buffer == absent) return std::nullopt;
     return buffer;
 }
@@ -577,13 +424,11 @@ void E2eTest::Launch(std::wstring_view arguments)
     const std::wstring program = ProgramPath().wstring();
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty()) commandLine += L" " + std::wstring(arguments);
-    const std::wstring folder = folder_.wstring();
-
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     const BOOL ok = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                   nullptr, folder.c_str(), &startup, &info);
+                                   nullptr, folder_.wstring().c_str(), &startup, &info);
     ASSERT_TRUE(ok) << "cannot start the program, error " << GetLastError();
     UniqueHandle thread(info.hThread);
     process_.Reset(info.hProcess);
@@ -597,10 +442,10 @@ bool E2eTest::Running() const
 
 std::optional<DWORD> E2eTest::WaitForExit(Milliseconds timeout)
 {
-    if (!process_) return std::nullopt;
-    if (!PumpUntilSignalled(process_.Get(), timeout)) return std::nullopt;
     DWORD code = 0;
-    if (!GetExitCodeProcess(process_.Get(), &code)) return std::nullopt;
+    if (!process_ || !PumpUntilSignalled(process_.Get(), timeout) ||
+        !GetExitCodeProcess(process_.Get(), &code))
+        return std::nullopt;
     return code;
 }
 

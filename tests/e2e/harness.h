@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -19,34 +18,16 @@
 #include <vector>
 
 #include "core/surface.h"
+#include "forms/handles_win.h"
 
 namespace corvalinth::e2e {
 
 using namespace std::chrono_literals;
 using Milliseconds = std::chrono::milliseconds;
+using UniqueHandle = forms::KernelHandle;
 
 // Long enough for a slow Wine start, short enough that a hang fails the test.
 inline constexpr Milliseconds kStartTimeout = 15s;
-
-// Closes a kernel handle on destruction.
-class UniqueHandle {
-public:
-    UniqueHandle() = default;
-    explicit UniqueHandle(HANDLE h) : handle_(h) {}
-    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
-    UniqueHandle& operator=(UniqueHandle&& other) noexcept;
-    UniqueHandle(const UniqueHandle&) = delete;
-    UniqueHandle& operator=(const UniqueHandle&) = delete;
-    ~UniqueHandle() { Reset(); }
-
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Release();
-    void Reset(HANDLE h = nullptr);
-
-private:
-    HANDLE handle_ = nullptr;
-};
 
 // Processes this thread's messages for about `duration`.
 void PumpFor(Milliseconds duration);
@@ -89,21 +70,13 @@ public:
     // A visible host window holding one child box of width x height pixels.
     static TestWindow PreviewBox(int width, int height);
 
-    TestWindow(TestWindow&& other) noexcept;
-    TestWindow& operator=(TestWindow&& other) noexcept;
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
-    ~TestWindow();
-
-    HWND Get() const { return box_ != nullptr ? box_ : top_; }  // the box, if any
-    HWND TopLevelHandle() const { return top_; }
+    HWND Get() const { return box_ != nullptr ? box_ : top_.Get(); }  // the box, if any
     // The handle as the display settings would write it on a command line.
     std::wstring HandleText() const;
     void Destroy();
 
 private:
-    TestWindow() = default;
-    HWND top_ = nullptr;
+    forms::UniqueWindow top_;  // the box goes with it
     HWND box_ = nullptr;
 };
 
@@ -125,7 +98,6 @@ void LetInputSettle();
 // when the probe could not run.
 std::optional<bool> SaverRunningMark();
 
-POINT CursorPosition();
 // Whether the cursor is shown, as the system reports it.
 bool CursorShowing();
 
@@ -135,9 +107,6 @@ core::PixelSurface CaptureScreen();
 core::PixelSurface CaptureScreen(const RECT& area);
 
 // --- the program under test ------------------------------------------------------
-
-// Folder of the harness, where the build puts Corvalinth.scr.
-std::filesystem::path HarnessFolder();
 
 // Each test gets its own copy of the program in a fresh temporary folder, so the
 // settings file beside it starts absent and nothing leaks between tests. A

@@ -17,21 +17,10 @@ enum class Event { Initialize, MoveOver, MoveOverLeftHeld, LeftDown, LeftUp, Rig
 
 const char* Name(Event e)
 {
-    switch (e) {
-        case Event::Initialize: return "Initialize";
-        case Event::MoveOver: return "MoveOver";
-        case Event::MoveOverLeftHeld: return "MoveOverLeftHeld";
-        case Event::LeftDown: return "LeftDown";
-        case Event::LeftUp: return "LeftUp";
-        case Event::RightUp: return "RightUp";
-        case Event::MiddleUp: return "MiddleUp";
-        case Event::FocusIn: return "FocusIn";
-        case Event::FocusOut: return "FocusOut";
-        case Event::TimerElsewhere: return "TimerElsewhere";
-        case Event::TimerOverContainer: return "TimerOverContainer";
-        case Event::TimerOverSelf: return "TimerOverSelf";
-    }
-    return "?";
+    static const char* const names[] = {"Initialize", "MoveOver", "MoveOverLeftHeld", "LeftDown", "LeftUp", "RightUp",
+                                        "MiddleUp", "FocusIn", "FocusOut", "TimerElsewhere", "TimerOverContainer",
+                                        "TimerOverSelf"};
+    return names[static_cast<int>(e)];
 }
 
 void Fire(CommandCore& c, Event e)
@@ -164,38 +153,6 @@ TEST(CommandInput, DragOffPastATimerTickAndBackRaisesNoClick)
     EXPECT_EQ(host.Pictures(), (std::vector<P>{P::HighLight, P::Pressed, P::Pressed, P::Selected}));
 
     Fire(c, Event::MoveOver);  // no button held now: 4
-    Fire(c, Event::LeftDown);
-    Fire(c, Event::LeftUp);
-    EXPECT_EQ(host.clicks, 1);
-}
-
-TEST(CommandInput, ReleaseBeforeTheTickStillClicks)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.SetEnabled(kTrue);
-    c.Initialize();
-    Fire(c, Event::MoveOver);
-    Fire(c, Event::LeftDown);
-    Fire(c, Event::FocusIn);
-    Fire(c, Event::LeftUp);  // released off the button, but no tick came between
-    EXPECT_EQ(host.clicks, 1);
-    EXPECT_EQ(host.paints.back().picture, P::HighLightSelect);
-}
-
-TEST(CommandInput, UninitialisedButtonsFirstClickOnlyTakesTheFocus)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.SetEnabled(kTrue);
-    host.Forget();
-    Fire(c, Event::MoveOver);  // state 0: nothing
-    Fire(c, Event::LeftDown);
-    Fire(c, Event::FocusIn);
-    Fire(c, Event::LeftUp);
-    EXPECT_EQ(host.clicks, 0);
-    EXPECT_EQ(host.Pictures(), (std::vector<P>{P::Pressed, P::Selected}));
-    Fire(c, Event::MoveOver);
     Fire(c, Event::LeftDown);
     Fire(c, Event::LeftUp);
     EXPECT_EQ(host.clicks, 1);

@@ -36,19 +36,6 @@ TEST(CommandProperties, FirstReadOfEnabledCompletesTheFirstRun)
     EXPECT_EQ(host.paints.size(), 2u);
 }
 
-TEST(CommandProperties, RefreshOnAnEnabledFirstRunControlBlackensTheCaption)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.SetEnabled(kTrue);  // still mFirstRun 0
-    c.SetFontColour(0x00FF00);
-    EXPECT_EQ(c.LblMsg().foreColour, 0);
-    c.Fields().mFirstRun = 1;
-    c.SetFontColour(0x00FF00);
-    EXPECT_EQ(c.LblMsg().foreColour, 0x00FF00);
-    EXPECT_EQ(c.GetFontColour(), 0x00FF00);
-}
-
 TEST(CommandProperties, EnabledPassedAsBooleanAndRepaintsWhateverTheState)
 {
     FakeHost host;
@@ -76,42 +63,6 @@ TEST(CommandProperties, EnabledPassedAsBooleanAndRepaintsWhateverTheState)
     c.UserControl_Resize();
     EXPECT_EQ(c.GetEnabled(), kFalse);
     EXPECT_EQ(host.Pictures(), (std::vector<P>{P::Disable, P::Disable}));
-}
-
-TEST(CommandProperties, VisibleIsTheBackgroundStyle)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.SetEnabled(kTrue);
-    c.Fields().mFirstRun = 1;
-    for (std::uint8_t v : {std::uint8_t{1}, std::uint8_t{2}, std::uint8_t{255}}) {
-        c.SetVisible(v);
-        EXPECT_EQ(c.GetVisible(), 255) << int{v};
-        EXPECT_EQ(c.BackStyle(), 1);
-    }
-    host.Forget();
-    c.SetVisible(0);
-    EXPECT_TRUE(host.paints.empty());
-    EXPECT_EQ(c.GetVisible(), 0);
-    EXPECT_TRUE(host.paints.empty());
-    EXPECT_EQ(host.changed, std::vector<std::wstring>{L"Visible"});
-}
-
-TEST(CommandProperties, CaptionAndFontChangeTheLabelWithoutRepaintingTheFace)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.SetEnabled(kTrue);
-    host.Forget();
-    const FontObject gothic = Font(L"ＭＳ Ｐゴシック", 9.75);
-    c.SetCaption(L"設定");
-    c.SetFont(gothic);
-    EXPECT_EQ(c.GetCaption(), L"設定");
-    EXPECT_EQ(c.GetFont(), gothic);  // the same object, shared
-    gothic->size = 12;
-    EXPECT_EQ(c.GetFont()->size, 12);
-    EXPECT_TRUE(host.paints.empty());
-    EXPECT_EQ(host.changed, (std::vector<std::wstring>{L"Caption", L"Font"}));
 }
 
 TEST(CommandProperties, InvalidFontColourIsRefusedAndNotMarkedChanged)
@@ -146,69 +97,64 @@ TEST(CommandProperties, LoadingFromAnEmptyBagGivesTheDefaults)
     EXPECT_EQ(host.Pictures(), std::vector<P>{P::Normal});
 }
 
-TEST(CommandProperties, ButtonAtRestStoresOnlyCaptionAndFont)
-{
+// A control loaded from a bag, with the host it paints through.
+struct Loaded {
+    explicit Loaded(const PropertyBag& bag) { c.UserControl_ReadProperties(bag); }
     FakeHost host;
-    CommandCore c(host);
-    c.UserControl_ReadProperties(PropertyBag{});
-    c.SetCaption(L"ｷｬﾝｾﾙ");
-    c.SetFont(Font(L"ＭＳ Ｐゴシック", 9.75));
+    CommandCore c{host};
+};
+
+PropertyBag Stored(CommandCore& c)
+{
     PropertyBag bag;
     c.UserControl_WriteProperties(bag);
-    ASSERT_EQ(bag.Entries().size(), 2u);
-    EXPECT_EQ(bag.Entries()[0].first, L"Caption");
-    EXPECT_EQ(bag.Entries()[1].first, L"Font");
-
-    FakeHost host2;
-    CommandCore reloaded(host2);
-    reloaded.UserControl_ReadProperties(bag);
-    EXPECT_EQ(reloaded.GetCaption(), L"ｷｬﾝｾﾙ");
-    EXPECT_EQ(*reloaded.GetFont(), *c.GetFont());
+    return bag;
 }
 
-TEST(CommandProperties, CaptionCommandComesBackAsCommand1)
+std::vector<std::wstring> Keys(const PropertyBag& bag)
 {
+    std::vector<std::wstring> keys;
+    for (const auto& e : bag.Entries()) keys.push_back(e.first);
+    return keys;
+}
+
+TEST(CommandProperties, ButtonAtRestStoresOnlyCaptionAndFontAndCommandComesBackAsCommand1)
+{
+    Loaded at{PropertyBag{}};
+    at.c.SetCaption(L"ｷｬﾝｾﾙ");
+    at.c.SetFont(Font(L"ＭＳ Ｐゴシック", 9.75));
+    const PropertyBag bag = Stored(at.c);
+    EXPECT_EQ(Keys(bag), (std::vector<std::wstring>{L"Caption", L"Font"}));
+    const Loaded reloaded(bag);
+    EXPECT_EQ(reloaded.c.GetCaption(), L"ｷｬﾝｾﾙ");
+    EXPECT_EQ(*reloaded.c.GetFont(), *at.c.GetFont());
+
     for (const wchar_t* caption : {L"Command", L"Command1", L"command", L""}) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(caption)));
-        FakeHost host;
-        CommandCore c(host);
-        c.UserControl_ReadProperties(PropertyBag{});
-        c.SetCaption(caption);
-        PropertyBag bag;
-        c.UserControl_WriteProperties(bag);
-        CommandCore reloaded(host);
-        reloaded.UserControl_ReadProperties(bag);
+        at.c.SetCaption(caption);
         const std::wstring want = std::wstring(caption) == L"Command" ? L"Command1" : caption;
-        EXPECT_EQ(reloaded.GetCaption(), want);
+        EXPECT_EQ(Loaded(Stored(at.c)).c.GetCaption(), want) << ::testing::PrintToString(std::wstring(caption));
     }
 }
 
 TEST(CommandProperties, NonDefaultValuesSurviveAStoreAndLoad)
 {
-    FakeHost host;
-    CommandCore c(host);
-    c.UserControl_ReadProperties(PropertyBag{});
-    c.SetEnabled(kFalse);
-    c.SetFontColour(0x0000FF);
-    c.SetVisible(0);
-    c.Fields().mFirstRun = 0;
-    PropertyBag bag;
-    c.UserControl_WriteProperties(bag);
-    std::vector<std::wstring> keys;
-    for (const auto& e : bag.Entries()) keys.push_back(e.first);
-    EXPECT_EQ(keys, (std::vector<std::wstring>{L"Enabled", L"Caption", L"FirstRun", L"FontColour", L"Visible"}));
+    Loaded at{PropertyBag{}};
+    at.c.SetEnabled(kFalse);
+    at.c.SetFontColour(0x0000FF);
+    at.c.SetVisible(0);
+    at.c.Fields().mFirstRun = 0;
+    const PropertyBag bag = Stored(at.c);
+    EXPECT_EQ(Keys(bag), (std::vector<std::wstring>{L"Enabled", L"Caption", L"FirstRun", L"FontColour", L"Visible"}));
 
-    auto decoded = DecodeBag(EncodeBag(bag));
+    const auto decoded = DecodeBag(EncodeBag(bag));
     ASSERT_TRUE(decoded);
-    FakeHost host2;
-    CommandCore reloaded(host2);
-    reloaded.UserControl_ReadProperties(*decoded);
-    EXPECT_EQ(reloaded.Fields().mEnabled, kFalse);
-    EXPECT_EQ(reloaded.Fields().mFirstRun, 0);
-    EXPECT_EQ(reloaded.LblMsg().foreColour, 0x0000FF);
-    EXPECT_EQ(reloaded.BackStyle(), 0);
-    EXPECT_EQ(reloaded.GetCaption(), L"Command1");
-    EXPECT_TRUE(host2.paints.empty());  // disabled: the load's refresh paints nothing
+    const Loaded reloaded(*decoded);
+    EXPECT_EQ(reloaded.c.Fields().mEnabled, kFalse);
+    EXPECT_EQ(reloaded.c.Fields().mFirstRun, 0);
+    EXPECT_EQ(reloaded.c.LblMsg().foreColour, 0x0000FF);
+    EXPECT_EQ(reloaded.c.BackStyle(), 0);
+    EXPECT_EQ(reloaded.c.GetCaption(), L"Command1");
+    EXPECT_TRUE(reloaded.host.paints.empty());  // disabled: the load's refresh paints nothing
 }
 
 TEST(CommandProperties, StoredValuesOfTheWrongKindLeaveTheirFieldsAlone)
@@ -229,18 +175,6 @@ TEST(CommandProperties, StoredValuesOfTheWrongKindLeaveTheirFieldsAlone)
     EXPECT_EQ(c.BackStyle(), 1);
     EXPECT_EQ(c.GetFont(), host.ambient);
     EXPECT_EQ(c.GetCaption(), L"42");
-}
-
-TEST(CommandPainting, CaptionSitsTenTwipsAboveTheMiddle)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.SetEnabled(kTrue);
-    EXPECT_DOUBLE_EQ(c.LblMsg().top, 110.0);
-    EXPECT_DOUBLE_EQ(c.LblMsg().width, 1395.0);
-    host.height = 436;
-    c.UserControl_Resize();
-    EXPECT_DOUBLE_EQ(c.LblMsg().top, 110.5);
 }
 
 }  // namespace

@@ -9,16 +9,6 @@ namespace {
 
 using core::Rect;
 
-TEST(FormRegion, BorderlessPromptIsExactlyItsTextBox)
-{
-    // 240 x 54 pixels, outer size equal to the client size.
-    const FormMeasure prompt{3600, 810, 15, 15, 240, 54};
-    const ClientOffsets offsets = OffsetsOf(prompt);
-    EXPECT_EQ(offsets, (ClientOffsets{0, 0}));
-    const std::vector<Rect> rects = RegionRects(offsets, {Rect{16, 16, 217, 35}, std::nullopt});
-    EXPECT_EQ(rects, (std::vector<Rect>{{16, 16, 217, 35}}));
-}
-
 TEST(FormRegion, FrameAndCaptionShiftEveryControl)
 {
     struct Case {
@@ -27,6 +17,8 @@ TEST(FormRegion, FrameAndCaptionShiftEveryControl)
         ClientOffsets expected;
     };
     for (const Case& c : {
+             // The borderless prompt: outer size equal to the client size.
+             Case{"borderless", {3600, 810, 15, 15, 240, 54}, {0, 0}},
              // 4-pixel frame all round, 19-pixel caption: 248 x 81 outer around 240 x 54.
              Case{"sizing frame", {3720, 1215, 15, 15, 240, 54}, {4, 23}},
              // One-pixel border, no caption.
@@ -54,19 +46,13 @@ TEST(FormRegion, HalfPixelOffsetsRoundToEven)
     EXPECT_EQ(OffsetsOf({245 * 15, 60 * 15, 15, 15, 240, 54}).by, 4);
 }
 
-TEST(FormRegion, ControlsWithoutGeometryAddNothing)
+TEST(FormRegion, ControlsWithoutGeometryAddNothingAndFarOnesSaturate)
 {
-    EXPECT_TRUE(RegionRects({0, 0}, {std::nullopt}).empty());
-    EXPECT_TRUE(RegionRects({3, 20}, {}).empty());
+    EXPECT_TRUE(RegionRects({3, 20}, {std::nullopt}).empty());
     // Overlapping and touching boxes all stay, in order, for the union.
-    const std::vector<Rect> rects =
-        RegionRects({1, 2}, {Rect{0, 0, 10, 10}, std::nullopt, Rect{5, 5, 20, 20}, Rect{20, 0, 30, 5}});
-    EXPECT_EQ(rects, (std::vector<Rect>{{1, 2, 11, 12}, {6, 7, 21, 22}, {21, 2, 31, 7}}));
-}
-
-TEST(FormRegion, UnmeasurableFormsAndFarControlsStaySafe)
-{
-    EXPECT_EQ(OffsetsOf({3600, 810, 0, 0, 240, 54}), (ClientOffsets{0, 0}));
+    EXPECT_EQ(RegionRects({1, 2}, {Rect{0, 0, 10, 10}, std::nullopt, Rect{5, 5, 20, 20}, Rect{20, 0, 30, 5}}),
+              (std::vector<Rect>{{1, 2, 11, 12}, {6, 7, 21, 22}, {21, 2, 31, 7}}));
+    EXPECT_EQ(OffsetsOf({3600, 810, 0, 0, 240, 54}), (ClientOffsets{0, 0}));  // unmeasurable
     const int big = std::numeric_limits<int>::max();
     const std::vector<Rect> rects = RegionRects({4, 23}, {Rect{big - 1, 0, big, 10}});
     ASSERT_EQ(rects.size(), 1U);

