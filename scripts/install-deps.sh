@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build clang libclang-rt-14-dev googletest
   g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine64 xvfb xserver-xephyr x11-utils imagemagick fonts-noto-cjk
+  wine wine64 xvfb xserver-xephyr x11-utils imagemagick fonts-noto-cjk
 )
 missing=()
 for p in "${packages[@]}"; do
