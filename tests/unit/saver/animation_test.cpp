@@ -150,21 +150,6 @@ TEST(Animation, NoParticlesStillCountsAndTransitions)
     EXPECT_EQ(run.display, run.startup);
 }
 
-TEST(Animation, SlideFramesArePacedOneAtATime)
-{
-    Harness run(512, 16, 5);
-    for (int tick = 0; tick <= kTransitionAfter + 1; ++tick) run.Advance(0);
-    ASSERT_TRUE(run.animation.InTransition());
-    // Events every 10 ms: steps come at most one per event and about 60 a second.
-    int steps = 0;
-    for (double t = 10; t <= 1000 && run.animation.InTransition(); t += 10) {
-        run.Advance(t);
-        if (!run.changed.empty()) ++steps;
-    }
-    EXPECT_GE(steps, 55);
-    EXPECT_LE(steps, 61);
-}
-
 TEST(Animation, ReshapeKeepsTheSwarmAndWrapsWhatIsOutside)
 {
     Harness run(40, 30, 20);
