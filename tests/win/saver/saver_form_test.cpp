@@ -1,25 +1,23 @@
+// The saver window: what it shows, what ends it, and how it follows the monitors
+// and rests while nobody can see it.
 #include "saver/saver_form_win.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <memory>
+#include <vector>
 
+#include "core/monitor_layout.h"
 #include "forms/app_win.h"
-#include "forms/form_win.h"
 #include "forms/screen_win.h"
 #include "startup/corvalinth_b.h"
 #include "startup/snapshot_win.h"
 
 namespace corvalinth::saver {
 namespace {
-
-class Swatch : public forms::Form {
-public:
-    explicit Swatch(COLORREF colour)
-        : Form(forms::FormSpec{L"CorvalinthSaverSwatch", L"Swatch", WS_POPUP, WS_EX_TOOLWINDOW, 50, 50, colour})
-    {
-    }
-};
 
 void Pump(int milliseconds)
 {
@@ -30,11 +28,31 @@ void Pump(int milliseconds)
     }
 }
 
+constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
+// A power-setting record as the system sends it: the header and its data.
+LRESULT SendPowerSetting(HWND window, const GUID& setting, std::vector<BYTE> data)
+{
+    std::vector<BYTE> record(offsetof(POWERBROADCAST_SETTING, Data) + std::max<std::size_t>(data.size(), 1));
+    POWERBROADCAST_SETTING header{};
+    header.PowerSetting = setting;
+    header.DataLength = static_cast<DWORD>(data.size());
+    std::memcpy(record.data(), &header, offsetof(POWERBROADCAST_SETTING, Data));
+    if (!data.empty()) std::memcpy(record.data() + offsetof(POWERBROADCAST_SETTING, Data), data.data(), data.size());
+    return ::SendMessageW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(record.data()));
+}
+void SendDisplayState(HWND window, DWORD state)
+{
+    std::vector<BYTE> data(sizeof state);
+    std::memcpy(data.data(), &state, sizeof state);
+    EXPECT_EQ(SendPowerSetting(window, kConsoleDisplayState, data), TRUE);
+}
+void SendSession(HWND window, WPARAM change) { ::SendMessageW(window, WM_WTSSESSION_CHANGE, change, 0); }
+
 class SaverFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Module().gNum = 1000;
         Module().gColor = 0;
         Module().gPassword.clear();
     }
@@ -43,167 +61,77 @@ protected:
         saver.reset();
         forms::ResetEndingForTests();
     }
-    Corvalinth_S& Start()
+    // Unless the timer is left on, the tests tick by hand.
+    Corvalinth_S& Start(std::int16_t count = 1000, bool timer = false)
     {
+        Module().gNum = count;
         saver = std::make_unique<Corvalinth_S>();
         saver->Load();
-        saver->Timer1().SetEnabled(false);  // the tests tick by hand
+        saver->Timer1().SetEnabled(timer);
         return *saver;
     }
 
     std::unique_ptr<Corvalinth_S> saver;
 };
 
-TEST_F(SaverFormTest, CoversTheScreenBorderlessAndTopmostWithTheKeyboard)
+int Differing(const core::SurfaceView& a, const core::SurfaceView& b)
 {
-    Corvalinth_S& form = Start();
-    ASSERT_TRUE(form.IsLoaded());
-    const HWND window = form.hWnd();
-    EXPECT_EQ(::FindWindowW(nullptr, L"Corvalinth_Main"), window);
-    const LONG style = ::GetWindowLongW(window, GWL_STYLE);
-    EXPECT_TRUE(style & WS_POPUP);
-    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
-    EXPECT_TRUE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    EXPECT_TRUE(::IsWindowVisible(window));
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, 0);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right, ::GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(r.bottom, ::GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_EQ(form.ScreenW(), ::GetSystemMetrics(SM_CXSCREEN));
-    EXPECT_EQ(form.ScreenH(), ::GetSystemMetrics(SM_CYSCREEN));
-    EXPECT_EQ(::GetForegroundWindow(), window);
-    EXPECT_EQ(::GetFocus(), window);
-    EXPECT_TRUE(form.Timer1().Interval() == 1);
-}
-
-TEST_F(SaverFormTest, BackgroundIsTheDesktopFromBeforeTheWindowShowed)
-{
-    Swatch swatch(RGB(250, 20, 140));
-    swatch.Load();
-    swatch.MovePixels(300, 200, 50, 50);
-    swatch.Show();
-    Pump(150);
-
-    Corvalinth_S& form = Start();
-    const core::SurfaceView startup = form.StartupPicture();
-    ASSERT_EQ(startup.Width(), form.ScreenW());
-    EXPECT_EQ(startup.At(310, 210), core::Rgb(250, 20, 140));
-    EXPECT_EQ(form.Master(0).Handle(), form.Master(0).Handle());
-    EXPECT_FALSE(form.Master(1));
-    // The display starts as the start-up picture, and the window shows it.
-    const core::SurfaceView display = form.Display().View();
-    for (int y = 0; y < display.Height(); y += 37)
-        for (int x = 0; x < display.Width(); x += 41) ASSERT_EQ(display.At(x, y), startup.At(x, y));
-    swatch.Unload();
+    int n = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x) n += a.At(x, y) != b.At(x, y);
+    return n;
 }
 
 TEST_F(SaverFormTest, TicksDrawDotsOnTheWindowAndTheTransitionRestoresTheDesktop)
 {
     Corvalinth_S& form = Start();
+    const core::SurfaceView display = form.Display().View(), startup = form.StartupPicture();
+    // What the window shows is the retained surface, whole.
+    auto windowShowsDisplay = [&] {
+        form.Model().RepairDisplay();
+        const forms::Picture shown = SnapWindow(form.hWnd(), -1, 0, 0, form.ScreenW(), form.ScreenH());
+        const auto seen = PicturePixels(shown);
+        return seen && Differing(*seen, display) == 0;
+    };
     for (int i = 0; i < 20; ++i) form.Timer1_Timer();
-    const Swarm& swarm = form.Model().Particles();
-    ASSERT_EQ(swarm.ParticleCount, 1000);
-
-    // What the window shows is the retained surface, dots included.
-    const forms::Picture shown = SnapWindow(form.hWnd(), -1, 0, 0, form.ScreenW(), form.ScreenH());
-    const auto pixels = PicturePixels(shown);
-    ASSERT_TRUE(pixels);
-    const core::SurfaceView display = form.Display().View();
-    int dots = 0, mismatches = 0;
-    for (int y = 0; y < display.Height(); ++y)
-        for (int x = 0; x < display.Width(); ++x) {
-            if (display.At(x, y) != form.StartupPicture().At(x, y)) ++dots;
-            if (display.At(x, y) != pixels->At(x, y)) ++mismatches;
-        }
+    ASSERT_EQ(form.Model().Particles().ParticleCount, 1000);
+    const int dots = Differing(display, startup);
     EXPECT_GT(dots, 2000);
-    EXPECT_EQ(mismatches, 0);
+    EXPECT_TRUE(windowShowsDisplay());
 
     // Jump to the 1001st tick and let the transition run at its own pace.
     form.Model().SetFrameCount(1000);
     form.Timer1_Timer();
     ASSERT_TRUE(form.Model().InTransition());
-    ASSERT_TRUE(form.Master(1));
     // The halves that slide are the screen as shown: trails included.
-    const core::SurfaceView latestView = form.Model().LatestPicture();
-    ASSERT_EQ(latestView.Width(), form.ScreenW());
-    const core::SurfaceView* latest = &latestView;
-    int trails = 0;
-    for (int y = 0; y < display.Height(); ++y)
-        for (int x = 0; x < display.Width(); ++x) trails += latest->At(x, y) != form.StartupPicture().At(x, y);
-    EXPECT_GT(trails, dots * 9 / 10);
+    EXPECT_GT(Differing(form.Model().LatestPicture(), startup), dots * 9 / 10);
     const ULONGLONG deadline = ::GetTickCount64() + 20000;
-    int ticks = 0;
-    auto windowMatchesDisplay = [&] {
-        form.Model().RepairDisplay();
-        const forms::Picture now = SnapWindow(form.hWnd(), -1, 0, 0, form.ScreenW(), form.ScreenH());
-        const auto seen = PicturePixels(now);
-        if (!seen) return false;
-        for (int y = 0; y < display.Height(); ++y)
-            for (int x = 0; x < display.Width(); ++x)
-                if (seen->At(x, y) != display.At(x, y)) return false;
-        return true;
-    };
     bool checkedMidway = false;
     while (form.Model().InTransition() && ::GetTickCount64() < deadline) {
         form.Timer1_Timer();
-        ++ticks;
-        // Halfway through, the window shows exactly the frame in the surface.
         if (!checkedMidway && form.Model().Transition()->CopyPasses() == 30) {
             checkedMidway = true;
-            EXPECT_TRUE(windowMatchesDisplay());
+            EXPECT_TRUE(windowShowsDisplay());
         }
         ::Sleep(2);
     }
     EXPECT_TRUE(checkedMidway);
-    EXPECT_TRUE(windowMatchesDisplay());
     ASSERT_FALSE(form.Model().InTransition());
-    EXPECT_GT(ticks, 80);
-    EXPECT_EQ(form.Model().FrameCount(), 0);
-    for (int y = 0; y < display.Height(); ++y)
-        for (int x = 0; x < display.Width(); ++x)
-            ASSERT_EQ(display.At(x, y), form.StartupPicture().At(x, y)) << x << "," << y;
+    EXPECT_TRUE(windowShowsDisplay());
+    EXPECT_EQ(Differing(display, startup), 0);
 }
 
-TEST_F(SaverFormTest, OnlyALeftClickOrATypedCharacterEndsTheRun)
+TEST_F(SaverFormTest, OnlyAPressAndReleaseOnTheWindowIsAClick)
 {
     Corvalinth_S& form = Start();
     const HWND window = form.hWnd();
-    ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(40, 40));
-    ::SendMessageW(window, WM_KEYDOWN, VK_SHIFT, 0);
-    ::SendMessageW(window, WM_KEYUP, VK_SHIFT, 0);
-    ::SendMessageW(window, WM_KEYDOWN, VK_LEFT, 0);
-    ::SendMessageW(window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 40));
-    ::SendMessageW(window, WM_RBUTTONUP, 0, MAKELPARAM(40, 40));
-    ::SendMessageW(window, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(40, 40));
-    ::SendMessageW(window, WM_MBUTTONUP, 0, MAKELPARAM(40, 40));
-    ::SendMessageW(window, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(40, 40));
-    // A release without a press on the window is not a click.
+    // A release without a press on the window is not a click; the press alone ends nothing.
     ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
-    EXPECT_FALSE(forms::Ending());
-    EXPECT_TRUE(form.IsLoaded());
-
     ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
-    EXPECT_FALSE(forms::Ending());  // the press alone ends nothing
+    EXPECT_FALSE(forms::Ending());
     ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
     EXPECT_TRUE(forms::Ending());
-    EXPECT_FALSE(form.IsLoaded());
     EXPECT_FALSE(::IsWindow(window));
-}
-
-TEST_F(SaverFormTest, EscapeTypedOnTheKeyboardEndsTheRun)
-{
-    Corvalinth_S& form = Start();
-    ASSERT_EQ(::GetForegroundWindow(), form.hWnd());
-    INPUT keys[2]{};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
-    Pump(1000);
-    EXPECT_TRUE(forms::Ending());
-    EXPECT_FALSE(form.IsLoaded());
 }
 
 TEST_F(SaverFormTest, WithoutAPromptAPasswordRunGoesOn)
@@ -213,6 +141,115 @@ TEST_F(SaverFormTest, WithoutAPromptAPasswordRunGoesOn)
     // The test program is not a full-screen run, so the password is not asked.
     ::SendMessageW(form.hWnd(), WM_CHAR, L'a', 0);
     EXPECT_TRUE(forms::Ending());
+}
+
+TEST_F(SaverFormTest, RestsWhileTheDisplayIsOffOrTheSessionLockedAndGoesOnAfter)
+{
+    Corvalinth_S& form = Start(300, true);
+    const HWND window = form.hWnd();
+    ASSERT_FALSE(form.Paused());
+    Pump(300);
+    ASSERT_GT(saver->Model().FrameCount(), 0) << "the timer should be ticking";
+
+    SendDisplayState(window, 0);
+    EXPECT_TRUE(form.Paused());
+    EXPECT_FALSE(form.Timer1().Enabled());
+    const int atRest = saver->Model().FrameCount();
+    Pump(1000);
+    // The timer event alone does nothing while at rest either.
+    form.Timer1_Timer();
+    EXPECT_EQ(saver->Model().FrameCount(), atRest);
+
+    // A dimmed display is still seen.
+    SendDisplayState(window, 2);
+    EXPECT_FALSE(form.Paused());
+    Pump(300);
+    EXPECT_GT(saver->Model().FrameCount(), atRest);
+
+    // Locked: at rest even with the display on, until unlocked.
+    SendSession(window, 0x7);
+    EXPECT_TRUE(form.Paused());
+    SendDisplayState(window, 1);
+    EXPECT_TRUE(form.Paused());
+    const int locked = saver->Model().FrameCount();
+    SendSession(window, 0x8);
+    EXPECT_FALSE(form.Paused());
+    Pump(300);
+    EXPECT_GT(saver->Model().FrameCount(), locked);
+
+    // Records that are not the display's state, or too short, change nothing.
+    SendPowerSetting(window, GUID{0x12345678, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}}, {0, 0, 0, 0});
+    SendPowerSetting(window, kConsoleDisplayState, {});
+    ::SendMessageW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 0);
+    EXPECT_FALSE(form.Paused());
+
+    // A click still ends the run while at rest.
+    SendDisplayState(window, 0);
+    ASSERT_TRUE(form.Paused());
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_TRUE(forms::Ending());
+}
+
+core::MonitorLayout Layout(std::vector<core::Monitor> monitors) { return core::MonitorLayout(monitors, {}); }
+
+TEST_F(SaverFormTest, DisplayChangesKeepEveryMonitorCoveredAndThePictureInPlace)
+{
+    Corvalinth_S& form = Start(300);
+    const HWND window = form.hWnd();
+    for (int i = 0; i < 30; ++i) form.Timer1_Timer();
+    const auto copyOf = [](const core::SurfaceView& view) {
+        core::PixelSurface copy(view.Width(), view.Height());
+        core::Copy(copy.View(), 0, 0, copy.Width(), copy.Height(), view, 0, 0);
+        return copy;
+    };
+    const core::PixelSurface startupBefore = copyOf(form.StartupPicture());
+    const core::PixelSurface displayBefore = copyOf(form.Display().View());
+    const int w = startupBefore.Width(), h = startupBefore.Height();
+
+    // A monitor appears left of the primary, shorter than it.
+    form.Relayout(Layout({{{0, 0, w, h}, true}, {{-300, 0, 0, h / 2}, false}}));
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, -300);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, w);
+    EXPECT_EQ(r.bottom, h);
+    EXPECT_EQ(form.Display().Width(), w + 300);
+    EXPECT_EQ(form.StartupPicture().Width(), w + 300);
+    // The start-up picture and the trails keep their places on the desktop;
+    // the new monitor shows black, and so does what lies below it.
+    for (int y = 0; y < h; y += 23)
+        for (int x = 0; x < w; x += 29) {
+            ASSERT_EQ(form.StartupPicture().At(x + 300, y), startupBefore.View().At(x, y)) << x << "," << y;
+            ASSERT_EQ(form.Display().View().At(x + 300, y), displayBefore.View().At(x, y)) << x << "," << y;
+        }
+    EXPECT_EQ(form.StartupPicture().At(0, 0), 0u);
+    EXPECT_EQ(form.StartupPicture().At(299, h - 1), 0u);
+    EXPECT_EQ(form.Display().View().At(150, h - 1), 0u);
+    // The swarm ranges over the whole width now.
+    EXPECT_EQ(form.Model().Geometry().WidthPixels(), w + 300);
+    form.Model().SetFrameCount(1000);
+    form.Timer1_Timer();
+    form.Timer1_Timer();
+    ASSERT_TRUE(form.Model().InTransition());
+
+    // The system's own display change measures the real monitors again, and a
+    // DPI change never shrinks the window to the rectangle it proposes.
+    ::SendMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(640, 480));
+    const core::Rect screen = forms::Screen::VirtualPixels();
+    RECT proposed{0, 0, 200, 100};
+    ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&proposed));
+    ::GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, screen.left);
+    EXPECT_EQ(r.top, screen.top);
+    EXPECT_EQ(r.right, screen.right);
+    EXPECT_EQ(r.bottom, screen.bottom);
+    EXPECT_EQ(form.Display().Width(), screen.Width());
+    // The transition under way was given up with the old surfaces.
+    EXPECT_FALSE(form.Model().InTransition());
+    for (int i = 0; i < 5; ++i) form.Timer1_Timer();
+    EXPECT_TRUE(form.IsLoaded());
 }
 
 }  // namespace
