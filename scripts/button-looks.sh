@@ -9,5 +9,5 @@ cmake --build --preset windows --target win_tests
 mkdir -p docs
 target="Z:$(pwd | tr / '\\')\\docs\\button-looks.png"
 CORVALINTH_BUTTON_LOOKS="$target" scripts/rig/wine-run.sh build/windows/rig build/windows/win_tests.exe \
-  --gtest_filter='CommandWindow.WriteLooksScreenshot'
+  --gtest_filter='ButtonLooks.WriteScreenshot'
 echo "wrote docs/button-looks.png"

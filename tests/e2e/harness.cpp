@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <system_error>
 
@@ -26,13 +27,30 @@ const bool kRunAsProbe = [] {
 
 std::filesystem::path OwnPath()
 {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) return path.substr(0, length);
-        path.resize(path.size() * 2);
-    }
+    std::wstring path(32768, L'\0');  // the longest path there is
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
 }
+
+std::vector<HWND> Collect(const std::function<void(WNDENUMPROC, LPARAM)>& enumerate)
+{
+    std::vector<HWND> found;
+    enumerate(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+DWORD ProcessOf(HWND hwnd)
+{
+    DWORD id = 0;
+    GetWindowThreadProcessId(hwnd, &id);
+    return id;
+}
+
 
 void DispatchPending()
 {
@@ -58,6 +76,17 @@ bool PumpUntilSignalled(HANDLE object, Milliseconds timeout)
             return object != nullptr && WaitForSingleObject(object, 0) == WAIT_OBJECT_0;
         }
     }
+}
+
+// Polls, pumping, until `done` holds or the time is up; returns whether it held.
+bool PollUntil(const std::function<bool()>& done, Milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= deadline) return false;
+        PumpUntilSignalled(nullptr, 10ms);
+    }
+    return true;
 }
 
 LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -163,66 +192,41 @@ WindowFacts FactsOf(HWND hwnd)
     GetClassNameW(hwnd, text.data(), static_cast<int>(text.size()));
     f.className = text.data();
     f.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-    f.exStyle = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
     GetWindowRect(hwnd, &f.rect);
     GetClientRect(hwnd, &f.clientRect);
-    f.owner = GetWindow(hwnd, GW_OWNER);
     if ((f.style & WS_CHILD) != 0) f.parent = GetAncestor(hwnd, GA_PARENT);
     f.visible = IsWindowVisible(hwnd) != FALSE;
-    f.topmost = (f.exStyle & WS_EX_TOPMOST) != 0;
-    GetWindowThreadProcessId(hwnd, &f.processId);
+    f.topmost = (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    f.processId = ProcessOf(hwnd);
     return f;
 }
 
 std::vector<HWND> TopLevelWindowsOf(DWORD processId, bool visibleOnly)
 {
-    std::vector<HWND> all;
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&all));
-    std::vector<HWND> found;
-    for (HWND hwnd : all) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(hwnd, &owner);
-        if (owner == processId && (!visibleOnly || IsWindowVisible(hwnd))) found.push_back(hwnd);
-    }
+    std::vector<HWND> found = Collect([](WNDENUMPROC proc, LPARAM param) { EnumWindows(proc, param); });
+    std::erase_if(found, [&](HWND hwnd) {
+        return ProcessOf(hwnd) != processId || (visibleOnly && !IsWindowVisible(hwnd));
+    });
     return found;
 }
 
 std::vector<HWND> ChildWindowsOf(HWND parent)
 {
-    std::vector<HWND> found;
-    EnumChildWindows(
-        parent,
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
+    return Collect([parent](WNDENUMPROC proc, LPARAM param) { EnumChildWindows(parent, proc, param); });
 }
 
 HWND WaitForWindow(std::wstring_view caption, Milliseconds timeout)
 {
     const std::wstring name(caption);
-    const auto deadline = Clock::now() + timeout;
     HWND hwnd = nullptr;
-    while ((hwnd = FindWindowW(nullptr, name.c_str())) == nullptr && Clock::now() < deadline)
-        PumpFor(10ms);
+    PollUntil([&] { return (hwnd = FindWindowW(nullptr, name.c_str())) != nullptr; }, timeout);
     return hwnd;
 }
 
 bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout)
 {
     const std::wstring name(caption);
-    const auto deadline = Clock::now() + timeout;
-    bool gone = false;
-    while (!(gone = FindWindowW(nullptr, name.c_str()) == nullptr) && Clock::now() < deadline)
-        PumpFor(10ms);
-    return gone;
+    return PollUntil([&] { return FindWindowW(nullptr, name.c_str()) == nullptr; }, timeout);
 }
 
 TestWindow TestWindow::TopLevel(std::wstring_view caption, bool visible)
@@ -461,13 +465,9 @@ E2eTest::RunOutcome E2eTest::WaitForExitWatchingWindows(Milliseconds timeout, HW
     const auto deadline = Clock::now() + timeout;
     for (;;) {
         for (HWND hwnd : TopLevelWindowsOf(processId_, true)) note(hwnd);
-        if (watched != nullptr && IsWindow(watched)) {
-            for (HWND hwnd : ChildWindowsOf(watched)) {
-                DWORD owner = 0;
-                GetWindowThreadProcessId(hwnd, &owner);
-                if (owner == processId_) note(hwnd);
-            }
-        }
+        if (watched != nullptr && IsWindow(watched))
+            for (HWND hwnd : ChildWindowsOf(watched))
+                if (ProcessOf(hwnd) == processId_) note(hwnd);
         if (WaitForSingleObject(process_.Get(), 0) == WAIT_OBJECT_0) break;
         if (Clock::now() >= deadline) return outcome;
         PumpUntilSignalled(process_.Get(), 5ms);

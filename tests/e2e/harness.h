@@ -39,10 +39,8 @@ struct WindowFacts {
     std::wstring caption;
     std::wstring className;
     LONG_PTR style = 0;
-    LONG_PTR exStyle = 0;
     RECT rect{};        // screen pixels, the whole window
     RECT clientRect{};  // client area in client coordinates
-    HWND owner = nullptr;
     HWND parent = nullptr;  // the real parent of a child window, else nullptr
     bool visible = false;
     bool topmost = false;
@@ -116,7 +114,6 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    const std::filesystem::path& Folder() const { return folder_; }
     std::filesystem::path ProgramPath() const { return folder_ / L"Corvalinth.scr"; }
     std::filesystem::path IniPath() const { return folder_ / L"Corvalinth.ini"; }
 

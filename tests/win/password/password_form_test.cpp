@@ -6,7 +6,6 @@
 #include "forms/app_win.h"
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
-#include "forms/screen_win.h"
 #include "forms/timer_win.h"
 #include "password/password_form_win.h"
 #include "startup/corvalinth_b.h"
@@ -45,57 +44,6 @@ void Clear(HWND edit)
     ::SendMessageW(edit, WM_CLEAR, 0, 0);
 }
 
-// A plain window of one colour, under the prompt, to see what the region lets through.
-class Backdrop : public Form {
-public:
-    explicit Backdrop(COLORREF colour)
-        : Form(FormSpec{L"CorvalinthPassBackdrop", L"Backdrop", WS_POPUP, WS_EX_TOOLWINDOW,
-                        forms::Screen::WidthPixels(), forms::Screen::HeightPixels(), colour})
-    {
-    }
-};
-
-TEST_F(PasswordFormTest, OpensCentredTopmostCutToItsTextBoxWithTheHint)
-{
-    Backdrop backdrop(RGB(0, 160, 0));
-    backdrop.Show();
-    Module().gPassword = L"pw";
-    Corvalinth_Pass prompt;
-    prompt.Show();
-    forms::DoEvents();
-    const HWND window = prompt.hWnd();
-    ASSERT_TRUE(window);
-    ASSERT_TRUE(prompt.Pass());
-
-    const RECT outer = prompt.WindowRectPixels();
-    EXPECT_EQ(outer.right - outer.left, 240);
-    EXPECT_EQ(outer.bottom - outer.top, 54);
-    EXPECT_EQ(outer.left, (forms::Screen::WidthPixels() - 240) / 2);
-    EXPECT_EQ(outer.top, (forms::Screen::HeightPixels() - 54) / 2);
-    EXPECT_TRUE(::GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
-
-    forms::Region region(::CreateRectRgn(0, 0, 0, 0));
-    EXPECT_EQ(::GetWindowRgn(window, region.Get()), SIMPLEREGION);
-    RECT box{};
-    ::GetRgnBox(region.Get(), &box);
-    const RECT textBox{16, 16, 217, 35};
-    EXPECT_TRUE(::EqualRect(&box, &textBox));
-
-    EXPECT_EQ(prompt.PassText(), L"Input Your Password");
-    EXPECT_EQ(::SendMessageW(prompt.Pass(), EM_GETPASSWORDCHAR, 0, 0), 0);  // typed in clear
-
-    LOGFONTW font{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(prompt.Pass(), WM_GETFONT, 0, 0)), sizeof(font), &font);
-    EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
-    EXPECT_EQ(font.lfHeight, -13);  // 9.75 points at 96 DPI
-
-    // On screen: the grey form is cut away around the box; the box shows its text colours.
-    forms::ScopedGetDC screen(nullptr);
-    EXPECT_EQ(::GetPixel(screen.Get(), outer.left + 5, outer.top + 5), RGB(0, 160, 0));
-    EXPECT_EQ(::GetPixel(screen.Get(), outer.left + 230, outer.top + 45), RGB(0, 160, 0));
-    EXPECT_EQ(::GetPixel(screen.Get(), outer.left + 210, outer.top + 25), ::GetSysColor(COLOR_WINDOW));
-}
-
 TEST_F(PasswordFormTest, EmptyAndLongPasswordsMatch)
 {
     // Far wider than the box: the text must scroll rather than stop at the edge.
@@ -114,20 +62,6 @@ TEST_F(PasswordFormTest, EmptyAndLongPasswordsMatch)
         EXPECT_FALSE(prompt.IsLoaded()) << password.size();
         EXPECT_EQ(Module().gPassOK, kTrue) << password.size();
     }
-}
-
-TEST_F(PasswordFormTest, EveryDisplayStartsAfresh)
-{
-    Module().gPassword = L"pw";
-    Corvalinth_Pass prompt;
-    prompt.Show();
-    Type(prompt.Pass(), L"abc");
-    prompt.Unload();
-    EXPECT_FALSE(prompt.Timer1.Enabled());
-    prompt.Show();
-    EXPECT_EQ(prompt.PassText(), L"Input Your Password");
-    EXPECT_TRUE(prompt.Timer1.Enabled());
-    EXPECT_EQ(prompt.Timer1.Interval(), 30000u);
 }
 
 // A form with a caption, a sizing frame and child controls of its own.

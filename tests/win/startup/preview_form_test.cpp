@@ -48,15 +48,5 @@ TEST(PreviewForm, ShowsThePictureTopLeftClippedToTheBoxAndBlackBeyond)
     }
 }
 
-TEST(PreviewForm, UnloadsWhenTheBoxItWatchesHasVanished)
-{
-    HWND gone = MakeBox(10, 10).Get();  // destroyed at once
-    Corvalinth_R orphan;
-    orphan.Load();
-    orphan.WatchParent(gone);
-    orphan.CheckParent();
-    EXPECT_FALSE(orphan.IsLoaded());
-}
-
 }  // namespace
 }  // namespace corvalinth
