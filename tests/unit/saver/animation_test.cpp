@@ -200,27 +200,5 @@ TEST(Animation, ReshapeDuringTheTransitionGivesItUp)
     EXPECT_EQ(run.snapshots, 1);
 }
 
-TEST(DrawStill, IsDeterministicAndDrawsOverTheBackground)
-{
-    PixelSurface a(152, 112, 0x102030), b(152, 112, 0x102030);
-    StillOptions options;
-    options.count = 200;
-    options.ticks = 100;
-    DrawStill(a.View(), options);
-    DrawStill(b.View(), options);
-    EXPECT_EQ(a, b);
-
-    int background = 0;
-    for (core::Pixel p : a.Pixels()) background += p == 0x102030;
-    EXPECT_GT(background, 152 * 112 / 4);
-    EXPECT_LT(background, 152 * 112);
-
-    PixelSurface grey(300, 285);
-    options.gColor = 1;
-    DrawStill(grey.View(), options);
-    for (core::Pixel p : grey.Pixels())
-        ASSERT_TRUE(core::RedOf(p) == core::GreenOf(p) && core::GreenOf(p) == core::BlueOf(p));
-}
-
 }  // namespace
 }  // namespace corvalinth::saver
