@@ -82,21 +82,6 @@ TEST(CommandProperties, InvalidFontColourIsRefusedAndNotMarkedChanged)
     EXPECT_EQ(c.LblMsg().foreColour, static_cast<std::int32_t>(0x80000012u));
 }
 
-TEST(CommandProperties, LoadingFromAnEmptyBagGivesTheDefaults)
-{
-    FakeHost host;
-    CommandCore c(host);
-    c.UserControl_ReadProperties(PropertyBag{});
-    EXPECT_EQ(c.Fields().mEnabled, kTrue);
-    EXPECT_EQ(c.GetCaption(), L"Command1");
-    ASSERT_TRUE(c.GetFont());
-    EXPECT_EQ(*c.GetFont(), *host.ambient);
-    EXPECT_EQ(c.Fields().mFirstRun, 1);
-    EXPECT_EQ(c.LblMsg().foreColour, 0);
-    EXPECT_EQ(c.BackStyle(), 1);
-    EXPECT_EQ(host.Pictures(), std::vector<P>{P::Normal});
-}
-
 // A control loaded from a bag, with the host it paints through.
 struct Loaded {
     explicit Loaded(const PropertyBag& bag) { c.UserControl_ReadProperties(bag); }

@@ -12,20 +12,16 @@ public:
     struct Paint {
         StatePicture picture;
         std::int16_t highlight;
-        std::uint8_t state;
     };
 
-    void PaintFace(StatePicture picture, CommandFields& f) override
-    {
-        paints.push_back({picture, f.mHighlight, f.mState});
-    }
-    void Refresh() override { ++refreshes; }
+    void PaintFace(StatePicture picture, CommandFields& f) override { paints.push_back({picture, f.mHighlight}); }
+    void Refresh() override {}
     void CaptionChanged() override {}
     void PropertyChanged(std::wstring_view key) override { changed.emplace_back(key); }
     void RaiseClick() override { ++clicks; }
     void StartMouseTimer(int intervalMs) override { timerInterval = intervalMs; }
-    double WidthTwips() const override { return width; }
-    double HeightTwips() const override { return height; }
+    double WidthTwips() const override { return 1395; }
+    double HeightTwips() const override { return 435; }
     FontObject AmbientFont() const override { return ambient; }
 
     std::vector<StatePicture> Pictures() const
@@ -39,15 +35,12 @@ public:
         paints.clear();
         changed.clear();
         clicks = 0;
-        refreshes = 0;
     }
 
     std::vector<Paint> paints;
     std::vector<std::wstring> changed;
     int clicks = 0;
-    int refreshes = 0;
     int timerInterval = 0;
-    double width = 1395, height = 435;
     FontObject ambient = std::make_shared<FontDesc>(FontDesc{L"Ambient Sans", 8.25, 400, false, false, false, 0});
 };
 

@@ -27,27 +27,6 @@ TEST(ProductPictures, CommittedPreviewIsWhatTheToolMakes)
     EXPECT_TRUE(*decoded == MakePreviewPicture()) << "stale: run build/native/make_pictures src/resources";
 }
 
-TEST(ProductPictures, PreviewShowsTrailsOverTheDesktop)
-{
-    const core::PixelSurface picture = MakePreviewPicture();
-    ASSERT_EQ(picture.Width(), 152);
-    ASSERT_EQ(picture.Height(), 112);
-    core::PixelSurface desktop(152, 112);
-    DrawSampleDesktop(desktop.View());
-    std::set<core::Pixel> trailColours;
-    int changed = 0;
-    for (int y = 0; y < 112; ++y)
-        for (int x = 0; x < 152; ++x)
-            if (picture.At(x, y) != desktop.At(x, y)) {
-                ++changed;
-                trailColours.insert(picture.At(x, y));
-            }
-    // Trails, not a wash: a visible share of the picture, many colours, desktop still showing.
-    EXPECT_GT(changed, 152 * 112 / 20);
-    EXPECT_LT(changed, 152 * 112 / 2);
-    EXPECT_GT(trailColours.size(), 8u);
-}
-
 TEST(Bmp, RoundTripsAndRejectsDamage)
 {
     core::PixelSurface s(5, 3);

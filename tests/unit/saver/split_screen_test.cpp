@@ -144,7 +144,7 @@ TEST(SplitScreen, MaxTravel512Takes82CopyPasses)
 
 TEST(SplitScreen, WhatEachStepReportsComposesTheWholeFrame)
 {
-    for (auto [width, height, seed] : {std::tuple{64, 40, 1.0f}, {65, 41, 2.0f}, {7, 30, 5.0f}}) {
+    for (auto [width, height, seed] : {std::tuple{65, 41, 2.0f}, {7, 30, 5.0f}}) {
         SCOPED_TRACE(::testing::Message() << width << "x" << height);
         core::SeededRandom random;
         SplitScreen s(width, height, random, core::FixedClock(seed));
