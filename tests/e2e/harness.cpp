@@ -78,17 +78,6 @@ bool PumpUntilSignalled(HANDLE object, Milliseconds timeout)
     }
 }
 
-// Polls, pumping, until `done` holds or the time is up; returns whether it held.
-bool PollUntil(const std::function<bool()>& done, Milliseconds timeout)
-{
-    const auto deadline = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        PumpUntilSignalled(nullptr, 10ms);
-    }
-    return true;
-}
-
 LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_ERASEBKGND) {
@@ -181,6 +170,16 @@ std::optional<bool> SaverRunningMark()
 
 void PumpFor(Milliseconds duration) { PumpUntilSignalled(nullptr, duration); }
 
+bool Eventually(const std::function<bool()>& done, Milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= deadline) return false;
+        PumpUntilSignalled(nullptr, 10ms);
+    }
+    return true;
+}
+
 WindowFacts FactsOf(HWND hwnd)
 {
     WindowFacts f;
@@ -219,14 +218,14 @@ HWND WaitForWindow(std::wstring_view caption, Milliseconds timeout)
 {
     const std::wstring name(caption);
     HWND hwnd = nullptr;
-    PollUntil([&] { return (hwnd = FindWindowW(nullptr, name.c_str())) != nullptr; }, timeout);
+    Eventually([&] { return (hwnd = FindWindowW(nullptr, name.c_str())) != nullptr; }, timeout);
     return hwnd;
 }
 
 bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout)
 {
     const std::wstring name(caption);
-    return PollUntil([&] { return FindWindowW(nullptr, name.c_str()) == nullptr; }, timeout);
+    return Eventually([&] { return FindWindowW(nullptr, name.c_str()) == nullptr; }, timeout);
 }
 
 TestWindow TestWindow::TopLevel(std::wstring_view caption, bool visible)

@@ -44,7 +44,7 @@ protected:
         const HWND saver = WaitForWindow(kSaverCaption);
         EXPECT_NE(saver, nullptr) << "no saver window";
         // Let the window take the keyboard and the animation get going.
-        for (int i = 0; i < 100 && saver && GetForegroundWindow() != saver; ++i) PumpFor(50ms);
+        Eventually([&] { return saver == nullptr || GetForegroundWindow() == saver; });
         PumpFor(300ms);
         return saver;
     }
@@ -56,11 +56,8 @@ protected:
     }
     static HWND WaitForPrompt()
     {
-        for (int i = 0; i < 100; ++i) {
-            if (const HWND prompt = Prompt()) return prompt;
-            PumpFor(50ms);
-        }
-        return nullptr;
+        Eventually([] { return Prompt() != nullptr; });
+        return Prompt();
     }
     static HWND TextBoxOf(HWND prompt) { return GetWindow(prompt, GW_CHILD); }
 
