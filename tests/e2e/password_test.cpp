@@ -84,18 +84,6 @@ protected:
     }
 };
 
-TEST_F(PasswordTest, WithoutAPasswordAClickEndsTheRunAndShowsTheCursor)
-{
-    const HWND saver = StartSaver(L"");
-    ASSERT_NE(saver, nullptr);
-    EXPECT_FALSE(CursorShowing());
-    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
-    const RECT r = FactsOf(saver).rect;
-    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ExpectEndedCleanly();
-    EXPECT_TRUE(CursorShowing());
-}
-
 TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
 {
     const std::wstring password = L"Pw語 x";  // outside the ANSI code page, with a blank
@@ -122,20 +110,6 @@ TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(Prompt(), prompt);
     TypeCharacter(L'x');  // no Enter needed
-    ExpectEndedCleanly();
-}
-
-TEST_F(PasswordTest, MovementShiftArrowsAndFunctionKeysEndNothing)
-{
-    // No password, so anything that reached the end of the run would end it at once.
-    const HWND saver = StartSaver(L"");
-    ASSERT_NE(saver, nullptr);
-    const RECT r = FactsOf(saver).rect;
-    MoveMouseTo(r.left + 50, r.top + 50);
-    MoveMouseTo((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    for (int key : {VK_SHIFT, VK_LEFT, VK_DOWN, VK_F5, VK_CONTROL}) PressKey(static_cast<WORD>(key));
-    EXPECT_TRUE(StillRunning());
-    PressKey(VK_SPACE);
     ExpectEndedCleanly();
 }
 
