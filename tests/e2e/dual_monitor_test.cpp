@@ -45,7 +45,7 @@ private:
 HWND WaitForVisible(std::wstring_view caption)
 {
     const HWND window = WaitForWindow(caption, 5s);
-    for (int i = 0; window && i < 100 && !IsWindowVisible(window); ++i) PumpFor(50ms);
+    Eventually([&] { return window == nullptr || IsWindowVisible(window); });
     return window && IsWindowVisible(window) ? window : nullptr;
 }
 

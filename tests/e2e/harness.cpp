@@ -78,17 +78,6 @@ bool PumpUntilSignalled(HANDLE object, Milliseconds timeout)
     }
 }
 
-// Polls, pumping, until `done` holds or the time is up; returns whether it held.
-bool PollUntil(const std::function<bool()>& done, Milliseconds timeout)
-{
-    const auto deadline = Clock::now() + timeout;
-    while (!done()) {
-        if (Clock::now() >= deadline) return false;
-        PumpUntilSignalled(nullptr, 10ms);
-    }
-    return true;
-}
-
 LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_ERASEBKGND) {
@@ -181,6 +170,16 @@ std::optional<bool> SaverRunningMark()
 
 void PumpFor(Milliseconds duration) { PumpUntilSignalled(nullptr, duration); }
 
+bool Eventually(const std::function<bool()>& done, Milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (!done()) {
+        if (Clock::now() >= deadline) return false;
+        PumpUntilSignalled(nullptr, 10ms);
+    }
+    return true;
+}
+
 WindowFacts FactsOf(HWND hwnd)
 {
     WindowFacts f;
@@ -219,14 +218,14 @@ HWND WaitForWindow(std::wstring_view caption, Milliseconds timeout)
 {
     const std::wstring name(caption);
     HWND hwnd = nullptr;
-    PollUntil([&] { return (hwnd = FindWindowW(nullptr, name.c_str())) != nullptr; }, timeout);
+    Eventually([&] { return (hwnd = FindWindowW(nullptr, name.c_str())) != nullptr; }, timeout);
     return hwnd;
 }
 
 bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout)
 {
     const std::wstring name(caption);
-    return PollUntil([&] { return FindWindowW(nullptr, name.c_str()) == nullptr; }, timeout);
+    return Eventually([&] { return FindWindowW(nullptr, name.c_str()) == nullptr; }, timeout);
 }
 
 TestWindow TestWindow::TopLevel(std::wstring_view caption, bool visible)
@@ -329,26 +328,23 @@ core::PixelSurface CaptureScreen(const RECT& area)
 
     forms::ScopedGetDC screen(nullptr);
     const forms::MemoryDC memory = forms::CreateMemoryDC(screen.Get());
+    const forms::Bitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    {
+        forms::ScopedSelectObject select(memory.Get(), bitmap.Get());
+        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
+    }
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -height;  // top-down, like a PixelSurface
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const forms::Bitmap dib(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    EXPECT_TRUE(dib && bits != nullptr) << "could not make the capture bitmap";
-    if (!dib || bits == nullptr) return result;
-    {
-        forms::ScopedSelectObject select(memory.Get(), dib.Get());
-        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), area.left, area.top, SRCCOPY | CAPTUREBLT);
-        GdiFlush();
-    }
-    const auto* source = static_cast<const core::Pixel*>(bits);
+    const core::SurfaceView view = result.View();
+    EXPECT_EQ(GetDIBits(memory.Get(), bitmap.Get(), 0, static_cast<UINT>(height), view.Row(0), &info, DIB_RGB_COLORS),
+              height)
+        << "could not read the screen";
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            result.View().Row(y)[x] = source[static_cast<std::size_t>(y) * width + x] & 0x00FFFFFFu;
+        for (int x = 0; x < width; ++x) view.Row(y)[x] &= 0x00FFFFFFu;
     return result;
 }
 

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +32,8 @@ inline constexpr Milliseconds kStartTimeout = 15s;
 
 // Processes this thread's messages for about `duration`.
 void PumpFor(Milliseconds duration);
+// Polls, pumping, until `done` holds; false on time-out.
+bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s);
 
 // --- windows -----------------------------------------------------------------
 

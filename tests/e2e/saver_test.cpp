@@ -94,12 +94,12 @@ TEST_F(SaverTest, OneWindowCoversTheScreenDotsGrowAndTheTransitionWipesThem)
 TEST_F(SaverTest, MovesAndOtherKeysGoOnTheClickEndsAndBringsTheCursorBack)
 {
     ASSERT_NE(Start(L"/s"), nullptr);
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
     MoveMouseTo(300, 300);
     MoveMouseTo(320, 310);
     KeyDown(VK_SHIFT);
     KeyUp(VK_SHIFT);
-    PressKey(VK_LEFT);
-    PressKey(VK_F5);
+    for (WORD key : {WORD{VK_LEFT}, WORD{VK_DOWN}, WORD{VK_F5}, WORD{VK_CONTROL}}) PressKey(key);
     ClickAt(400, 400, MouseButton::Right);
     ClickAt(400, 400, MouseButton::Middle);
     LetInputSettle();
@@ -109,6 +109,7 @@ TEST_F(SaverTest, MovesAndOtherKeysGoOnTheClickEndsAndBringsTheCursorBack)
     ClickAt(400, 400);
     EXPECT_EQ(WaitForExit(5s), std::optional<DWORD>(0));
     EXPECT_TRUE(CursorShowing());
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
 }
 
 TEST_F(SaverTest, CharactersEndTheRunAndOnlyAFullScreenRunHidesTheCursor)

@@ -13,17 +13,6 @@ namespace {
 
 constexpr std::wstring_view kCaption = L"Corvalinthの設定";
 
-// Waits, pumping, until `done` holds; false on time-out.
-bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s)
-{
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        PumpFor(20ms);
-    }
-    return true;
-}
-
 POINT Centre(HWND window)
 {
     RECT r{};

@@ -1,5 +1,5 @@
-// The saver window: what it shows, what ends it, and how it follows the monitors
-// and rests while nobody can see it.
+// The saver window: what ends it, how it follows the monitors and rests while
+// nobody can see it. What it shows is checked end to end.
 #include "saver/saver_form_win.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +14,6 @@
 #include "forms/app_win.h"
 #include "forms/screen_win.h"
 #include "startup/corvalinth_b.h"
-#include "startup/snapshot_win.h"
 
 namespace corvalinth::saver {
 namespace {
@@ -74,53 +73,6 @@ protected:
     std::unique_ptr<Corvalinth_S> saver;
 };
 
-int Differing(const core::SurfaceView& a, const core::SurfaceView& b)
-{
-    int n = 0;
-    for (int y = 0; y < a.Height(); ++y)
-        for (int x = 0; x < a.Width(); ++x) n += a.At(x, y) != b.At(x, y);
-    return n;
-}
-
-TEST_F(SaverFormTest, TicksDrawDotsOnTheWindowAndTheTransitionRestoresTheDesktop)
-{
-    Corvalinth_S& form = Start();
-    const core::SurfaceView display = form.Display().View(), startup = form.StartupPicture();
-    // What the window shows is the retained surface, whole.
-    auto windowShowsDisplay = [&] {
-        form.Model().RepairDisplay();
-        const forms::Picture shown = SnapWindow(form.hWnd(), -1, 0, 0, form.ScreenW(), form.ScreenH());
-        const auto seen = PicturePixels(shown);
-        return seen && Differing(*seen, display) == 0;
-    };
-    for (int i = 0; i < 20; ++i) form.Timer1_Timer();
-    ASSERT_EQ(form.Model().Particles().ParticleCount, 1000);
-    const int dots = Differing(display, startup);
-    EXPECT_GT(dots, 2000);
-    EXPECT_TRUE(windowShowsDisplay());
-
-    // Jump to the 1001st tick and let the transition run at its own pace.
-    form.Model().SetFrameCount(1000);
-    form.Timer1_Timer();
-    ASSERT_TRUE(form.Model().InTransition());
-    // The halves that slide are the screen as shown: trails included.
-    EXPECT_GT(Differing(form.Model().LatestPicture(), startup), dots * 9 / 10);
-    const ULONGLONG deadline = ::GetTickCount64() + 20000;
-    bool checkedMidway = false;
-    while (form.Model().InTransition() && ::GetTickCount64() < deadline) {
-        form.Timer1_Timer();
-        if (!checkedMidway && form.Model().Transition()->CopyPasses() == 30) {
-            checkedMidway = true;
-            EXPECT_TRUE(windowShowsDisplay());
-        }
-        ::Sleep(2);
-    }
-    EXPECT_TRUE(checkedMidway);
-    ASSERT_FALSE(form.Model().InTransition());
-    EXPECT_TRUE(windowShowsDisplay());
-    EXPECT_EQ(Differing(display, startup), 0);
-}
-
 TEST_F(SaverFormTest, OnlyAPressAndReleaseOnTheWindowIsAClick)
 {
     Corvalinth_S& form = Start();
@@ -132,15 +84,6 @@ TEST_F(SaverFormTest, OnlyAPressAndReleaseOnTheWindowIsAClick)
     ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
     EXPECT_TRUE(forms::Ending());
     EXPECT_FALSE(::IsWindow(window));
-}
-
-TEST_F(SaverFormTest, WithoutAPromptAPasswordRunGoesOn)
-{
-    Module().gPassword = L"secret";
-    Corvalinth_S& form = Start();
-    // The test program is not a full-screen run, so the password is not asked.
-    ::SendMessageW(form.hWnd(), WM_CHAR, L'a', 0);
-    EXPECT_TRUE(forms::Ending());
 }
 
 TEST_F(SaverFormTest, RestsWhileTheDisplayIsOffOrTheSessionLockedAndGoesOnAfter)
