@@ -87,13 +87,26 @@ protected:
 TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
 {
     const std::wstring password = L"Pw語 x";  // outside the ANSI code page, with a blank
-    ASSERT_NE(StartSaver(password), nullptr);
+    const HWND saver = StartSaver(password);
+    ASSERT_NE(saver, nullptr);
     PressKey('A');
     const HWND prompt = WaitForPrompt();
     ASSERT_NE(prompt, nullptr) << "a character key opens the prompt";
-    EXPECT_EQ(FactsOf(prompt).processId, ProcessId());
+    const WindowFacts facts = FactsOf(prompt);
+    EXPECT_EQ(facts.processId, ProcessId());
     const HWND box = TextBoxOf(prompt);
     ASSERT_NE(box, nullptr);
+
+    // Centred on the screen, above the saver, and cut down to its text box: the
+    // rest of the prompt's rectangle shows (and clicks) the saver.
+    EXPECT_NEAR((facts.rect.left + facts.rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((facts.rect.top + facts.rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    EXPECT_TRUE(facts.topmost);
+    RECT boxRect{};
+    GetWindowRect(box, &boxRect);
+    EXPECT_EQ(WindowFromPoint({(boxRect.left + boxRect.right) / 2, (boxRect.top + boxRect.bottom) / 2}), box);
+    EXPECT_EQ(WindowFromPoint({facts.rect.left + 4, facts.rect.top + 4}), saver);
+    EXPECT_EQ(WindowFromPoint({facts.rect.right - 4, facts.rect.bottom - 4}), saver);
     EXPECT_EQ(TextOf(box), kHint);
     EXPECT_TRUE(CursorShowing());
 
@@ -199,6 +212,47 @@ TEST_F(PasswordTest, ATimedOutPromptLeavesTheSaverRunningAndTheNextKeyAsksAfresh
     Repeat(VK_DELETE, 19);
     TypeText(L"pw");
     ExpectEndedCleanly();
+}
+
+TEST_F(PasswordTest, APromptOpenedDuringTheSlideLetsTheSlideFinishBehindIt)
+{
+    const core::PixelSurface desktop = CaptureScreen();  // what the slide uncovers
+    const HWND saver = StartSaver(L"pw");
+    ASSERT_NE(saver, nullptr);
+    const int centre = GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int side = GetSystemMetrics(SM_CXSCREEN) / 8;
+
+    // Every 1001 ticks the halves slide apart: the middle shows the clean
+    // desktop while the sides still carry the trails. A key then; if the slide
+    // is over before the prompt shows, try again at the next one.
+    bool openedMidSlide = false;
+    for (int attempt = 0; attempt < 3 && !openedMidSlide; ++attempt) {
+        bool sliding = false;
+        for (int i = 0; i < 2000 && !sliding && Running(); ++i) {
+            const core::PixelSurface now = CaptureScreen();
+            sliding = CleanShare(now, desktop, centre) == 1.0 && CleanShare(now, desktop, side) < 0.5;
+            if (!sliding) PumpFor(10ms);
+        }
+        ASSERT_TRUE(sliding) << "no slide seen";
+        PressKey('A');
+        const HWND prompt = WaitForPrompt();
+        ASSERT_NE(prompt, nullptr);
+        openedMidSlide = CleanShare(CaptureScreen(), desktop, side) < 0.9;
+        if (!openedMidSlide) {
+            PostMessageW(prompt, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+        }
+    }
+    ASSERT_TRUE(openedMidSlide) << "the prompt never opened during a slide";
+
+    bool finished = false;
+    for (int i = 0; i < 500 && !finished && Prompt() != nullptr; ++i) {
+        finished = CleanShare(CaptureScreen(), desktop, side) > 0.99;
+        if (!finished) PumpFor(10ms);
+    }
+    EXPECT_TRUE(finished) << "the slide did not finish behind the prompt";
+    EXPECT_NE(Prompt(), nullptr);
+    EXPECT_TRUE(StillRunning());
 }
 
 TEST_F(PasswordTest, LogOffEndsTheRunEvenWithThePromptOpen)
