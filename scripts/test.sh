@@ -48,5 +48,5 @@ case $which in
   *) echo "usage: scripts/test.sh [all|native|windows] [-- ctest args]" >&2; exit 2 ;;
 esac
 
-echo "All builds and test runs: $passed passed, $failed failed"
+echo "Tests: $passed passed, $failed failed"
 exit $status
