@@ -117,18 +117,32 @@ struct Split {
 
 enum class TickWay { Ours, ClipRegion, PerRectBlit, PlainSetPixel };
 
+// The swarm of 1000 over a display, seeded the same way for every measurement.
+struct TickModel {
+    TickModel(const forms::DibSurface& display, const forms::DibSurface& startup)
+        : animation(saver::ScreenGeometry(display.Width(), display.Height()), Settings(), random, clock)
+    {
+        animation.Attach(display.View(), startup.View());
+    }
+    static saver::AnimationSettings Settings()
+    {
+        saver::AnimationSettings settings;
+        settings.gNum = 1000;
+        return settings;
+    }
+    core::SeededRandom random;
+    core::FixedClock clock{1000.5f};
+    saver::Animation animation;
+};
+
 Split MeasureTicks(int width, int height, TickWay way, bool flushEachTick = true)
 {
     PlainWindow window(width, height);
     forms::DibSurface display(width, height), startup(width, height);
     FillPattern(startup.View(), 7);
     core::Copy(display.View(), 0, 0, width, height, startup.View(), 0, 0);
-    core::SeededRandom random;
-    core::FixedClock clock(1000.5f);
-    saver::AnimationSettings settings;
-    settings.gNum = 1000;
-    saver::Animation animation(saver::ScreenGeometry(width, height), settings, random, clock);
-    animation.Attach(display.View(), startup.View());
+    TickModel swarm(display, startup);
+    saver::Animation& animation = swarm.animation;
     std::vector<core::Rect> changed;
     saver::PresentScratch scratch;
     forms::ScopedGetDC dc(window.hWnd());
@@ -186,16 +200,11 @@ Split MeasureTicks(int width, int height, TickWay way, bool flushEachTick = true
 double MeasureModelCpu(int width, int height)
 {
     forms::DibSurface display(width, height), startup(width, height);
-    core::SeededRandom random;
-    core::FixedClock clock(1000.5f);
-    saver::AnimationSettings settings;
-    settings.gNum = 1000;
-    saver::Animation animation(saver::ScreenGeometry(width, height), settings, random, clock);
-    animation.Attach(display.View(), startup.View());
+    TickModel model(display, startup);
     std::vector<core::Rect> changed;
     constexpr int kTicks = 900;
     const double c0 = ThreadCpuMs();
-    for (int i = 0; i < kTicks; ++i) animation.Advance(0, changed);
+    for (int i = 0; i < kTicks; ++i) model.animation.Advance(0, changed);
     return (ThreadCpuMs() - c0) / kTicks;
 }
 
