@@ -45,16 +45,18 @@ void DrawSampleDesktop(const core::SurfaceView& s, int visibleRows)
     s.FillRect({2, h - taskbar + 1, 2 + taskbar * 2, h - 1}, Rgb(70, 160, 90));
 }
 
-core::PixelSurface MakePreviewPicture()
+core::PixelSurface MakeSwarmPicture(int width, int height, int visibleRows, std::int16_t count, int ticks)
 {
-    core::PixelSurface picture(kPreviewWidth, kPreviewHeight);
-    DrawSampleDesktop(picture.View());
+    core::PixelSurface picture(width, height);
+    DrawSampleDesktop(picture.View(), visibleRows);
     saver::StillOptions options;
-    options.count = 16;
-    options.ticks = 140;
+    options.count = count;
+    options.ticks = ticks;
     options.penWidth = 1;
     saver::DrawStill(picture.View(), options);
     return picture;
 }
+
+core::PixelSurface MakePreviewPicture() { return MakeSwarmPicture(kPreviewWidth, kPreviewHeight, 0, 16, 140); }
 
 }  // namespace corvalinth::resources
