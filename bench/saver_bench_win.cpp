@@ -26,7 +26,7 @@
 #include "saver/present_win.h"
 #include "saver/saver_form_win.h"
 #include "saver/split_screen.h"
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 using namespace corvalinth;
 
@@ -435,9 +435,7 @@ struct Counts {
 
 Counts CountAcrossTransitions()
 {
-    Module().gNum = 1000;
-    Module().gColor = 0;
-    auto form = std::make_unique<saver::Corvalinth_S>();
+    auto form = std::make_unique<saver::Corvalinth_S>(saver::SaverOptions{false, 0, 1000});
     form->Load();
     form->Timer1().SetEnabled(false);
     std::vector<core::Rect> changed;

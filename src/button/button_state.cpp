@@ -1,6 +1,6 @@
 #include "button/button_state.h"
 
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth::button {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth::button {
 

@@ -1,30 +1,14 @@
 #include "forms/app_win.h"
 
-#include <vector>
-
 namespace corvalinth::forms {
 namespace {
 bool g_ending = false;
 int g_exitCode = 0;
 }  // namespace
 
-std::wstring App::Path()
+void SetSaverRunning(bool running)
 {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return L".";
-        if (n < buffer.size()) {
-            std::wstring path(buffer.data(), n);
-            const auto slash = path.find_last_of(L"\\/");
-            if (slash == std::wstring::npos) return L".";
-            // A drive root keeps its separator ("C:\"), any other folder loses it.
-            if (slash == 2 && path[1] == L':') return path.substr(0, 3);
-            return path.substr(0, slash);
-        }
-        if (buffer.size() >= 32768) return L".";
-        buffer.resize(buffer.size() * 2);
-    }
+    SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, running ? TRUE : FALSE, nullptr, 0);
 }
 
 void EndProgram(int exitCode)

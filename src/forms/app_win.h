@@ -1,17 +1,14 @@
 #pragma once
-// The program-wide runtime facts: where the program lives, the yield, the message
-// loop and the end of the program.
+// The program-wide runtime: the yield, the message loop, the end of the program
+// and the system's screen-saver-running mark.
 #include <windows.h>
-
-#include <string>
 
 namespace corvalinth::forms {
 
-struct App {
-    // The folder that holds the program file, without a trailing separator
-    // except at a drive root.
-    static std::wstring Path();
-};
+// Tells the system whether a screen saver runs (it then, for one, keeps another
+// saver from starting). Left set, the system would believe a saver runs after
+// the process is gone, so every way out clears it.
+void SetSaverRunning(bool running);
 
 // The yield: handles every pending message of this thread, then returns.
 void DoEvents();

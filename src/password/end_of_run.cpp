@@ -34,7 +34,7 @@ void RestoreCursor(EndSaverHost& host, CorvalinthB& module)
 
 }  // namespace
 
-EndSaverOutcome EndOfRun::EndSaver(EndSaverHost& host, CorvalinthB& module, wchar_t modeLetter)
+EndSaverOutcome EndOfRun::EndSaver(EndSaverHost& host, CorvalinthB& module, bool fullScreen)
 {
     if (running_) return EndSaverOutcome::Ignored;
     RunningFlag running(running_);
@@ -42,7 +42,6 @@ EndSaverOutcome EndOfRun::EndSaver(EndSaverHost& host, CorvalinthB& module, wcha
     host.DoEvents();
     if (host.Ending()) return EndSaverOutcome::Ended;
 
-    const bool fullScreen = modeLetter == kFullScreenLetter;
     if (fullScreen && !module.gPassword.empty()) {
         module.gPassOK = kFalse;
         RestoreCursor(host, module);

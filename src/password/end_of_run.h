@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth::password {
 
@@ -53,16 +53,13 @@ enum class EndSaverOutcome {
     Ignored, // another EndSaver is still running
 };
 
-// The full-screen mode letter.
-inline constexpr wchar_t kFullScreenLetter = L'S';
-
-// Runs EndSaver for input to the saver window. modeLetter is the upper-cased
-// second character of the argument text (0 when there is none). One run at a
+// Runs EndSaver for input to the saver window; fullScreen is whether the run
+// was started with /s (only such a run asks for the password). One run at a
 // time: input that arrives during the yield or while the prompt is open is
 // ignored rather than opening a second prompt.
 class EndOfRun {
 public:
-    EndSaverOutcome EndSaver(EndSaverHost& host, CorvalinthB& module, wchar_t modeLetter);
+    EndSaverOutcome EndSaver(EndSaverHost& host, CorvalinthB& module, bool fullScreen);
     bool Running() const { return running_; }
 
 private:

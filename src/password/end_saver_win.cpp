@@ -2,14 +2,10 @@
 
 #include "forms/app_win.h"
 #include "password/password_form_win.h"
-#include "startup/command_line.h"
-#include "startup/corvalinth_b.h"
-#include "startup/main_win.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth::password {
 namespace {
-
-bool FullScreenRun() { return ModeLetter(ProgramArgumentText()) == kFullScreenLetter; }
 
 class SaverWindowHost final : public EndSaverHost {
 public:
@@ -38,7 +34,7 @@ public:
     }
     void StopTimer() override { timer1_.SetEnabled(false); }
     void UnloadSaver() override { saver_.Unload(); }
-    void ClearSaverRunning() override { SetSaverRunning(kTrue); }
+    void ClearSaverRunning() override { forms::SetSaverRunning(false); }
     void EndProgram() override { forms::EndProgram(0); }
 
 private:
@@ -56,14 +52,14 @@ void ShowPasswordPrompt()
 }
 
 EndSaverOutcome EndSaverOn(EndOfRun& state, forms::Form& saver, forms::Timer& timer1,
-                           const std::function<void()>& prompt)
+                           const std::function<void()>& prompt, bool fullScreen)
 {
     SaverWindowHost host(saver, timer1, prompt);
-    return state.EndSaver(host, Module(), ModeLetter(ProgramArgumentText()));
+    return state.EndSaver(host, Module(), fullScreen);
 }
 
 std::optional<LRESULT> SaverCloseMessage(UINT message, WPARAM wParam, forms::Timer& timer1,
-                                         const std::function<void()>& endSaver)
+                                         bool fullScreen, const std::function<void()>& endSaver)
 {
     switch (message) {
     case WM_CLOSE:
@@ -75,7 +71,7 @@ std::optional<LRESULT> SaverCloseMessage(UINT message, WPARAM wParam, forms::Tim
         if (wParam) {
             // The process may be gone as soon as this returns: tidy up now.
             timer1.SetEnabled(false);
-            if (FullScreenRun()) SetSaverRunning(kTrue);
+            if (fullScreen) forms::SetSaverRunning(false);
             forms::EndProgram(0);
         }
         return 0;

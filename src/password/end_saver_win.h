@@ -16,9 +16,10 @@ namespace corvalinth::password {
 void ShowPasswordPrompt();
 
 // EndSaver for the saver form `saver`, whose animation timer is `timer1`.
-// `prompt` shows the password prompt modally (ShowPasswordPrompt when empty).
+// `prompt` shows the password prompt modally (ShowPasswordPrompt when empty);
+// fullScreen: the run was started with /s.
 EndSaverOutcome EndSaverOn(EndOfRun& state, forms::Form& saver, forms::Timer& timer1,
-                           const std::function<void()>& prompt);
+                           const std::function<void()>& prompt, bool fullScreen);
 
 // Close and end-of-session messages of the saver window. A close request (Alt+F4,
 // the system menu, another program) is input like a click: it goes to `endSaver`,
@@ -26,6 +27,6 @@ EndSaverOutcome EndSaverOn(EndOfRun& state, forms::Form& saver, forms::Timer& ti
 // is never refused and ends the run. Returns the result for the messages it
 // handles.
 std::optional<LRESULT> SaverCloseMessage(UINT message, WPARAM wParam, forms::Timer& timer1,
-                                         const std::function<void()>& endSaver);
+                                         bool fullScreen, const std::function<void()>& endSaver);
 
 }  // namespace corvalinth::password

@@ -7,7 +7,7 @@
 #include "forms/font_win.h"
 #include "forms/screen_win.h"
 #include "password/form_region.h"
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth {
 namespace {

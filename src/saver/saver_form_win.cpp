@@ -12,9 +12,7 @@
 #include "forms/handles_win.h"
 #include "forms/screen_win.h"
 #include "password/end_saver_win.h"
-#include "startup/corvalinth_b.h"
-#include "startup/handover_win.h"
-#include "startup/snapshot_win.h"
+#include "saver/snapshot_win.h"
 
 namespace corvalinth::saver {
 
@@ -65,8 +63,9 @@ core::SurfaceView PixelsOf(const forms::Picture& picture, forms::DibSurface& sto
 }
 }  // namespace
 
-Corvalinth_S::Corvalinth_S()
+Corvalinth_S::Corvalinth_S(const SaverOptions& options)
     : forms::Form(SaverSpec(GeometryOf(forms::Screen::Layout()))),
+      options_(options),
       layout_(forms::Screen::Layout()),
       geometry_(GeometryOf(layout_)),
       timer1_([this] { Timer1_Timer(); }, 1, false)
@@ -105,8 +104,8 @@ void Corvalinth_S::Form_Load()
 
     display_ = forms::DibSurface(screenW_, screenH_);
     AnimationSettings settings;
-    settings.gNum = Module().gNum;
-    settings.gColor = Module().gColor;
+    settings.gNum = options_.gNum;
+    settings.gColor = options_.gColor;
     animation_ = std::make_unique<Animation>(geometry_, settings, random_, clock_);
     animation_->Attach(display_.View(), startupPixels_);
     animation_->SetSnapshotSource([this] { return TakeTransitionSnapshot(); });
@@ -283,7 +282,8 @@ void Corvalinth_S::Paint()
 
 std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (auto handled = password::SaverCloseMessage(message, wParam, timer1_, [this] { EndSaver(); }))
+    if (auto handled = password::SaverCloseMessage(message, wParam, timer1_, options_.fullScreen,
+                                                      [this] { EndSaver(); }))
         return handled;
     if (watch_ && watch_->Read(message, wParam, lParam)) {
         UpdatePause();
@@ -340,19 +340,16 @@ void Corvalinth_S::EndSaver()
         else password::ShowPasswordPrompt();
         promptOpen_ = false;
     };
-    if (password::EndSaverOn(endOfRun_, *this, timer1_, prompt) == password::EndSaverOutcome::Ended)
+    if (password::EndSaverOn(endOfRun_, *this, timer1_, prompt, options_.fullScreen) ==
+        password::EndSaverOutcome::Ended)
         ending_ = true;
 }
 
-}  // namespace corvalinth::saver
-
-namespace corvalinth {
-
-int RunSaverWindow()
+int RunSaverWindow(const SaverOptions& options)
 {
-    saver::Corvalinth_S form;
+    Corvalinth_S form(options);
     form.Load();
     return forms::RunMessageLoop([&form] { return form.IsLoaded(); });
 }
 
-}  // namespace corvalinth
+}  // namespace corvalinth::saver

@@ -22,9 +22,16 @@
 
 namespace corvalinth::saver {
 
+// What the one who starts the saver tells it.
+struct SaverOptions {
+    bool fullScreen = true;       // started with /s: a password is asked, the saver mark is cleared at the end
+    std::int16_t gColor = 0;      // 0 colour dots, anything else grey
+    std::int16_t gNum = 1000;     // dots wanted
+};
+
 class Corvalinth_S : public forms::Form {
 public:
-    Corvalinth_S();
+    explicit Corvalinth_S(const SaverOptions& options = {});
     ~Corvalinth_S() override;
 
     void Timer1_Timer();
@@ -71,6 +78,7 @@ private:
     void CoverScreen();
     void UpdatePause();
 
+    SaverOptions options_;
     core::MonitorLayout layout_;
     ScreenGeometry geometry_;
     std::int16_t screenW_ = 0, screenH_ = 0;
@@ -99,5 +107,8 @@ private:
     bool paused_ = false;
     LARGE_INTEGER frequency_{};
 };
+
+// Runs the saver window until the run ends; returns the exit code.
+int RunSaverWindow(const SaverOptions& options);
 
 }  // namespace corvalinth::saver

@@ -4,7 +4,7 @@
 
 #include "core/number_rules.h"
 #include "settings/dialog_layout.h"
-#include "startup/settings_file.h"
+#include "config/settings_file.h"
 
 namespace corvalinth::settings {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "startup/ini_document.h"
+#include "config/ini_document.h"
 
 namespace corvalinth::settings {
 

@@ -14,10 +14,9 @@
 #include "settings/dialog_gradient.h"
 #include "settings/dialog_values.h"
 #include "settings/illustration.h"
-#include "startup/corvalinth_b.h"
-#include "startup/handover_win.h"
-#include "startup/settings_file.h"
-#include "startup/zoom_win.h"
+#include "core/corvalinth_b.h"
+#include "config/settings_file.h"
+#include "settings/zoom_win.h"
 
 namespace corvalinth::settings {
 namespace {
@@ -477,15 +476,11 @@ std::optional<LRESULT> Corvalinth_P::OnMessage(UINT message, WPARAM wParam, LPAR
     }
 }
 
-}  // namespace corvalinth::settings
-
-namespace corvalinth {
-
 int RunSettingsDialog()
 {
-    settings::Corvalinth_P dialog;
+    Corvalinth_P dialog;
     dialog.ShowModal();
     return 0;
 }
 
-}  // namespace corvalinth
+}  // namespace corvalinth::settings

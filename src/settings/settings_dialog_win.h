@@ -16,7 +16,7 @@
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
 #include "settings/dialog_layout.h"
-#include "startup/settings_file_win.h"
+#include "config/settings_file_win.h"
 
 namespace corvalinth::settings {
 
@@ -91,5 +91,8 @@ private:
     bool linkPressed_ = false;
     HWND lastFocus_ = nullptr;
 };
+
+// The settings dialog, modal, with no owner; returns when it closes.
+int RunSettingsDialog();
 
 }  // namespace corvalinth::settings

@@ -20,6 +20,14 @@ std::optional<std::int64_t> ReadParentHandle(std::wstring_view argumentText)
     return value;
 }
 
+// The second character upper-cased, or 0 when the text is shorter.
+wchar_t ModeLetter(std::wstring_view argumentText)
+{
+    if (argumentText.size() < 2) return 0;
+    const wchar_t c = argumentText[1];
+    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
 }  // namespace
 
 std::wstring_view ArgumentText(std::wstring_view fullCommandLine)
@@ -40,13 +48,6 @@ std::wstring_view ArgumentText(std::wstring_view fullCommandLine)
     }
     while (i < fullCommandLine.size() && IsBlank(fullCommandLine[i])) ++i;
     return fullCommandLine.substr(i);
-}
-
-wchar_t ModeLetter(std::wstring_view argumentText)
-{
-    if (argumentText.size() < 2) return 0;
-    const wchar_t c = argumentText[1];
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
 }
 
 StartupDecision DecideStartup(std::wstring_view argumentText)

@@ -27,11 +27,8 @@ struct StartupDecision {
 // after it. The result views into `fullCommandLine`.
 std::wstring_view ArgumentText(std::wstring_view fullCommandLine);
 
-// The mode letter: the second character of the argument text, upper-cased, or 0
-// when the text is shorter. The first character is never looked at, so /p, -p
-// and xp are the same switch.
-wchar_t ModeLetter(std::wstring_view argumentText);
-
+// Only the second character of the argument text names the mode, in either
+// case: /p, -p and xp are the same switch.
 StartupDecision DecideStartup(std::wstring_view argumentText);
 
 }  // namespace corvalinth

@@ -6,10 +6,13 @@
 #include <cstdint>
 #include <optional>
 
+#include "config/settings_file_win.h"
+#include "core/corvalinth_b.h"
+#include "forms/app_win.h"
+#include "preview/preview_form_win.h"
+#include "saver/saver_form_win.h"
+#include "settings/settings_dialog_win.h"
 #include "startup/command_line.h"
-#include "startup/corvalinth_b.h"
-#include "startup/handover_win.h"
-#include "startup/settings_file_win.h"
 
 namespace corvalinth {
 namespace {
@@ -48,18 +51,26 @@ int RunPreview(const std::optional<std::int64_t>& parentValue)
     if (parent == nullptr || !IsWindow(parent)) return 0;
     RECT box{};
     GetWindowRect(parent, &box);
-    return RunPreviewWindow(parent, ClampedExtent(box.left, box.right),
+    return preview::RunPreviewWindow(parent, ClampedExtent(box.left, box.right),
                             ClampedExtent(box.top, box.bottom));
 }
 
-int RunFullScreenSaver()
+std::wstring_view ProgramArgumentText()
+{
+    const wchar_t* commandLine = GetCommandLineW();
+    return ArgumentText(commandLine != nullptr ? std::wstring_view(commandLine) : std::wstring_view());
+}
+
+int RunSaver(bool fullScreen)
 {
     CorvalinthB& module = Module();
+    const saver::SaverOptions options{fullScreen, module.gColor, module.gNum};
+    if (!fullScreen) return saver::RunSaverWindow(options);
+
     module.gCursorCount = ShowCursor(FALSE);
-    SetSaverRunning(kFalse);
-    const int exitCode = RunSaverWindow();
-    // Left set, the mark would keep the system believing a saver runs after we are gone.
-    SetSaverRunning(kTrue);
+    forms::SetSaverRunning(true);
+    const int exitCode = saver::RunSaverWindow(options);
+    forms::SetSaverRunning(false);
     if (module.gCursorCount && *module.gCursorCount < 0) {
         module.gCursorCount = ShowCursor(TRUE);
     }
@@ -68,31 +79,6 @@ int RunFullScreenSaver()
 
 }  // namespace
 
-std::wstring_view ProgramArgumentText()
-{
-    const wchar_t* commandLine = GetCommandLineW();
-    return ArgumentText(commandLine != nullptr ? std::wstring_view(commandLine) : std::wstring_view());
-}
-
-void SetSaverRunning(std::int16_t flag)
-{
-    const auto running = static_cast<UINT>(~static_cast<std::int32_t>(flag));
-    SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, running, nullptr, 0);
-}
-
-void AdoptAsPreviewChild(HWND window, HWND parent, int widthPixels, int heightPixels)
-{
-    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
-    SetWindowLongPtrW(window, GWL_STYLE, style | WS_CHILD);
-    // Sized before it enters the box, so it never shows there at its design size.
-    SetWindowPos(window, nullptr, 0, 0, std::max(widthPixels, 0), std::max(heightPixels, 0),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    SetParent(window, parent);
-    // Pixels straight from the box, so a box of any size fits.
-    SetWindowPos(window, nullptr, 0, 0, std::max(widthPixels, 0), std::max(heightPixels, 0),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 int Main()
 {
     if (OwnWindowIsOpen()) return 0;
@@ -100,14 +86,14 @@ int Main()
     const StartupDecision decision = DecideStartup(ProgramArgumentText());
     if (decision.mode == StartMode::Preview) return RunPreview(decision.parentHandle);
 
-    LoadSettings();
+    if (decision.loadSettings) LoadSettings();
     switch (decision.mode) {
     case StartMode::Settings:
-        return RunSettingsDialog();
+        return settings::RunSettingsDialog();
     case StartMode::SaverFullScreen:
-        return RunFullScreenSaver();
+        return RunSaver(true);
     case StartMode::SaverPlain:
-        return RunSaverWindow();
+        return RunSaver(false);
     case StartMode::Preview:
     case StartMode::End:
         break;

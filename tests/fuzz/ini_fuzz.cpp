@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "../unit/startup/test_codec.h"
-#include "startup/ini_document.h"
+#include "../unit/config/test_codec.h"
+#include "config/ini_document.h"
 
 namespace {
 

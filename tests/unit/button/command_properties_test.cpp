@@ -2,7 +2,7 @@
 
 #include "button/command_core.h"
 #include "fake_host.h"
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth::button {
 namespace {

@@ -119,11 +119,11 @@ TEST_F(EndSaverTest, ACounterOfZeroStillShowsTheCursor)
     host.counter = 0;
     module.gCursorCount = 0;
     module.gPassword = L"pw";
-    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_EQ(run.EndSaver(host, module, true), EndSaverOutcome::GoesOn);
     EXPECT_EQ(host.calls, (Calls{"yield", "cursor(1)", "prompt", "focus", "cursor(0)"}));
     EXPECT_EQ(module.gCursorCount, 0);  // back where it was, not drifting down
     host.calls.clear();
-    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_EQ(run.EndSaver(host, module, true), EndSaverOutcome::GoesOn);
     EXPECT_EQ(host.calls, (Calls{"yield", "cursor(1)", "prompt", "focus", "cursor(0)"}));
 }
 
@@ -132,7 +132,7 @@ TEST_F(EndSaverTest, PromptNotAcceptedHidesTheCursorAgainAndTheRunGoesOn)
     module.gPassword = L"pw";
     bool flagClearedBeforePrompt = false;
     host.prompt = [&] { flagClearedBeforePrompt = module.gPassOK == kFalse; };
-    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    EXPECT_EQ(run.EndSaver(host, module, true), EndSaverOutcome::GoesOn);
     EXPECT_TRUE(flagClearedBeforePrompt);
     EXPECT_EQ(host.calls, (Calls{"yield", "cursor(-1)", "prompt", "focus", "cursor(0)"}));
     EXPECT_EQ(module.gCursorCount, -1);
@@ -141,31 +141,28 @@ TEST_F(EndSaverTest, PromptNotAcceptedHidesTheCursorAgainAndTheRunGoesOn)
     // The next input starts afresh and can end the run, the cursor shown.
     host.calls.clear();
     host.prompt = [this] { module.gPassOK = kTrue; };
-    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::Ended);
+    EXPECT_EQ(run.EndSaver(host, module, true), EndSaverOutcome::Ended);
     EXPECT_EQ(host.calls, (Calls{"yield", "cursor(-1)", "prompt", "focus", "timer off", "unload", "saver mark off", "end"}));
     EXPECT_EQ(host.counter, 0);
 }
 
-TEST_F(EndSaverTest, WithoutTheFullScreenLetterTheRunEndsAtOnceAndTheCursorIsLeftAlone)
+TEST_F(EndSaverTest, OutsideAFullScreenRunTheRunEndsAtOnceAndTheCursorIsLeftAlone)
 {
     module.gPassword = L"pw";
     module.gCursorCount.reset();
-    for (wchar_t letter : {wchar_t{0}, L's', L'P'}) {
-        host.calls.clear();
-        EndOfRun fresh;
-        EXPECT_EQ(fresh.EndSaver(host, module, letter), EndSaverOutcome::Ended);
-        EXPECT_EQ(host.calls, (Calls{"yield", "timer off", "unload", "end"})) << int(letter);
-        EXPECT_FALSE(module.gCursorCount.has_value());
-    }
+    EndOfRun run;
+    EXPECT_EQ(run.EndSaver(host, module, false), EndSaverOutcome::Ended);
+    EXPECT_EQ(host.calls, (Calls{"yield", "timer off", "unload", "end"}));
+    EXPECT_FALSE(module.gCursorCount.has_value());
 }
 
 TEST_F(EndSaverTest, InputDuringTheYieldOrThePromptStartsNoSecondPrompt)
 {
     module.gPassword = L"pw";
     std::vector<EndSaverOutcome> nested;
-    host.duringYield = [&] { nested.push_back(run.EndSaver(host, module, L'S')); };
-    host.prompt = [&] { nested.push_back(run.EndSaver(host, module, L'S')); };
-    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::GoesOn);
+    host.duringYield = [&] { nested.push_back(run.EndSaver(host, module, true)); };
+    host.prompt = [&] { nested.push_back(run.EndSaver(host, module, true)); };
+    EXPECT_EQ(run.EndSaver(host, module, true), EndSaverOutcome::GoesOn);
     EXPECT_EQ(nested, (std::vector<EndSaverOutcome>{EndSaverOutcome::Ignored, EndSaverOutcome::Ignored}));
     EXPECT_EQ(std::count(host.calls.begin(), host.calls.end(), "prompt"), 1);
     EXPECT_FALSE(run.Running());
@@ -175,13 +172,13 @@ TEST_F(EndSaverTest, AProgramEndingMeanwhileIsNotUndone)
 {
     module.gPassword = L"pw";
     host.duringYield = [&] { host.ending = true; };
-    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::Ended);
+    EXPECT_EQ(run.EndSaver(host, module, true), EndSaverOutcome::Ended);
     EXPECT_EQ(host.calls, (Calls{"yield"}));
 
     // The session ends while the prompt is open: no hiding the cursor, no second end.
     host = FakeHost{};
     host.prompt = [&] { host.ending = true; };
-    EXPECT_EQ(run.EndSaver(host, module, L'S'), EndSaverOutcome::Ended);
+    EXPECT_EQ(run.EndSaver(host, module, true), EndSaverOutcome::Ended);
     EXPECT_EQ(host.calls, (Calls{"yield", "cursor(-1)", "prompt"}));
 }
 

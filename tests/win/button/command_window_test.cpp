@@ -11,7 +11,7 @@
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
 #include "png_writer.h"
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 #include "test_support.h"
 
 namespace corvalinth::button {

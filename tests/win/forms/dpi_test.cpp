@@ -15,8 +15,8 @@
 #include "saver/saver_form_win.h"
 #include "settings/dialog_layout.h"
 #include "settings/settings_dialog_win.h"
-#include "startup/corvalinth_b.h"
-#include "startup/snapshot_win.h"
+#include "core/corvalinth_b.h"
+#include "saver/snapshot_win.h"
 
 namespace corvalinth {
 namespace {

@@ -8,7 +8,7 @@
 #include "forms/handles_win.h"
 #include "forms/timer_win.h"
 #include "password/password_form_win.h"
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth {
 namespace {

@@ -13,7 +13,7 @@
 #include "core/monitor_layout.h"
 #include "forms/app_win.h"
 #include "forms/screen_win.h"
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth::saver {
 namespace {
@@ -52,7 +52,6 @@ class SaverFormTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Module().gColor = 0;
         Module().gPassword.clear();
     }
     void TearDown() override
@@ -63,8 +62,7 @@ protected:
     // Unless the timer is left on, the tests tick by hand.
     Corvalinth_S& Start(std::int16_t count = 1000, bool timer = false)
     {
-        Module().gNum = count;
-        saver = std::make_unique<Corvalinth_S>();
+        saver = std::make_unique<Corvalinth_S>(SaverOptions{false, 0, count});
         saver->Load();
         saver->Timer1().SetEnabled(timer);
         return *saver;

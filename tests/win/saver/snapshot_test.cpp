@@ -1,4 +1,4 @@
-#include "startup/snapshot_win.h"
+#include "saver/snapshot_win.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,8 @@
 #include "settings/dialog_gradient.h"
 #include "settings/dialog_layout.h"
 #include "settings/settings_dialog_win.h"
-#include "startup/corvalinth_b.h"
-#include "startup/settings_file_win.h"
+#include "core/corvalinth_b.h"
+#include "config/settings_file_win.h"
 #include "test_support.h"
 
 namespace corvalinth::settings {

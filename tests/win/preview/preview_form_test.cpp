@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "forms/handles_win.h"
-#include "startup/handover_win.h"
-#include "startup/preview_form_win.h"
+#include "preview/preview_form_win.h"
 #include "test_support.h"
 
-namespace corvalinth {
+namespace corvalinth::preview {
 namespace {
 
 // A stand-in for the system's preview box: a plain window of the given client size.
@@ -49,4 +48,4 @@ TEST(PreviewForm, ShowsThePictureTopLeftClippedToTheBoxAndBlackBeyond)
 }
 
 }  // namespace
-}  // namespace corvalinth
+}  // namespace corvalinth::preview

@@ -1,4 +1,4 @@
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth {
 

@@ -1,11 +1,11 @@
-#include "startup/settings_file.h"
+#include "config/settings_file.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "startup/ini_document.h"
-#include "startup/test_codec.h"
+#include "config/ini_document.h"
+#include "config/test_codec.h"
 
 namespace corvalinth {
 namespace {

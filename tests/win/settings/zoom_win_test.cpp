@@ -6,8 +6,8 @@
 #include "button/command_win.h"
 #include "forms/controls_win.h"
 #include "forms/form_win.h"
-#include "startup/corvalinth_b.h"
-#include "startup/zoom_win.h"
+#include "core/corvalinth_b.h"
+#include "settings/zoom_win.h"
 
 namespace corvalinth {
 namespace {

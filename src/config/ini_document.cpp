@@ -1,4 +1,4 @@
-#include "startup/ini_document.h"
+#include "config/ini_document.h"
 
 #include <algorithm>
 

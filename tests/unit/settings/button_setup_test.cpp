@@ -1,4 +1,4 @@
-#include "startup/button_setup.h"
+#include "settings/button_setup.h"
 
 #include <gtest/gtest.h>
 

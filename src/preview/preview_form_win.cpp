@@ -1,10 +1,11 @@
-#include "startup/preview_form_win.h"
+#include "preview/preview_form_win.h"
+
+#include <algorithm>
 
 #include "forms/app_win.h"
 #include "resources/resource_ids.h"
-#include "startup/handover_win.h"
 
-namespace corvalinth {
+namespace corvalinth::preview {
 namespace {
 
 forms::FormSpec PreviewSpec()
@@ -65,6 +66,19 @@ void Corvalinth_R::Paint()
     ::EndPaint(hWnd(), &ps);
 }
 
+void AdoptAsPreviewChild(HWND window, HWND parent, int widthPixels, int heightPixels)
+{
+    const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+    SetWindowLongPtrW(window, GWL_STYLE, style | WS_CHILD);
+    // Sized before it enters the box, so it never shows there at its design size.
+    SetWindowPos(window, nullptr, 0, 0, std::max(widthPixels, 0), std::max(heightPixels, 0),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    SetParent(window, parent);
+    // Pixels straight from the box, so a box of any size fits.
+    SetWindowPos(window, nullptr, 0, 0, std::max(widthPixels, 0), std::max(heightPixels, 0),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int RunPreviewWindow(HWND parent, int widthPixels, int heightPixels)
 {
     Corvalinth_R preview;
@@ -79,4 +93,4 @@ int RunPreviewWindow(HWND parent, int widthPixels, int heightPixels)
                                          [&] { preview.CheckParent(); });
 }
 
-}  // namespace corvalinth
+}  // namespace corvalinth::preview

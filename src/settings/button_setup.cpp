@@ -1,6 +1,6 @@
-#include "startup/button_setup.h"
+#include "settings/button_setup.h"
 
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth {
 

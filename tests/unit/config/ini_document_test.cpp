@@ -1,8 +1,8 @@
-#include "startup/ini_document.h"
+#include "config/ini_document.h"
 
 #include <gtest/gtest.h>
 
-#include "startup/test_codec.h"
+#include "config/test_codec.h"
 
 namespace corvalinth {
 namespace {

@@ -1,4 +1,4 @@
-#include "startup/settings_file.h"
+#include "config/settings_file.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "startup/settings_file_win.h"
+#include "config/settings_file_win.h"
 
 #include <windows.h>
 
@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "forms/handles_win.h"
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "startup/corvalinth_b.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth {
 

@@ -1,4 +1,4 @@
-#include "startup/settings_file_win.h"
+#include "config/settings_file_win.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 #include <climits>
 #include <new>
 
-#include "startup/corvalinth_b.h"
-#include "startup/settings_file.h"
+#include "core/corvalinth_b.h"
+#include "config/settings_file.h"
 
 namespace corvalinth {
 namespace {

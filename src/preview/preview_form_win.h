@@ -5,7 +5,7 @@
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
 
-namespace corvalinth {
+namespace corvalinth::preview {
 
 class Corvalinth_R : public forms::Form {
 public:
@@ -30,4 +30,14 @@ private:
     HWND parent_ = nullptr;
 };
 
-}  // namespace corvalinth
+// The preview picture as a child of the system's preview box `parent`, which
+// the caller has checked is a window. The size is the box's, in pixels. Returns
+// when the preview window goes away (normally destroyed with its parent).
+int RunPreviewWindow(HWND parent, int widthPixels, int heightPixels);
+
+// Turns a freshly created top-level `window` into a child of `parent` filling its
+// client area from 0, 0 with the given pixel size. Failures are ignored: a parent
+// that vanishes meanwhile simply takes the preview with it.
+void AdoptAsPreviewChild(HWND window, HWND parent, int widthPixels, int heightPixels);
+
+}  // namespace corvalinth::preview

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "startup/ini_document.h"
+#include "config/ini_document.h"
 
 namespace corvalinth {
 

@@ -1,9 +1,9 @@
-#include "startup/zoom_win.h"
+#include "settings/zoom_win.h"
 
 #include "button/command_win.h"
 #include "forms/form_win.h"
-#include "startup/button_setup.h"
-#include "startup/corvalinth_b.h"
+#include "settings/button_setup.h"
+#include "core/corvalinth_b.h"
 
 namespace corvalinth {
 
