@@ -53,15 +53,8 @@ FontObject ContainerFont(HWND container)
 // A 24-bit bitmap of a state picture, as the platform keeps such pictures.
 forms::Bitmap MakeBitmap(const core::PixelSurface& picture)
 {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = picture.Width();
-    info.bmiHeader.biHeight = -picture.Height();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    forms::Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    forms::Bitmap bitmap(forms::CreateTopDownDib(nullptr, picture.Width(), picture.Height(), 24, &bits));
     if (!bitmap || !bits) return {};
     const int stride = (picture.Width() * 3 + 3) & ~3;
     auto* bytes = static_cast<std::uint8_t*>(bits);
@@ -141,7 +134,7 @@ Command::~Command()
     tmrMouse_.SetEnabled(false);
     if (HWND window = window_.Get(); window && ::IsWindow(window)) {
         // Messages sent while the window goes away no longer reach this object.
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        forms::TieWindow<Command>(window, nullptr);
     }
 }
 
@@ -152,7 +145,7 @@ Command* Command::FromWindow(HWND window)
     if (!::GetClassNameW(window, name, 64) || std::wstring_view(name) != kCommandClassName) return nullptr;
     if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(window, GWLP_WNDPROC)) != &Command::WindowProc)
         return nullptr;
-    return reinterpret_cast<Command*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    return forms::TiedObject<Command>(window);
 }
 
 void Command::Move(double leftTwips, double topTwips, double widthTwips, double heightTwips)
@@ -405,13 +398,13 @@ LRESULT CALLBACK Command::WindowProc(HWND window, UINT message, WPARAM wParam, L
 {
     if (message == WM_NCCREATE) {
         auto* created = static_cast<Command*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+        if (created) forms::TieWindow(window, created);
         if (created) created->window_.Reset(window);
     }
-    auto* self = reinterpret_cast<Command*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = forms::TiedObject<Command>(window);
     if (!self) return ::DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        forms::TieWindow<Command>(window, nullptr);
         self->tmrMouse_.SetEnabled(false);
         self->window_.Release();
         return ::DefWindowProcW(window, message, wParam, lParam);

@@ -44,6 +44,7 @@ void ForEachCommand(HWND container, const std::function<void(CommandLike&)>& vis
 
 class Command final : public CommandLike, private CommandHost {
 public:
+    static constexpr wchar_t kWindowTie[] = L"Corvalinth.Command";
     Command(HWND container, int controlId);
     ~Command();
     Command(const Command&) = delete;

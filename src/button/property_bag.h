@@ -1,5 +1,5 @@
 #pragma once
-// The property bag a container keeps for each button, and its readable text form.
+// The property bag a container keeps for each button.
 // A value is stored only when it differs from the default passed with it, compared
 // after converting the default to the value's type; reads return the stored value
 // or the default, and the caller converts.
@@ -51,7 +51,7 @@ public:
     void WriteProperty(std::wstring_view key, Value value, const Value& defaultValue);
     Value ReadProperty(std::wstring_view key, const Value& defaultValue) const;
 
-    // Raw access for the text form and for tests.
+    // Raw access for tests.
     const std::vector<std::pair<std::wstring, Value>>& Entries() const { return entries_; }
     const Value* Find(std::wstring_view key) const;
     void Store(std::wstring_view key, Value value);
@@ -60,17 +60,5 @@ public:
 private:
     std::vector<std::pair<std::wstring, Value>> entries_;  // in the order written
 };
-
-// The readable form: one "Key = type value" line per entry, in bag order, UTF-8.
-//   Enabled = bool False
-//   Caption = text "設定"
-//   FirstRun = byte 0
-//   Font = font "ＭＳ Ｐゴシック" 9.75 weight=400 charset=128 italic=0 underline=0 strikethrough=0
-//   FontColour = long 255
-//   Visible = int 0
-// Blank lines and lines starting with '#' are ignored.
-std::string EncodeBag(const PropertyBag& bag);
-// nullopt (with a line-numbered reason in *error) for anything malformed.
-std::optional<PropertyBag> DecodeBag(std::string_view text, std::string* error = nullptr);
 
 }  // namespace corvalinth::button

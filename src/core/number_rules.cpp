@@ -97,38 +97,27 @@ Scanned ScanRadix(std::wstring_view text, int radix)
     return out;
 }
 
-// The longest number at the start of the text (no leading blanks).
-Scanned ScanNumber(std::wstring_view text, wchar_t decimalSeparator, wchar_t thousandsSeparator)
-{
-    Scanned out;
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
-
-    if (i + 1 < text.size() && text[i] == L'&') {
-        const wchar_t kind = text[i + 1];
-        const int radix = (kind == L'H' || kind == L'h') ? 16 : (kind == L'O' || kind == L'o') ? 8 : 0;
-        if (radix == 0) return out;
-        Scanned r = ScanRadix(text.substr(i), radix);
-        if (r.length == 0) return out;
-        r.length += i;
-        if (negative) r.value = -r.value;
-        return r;
-    }
-
-    // Gather a plain ASCII form for from_chars, which ignores the locale.
+// The decimal digits of a number gathered as plain ASCII for from_chars, which
+// ignores the locale, with what an out-of-range result needs to tell tiny from huge.
+struct Decimal {
     std::string ascii;
-    if (negative) ascii += '-';
-    int wholeDigits = 0;        // significant digits before the separator
+    std::size_t end = 0;          // index after the last character taken
+    bool anyDigit = false;
+    int wholeDigits = 0;          // significant digits before the separator
     int leadingFractionZeros = 0;
-    bool anyDigit = false, anyNonZero = false;
+};
+
+Decimal ScanDigits(std::wstring_view text, std::size_t i, wchar_t decimalSeparator, wchar_t thousandsSeparator)
+{
+    Decimal d;
+    bool anyNonZero = false;
     for (; i < text.size(); ++i) {
         if (IsDigit(text[i])) {
-            anyDigit = true;
+            d.anyDigit = true;
             if (text[i] != L'0') anyNonZero = true;
-            if (anyNonZero) ++wholeDigits;
-            ascii += static_cast<char>(text[i]);
-        } else if (thousandsSeparator != L'\0' && text[i] == thousandsSeparator && anyDigit &&
+            if (anyNonZero) ++d.wholeDigits;
+            d.ascii += static_cast<char>(text[i]);
+        } else if (thousandsSeparator != L'\0' && text[i] == thousandsSeparator && d.anyDigit &&
                    i + 1 < text.size() && IsDigit(text[i + 1])) {
             continue;
         } else {
@@ -140,43 +129,73 @@ Scanned ScanNumber(std::wstring_view text, wchar_t decimalSeparator, wchar_t tho
         std::string fraction;
         for (; j < text.size() && IsDigit(text[j]); ++j) {
             if (text[j] != L'0') anyNonZero = true;
-            else if (!anyNonZero) ++leadingFractionZeros;
+            else if (!anyNonZero) ++d.leadingFractionZeros;
             fraction += static_cast<char>(text[j]);
         }
         if (!fraction.empty()) {
-            if (!anyDigit) ascii += '0';
-            ascii += '.';
-            ascii += fraction;
+            if (!d.anyDigit) d.ascii += '0';
+            d.ascii += '.';
+            d.ascii += fraction;
         }
-        if (anyDigit || !fraction.empty()) {
-            anyDigit = true;
+        if (d.anyDigit || !fraction.empty()) {
+            d.anyDigit = true;
             i = j;
         }
     }
-    if (!anyDigit) return out;
+    d.end = i;
+    return d;
+}
 
+// An exponent (E or D, as the runtime reads them) after the digits, if any.
+long long ScanExponent(std::wstring_view text, Decimal& d)
+{
+    std::size_t i = d.end;
     long long exponent = 0;
-    if (i < text.size() && (text[i] == L'E' || text[i] == L'e' || text[i] == L'D' || text[i] == L'd')) {
-        std::size_t j = i + 1;
-        bool expNegative = false;
-        if (j < text.size() && (text[j] == L'+' || text[j] == L'-')) expNegative = text[j++] == L'-';
-        if (j < text.size() && IsDigit(text[j])) {
-            for (; j < text.size() && IsDigit(text[j]); ++j)
-                if (exponent < 100000000) exponent = exponent * 10 + (text[j] - L'0');  // clamp: far beyond any double
-            if (expNegative) exponent = -exponent;
-            i = j;
-            ascii += 'e';
-            ascii += std::to_string(exponent);
-        }
-    }
-    out.length = i;
+    if (i >= text.size() || !(text[i] == L'E' || text[i] == L'e' || text[i] == L'D' || text[i] == L'd')) return 0;
+    std::size_t j = i + 1;
+    bool negative = false;
+    if (j < text.size() && (text[j] == L'+' || text[j] == L'-')) negative = text[j++] == L'-';
+    if (j >= text.size() || !IsDigit(text[j])) return 0;
+    for (; j < text.size() && IsDigit(text[j]); ++j)
+        if (exponent < 100000000) exponent = exponent * 10 + (text[j] - L'0');  // clamp: far beyond any double
+    if (negative) exponent = -exponent;
+    d.end = j;
+    d.ascii += 'e';
+    d.ascii += std::to_string(exponent);
+    return exponent;
+}
 
+// The longest number at the start of the text (no leading blanks).
+Scanned ScanNumber(std::wstring_view text, wchar_t decimalSeparator, wchar_t thousandsSeparator)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) negative = text[i++] == L'-';
+
+    if (i + 1 < text.size() && text[i] == L'&') {
+        const wchar_t kind = text[i + 1];
+        const int radix = (kind == L'H' || kind == L'h') ? 16 : (kind == L'O' || kind == L'o') ? 8 : 0;
+        if (radix == 0) return {};
+        Scanned r = ScanRadix(text.substr(i), radix);
+        if (r.length == 0) return {};
+        r.length += i;
+        if (negative) r.value = -r.value;
+        return r;
+    }
+
+    Decimal d = ScanDigits(text, i, decimalSeparator, thousandsSeparator);
+    if (!d.anyDigit) return {};
+    if (negative) d.ascii.insert(d.ascii.begin(), '-');
+    const long long exponent = ScanExponent(text, d);
+
+    Scanned out;
+    out.length = d.end;
     double value = 0;
-    const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+    const auto [end, error] = std::from_chars(d.ascii.data(), d.ascii.data() + d.ascii.size(), value);
     (void)end;
     if (error == std::errc::result_out_of_range) {
         // Too small rounds to zero; too large is an overflow.
-        const long long magnitude = (wholeDigits > 0 ? wholeDigits : -leadingFractionZeros) + exponent;
+        const long long magnitude = (d.wholeDigits > 0 ? d.wholeDigits : -d.leadingFractionZeros) + exponent;
         if (magnitude > 0) out.overflow = true;
         else value = negative ? -0.0 : 0.0;
     } else if (error != std::errc{}) {

@@ -6,7 +6,6 @@
 namespace corvalinth::forms {
 namespace {
 
-constexpr wchar_t kControlProperty[] = L"Corvalinth.Control";
 constexpr wchar_t kPictureBoxClass[] = L"CorvalinthPictureBox";
 
 bool IsReflected(UINT message)
@@ -47,12 +46,12 @@ ChildControl::ChildControl(HWND parent, const wchar_t* className, const std::wst
                                 place.top, place.width, place.height, parent, nullptr, ::GetModuleHandleW(nullptr),
                                 nullptr))
 {
-    if (window_) ::SetPropW(window_.Get(), kControlProperty, this);
+    if (window_) TieWindow(window_.Get(), this);
 }
 
 ChildControl::~ChildControl()
 {
-    if (window_ && ::IsWindow(window_.Get())) ::RemovePropW(window_.Get(), kControlProperty);
+    if (window_ && ::IsWindow(window_.Get())) TieWindow<ChildControl>(window_.Get(), nullptr);
 }
 
 ChildControl* ChildControl::FromWindow(HWND window)
@@ -62,7 +61,7 @@ ChildControl* ChildControl::FromWindow(HWND window)
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);
     if (process != ::GetCurrentProcessId()) return nullptr;
-    return static_cast<ChildControl*>(::GetPropW(window, kControlProperty));
+    return TiedObject<ChildControl>(window);
 }
 
 void ChildControl::SetFont(HFONT font)

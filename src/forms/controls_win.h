@@ -42,6 +42,7 @@ public:
 
     // The control that made this window, or null for any other window.
     static ChildControl* FromWindow(HWND window);
+    static constexpr wchar_t kWindowTie[] = L"Corvalinth.Control";
 
 protected:
     ChildControl(HWND parent, const wchar_t* className, const std::wstring& text, DWORD style, DWORD exStyle,

@@ -5,18 +5,24 @@
 
 namespace corvalinth::forms {
 
-DibSurface::DibSurface(int width, int height)
+HBITMAP CreateTopDownDib(HDC reference, int width, int height, WORD bitCount, void** bits)
 {
-    if (width <= 0 || height <= 0) return;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows, like core::SurfaceView
+    info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biBitCount = bitCount;
     info.bmiHeader.biCompression = BI_RGB;
+    void* ignored = nullptr;
+    return ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, bits ? bits : &ignored, nullptr, 0);
+}
+
+DibSurface::DibSurface(int width, int height)
+{
+    if (width <= 0 || height <= 0) return;
     void* bits = nullptr;
-    bitmap_.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bitmap_.Reset(CreateTopDownDib(nullptr, width, height, 32, &bits));
     dc_ = CreateMemoryDC();
     if (!bitmap_ || !bits || !dc_) {
         bitmap_.Reset();

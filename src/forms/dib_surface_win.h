@@ -8,6 +8,10 @@
 
 namespace corvalinth::forms {
 
+// A DIB section with top-down rows (like core::SurfaceView) of bitCount bits per
+// pixel; *bits receives its pixels. Null on failure.
+HBITMAP CreateTopDownDib(HDC reference, int width, int height, WORD bitCount = 32, void** bits = nullptr);
+
 class DibSurface {
 public:
     DibSurface() = default;

@@ -53,7 +53,7 @@ Form::~Form()
 {
     // Destroyed without unloading (the program ended): no handler runs any more.
     if (window_) {
-        ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+        TieWindow<Form>(window_, nullptr);
         ::DestroyWindow(window_);
         window_ = nullptr;
     }
@@ -126,7 +126,7 @@ bool Form::Unload()
     if (cancel != 0 || !window_) return !window_;
     HWND window = window_;
     window_ = nullptr;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    TieWindow<Form>(window, nullptr);
     ::DestroyWindow(window);
     WakeMessageLoop();
     return true;
@@ -223,9 +223,9 @@ LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         form->window_ = window;
         form->dpi_ = WindowDpi(window);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        TieWindow(window, form);
     }
-    auto* form = reinterpret_cast<Form*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* form = TiedObject<Form>(window);
     // Once the program ends, or after the form let go of its window, no handler runs.
     if (!form || Ending()) return ::DefWindowProcW(window, message, wParam, lParam);
     return form->HandleMessage(message, wParam, lParam);
@@ -260,7 +260,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             std::int16_t ignored = 0;
             HWND window = window_;
             window_ = nullptr;
-            ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+            TieWindow<Form>(window, nullptr);
             if (!unloading_) Form_Unload(ignored);
             WakeMessageLoop();
         }

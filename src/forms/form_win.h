@@ -27,6 +27,7 @@ struct FormSpec {
 
 class Form {
 public:
+    static constexpr wchar_t kWindowTie[] = L"Corvalinth.Form";
     explicit Form(FormSpec design);
     virtual ~Form();
     Form(const Form&) = delete;

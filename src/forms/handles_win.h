@@ -78,6 +78,22 @@ struct KernelHandleTraits {
 };
 using KernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 
+// Ties a window to the C++ object that handles its messages. The tie is a window
+// property named by the object's kind (T::kWindowTie), so a lookup never takes
+// another kind's window, or a foreign control, for one of its own. Untie before
+// the window is destroyed.
+template <class T>
+void TieWindow(HWND window, T* object)
+{
+    if (object) ::SetPropW(window, T::kWindowTie, object);
+    else ::RemovePropW(window, T::kWindowTie);
+}
+template <class T>
+T* TiedObject(HWND window)
+{
+    return static_cast<T*>(::GetPropW(window, T::kWindowTie));
+}
+
 // GetDC / GetWindowDC paired with ReleaseDC.
 class ScopedGetDC {
 public:

@@ -82,8 +82,7 @@ Corvalinth_S::~Corvalinth_S()
 void Corvalinth_S::ReleaseLatestDc()
 {
     // The snapshot's bitmap must leave the DC before the picture can free it.
-    if (latestDc_ && latestPrevious_) ::SelectObject(latestDc_.Get(), latestPrevious_);
-    latestPrevious_ = nullptr;
+    latestSelection_.reset();
     latestDc_.Reset();
 }
 
@@ -230,7 +229,7 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
     }
     if (!master1Storage_.Valid() && master_[1]) {
         latestDc_ = forms::CreateMemoryDC();
-        if (latestDc_) latestPrevious_ = ::SelectObject(latestDc_.Get(), master_[1].Handle());
+        if (latestDc_) latestSelection_.emplace(latestDc_.Get(), master_[1].Handle());
     }
     return latestPixels_;
 }

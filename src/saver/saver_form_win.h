@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/monitor_layout.h"
 #include "core/random.h"
 #include "forms/dib_surface_win.h"
 #include "forms/form_win.h"
+#include "forms/handles_win.h"
 #include "forms/picture_win.h"
 #include "forms/timer_win.h"
 #include "password/end_of_run.h"
@@ -92,7 +94,7 @@ private:
     core::SurfaceView startupPixels_, latestPixels_;
     // The latest snapshot selected for copying to the window during a slide.
     forms::MemoryDC latestDc_;
-    HGDIOBJ latestPrevious_ = nullptr;
+    std::optional<forms::ScopedSelectObject> latestSelection_;  // leaves the DC before it goes
     forms::Timer timer1_;
     std::vector<core::Rect> changed_;
     PresentScratch scratch_;

@@ -3,27 +3,13 @@
 #include <array>
 #include <cstddef>
 
+#include "forms/dib_surface_win.h"
 #include "forms/handles_win.h"
 #include "forms/screen_win.h"
 
 namespace corvalinth {
 
 namespace {
-// A 32-bit top-down DIB section: the portable drawing code can read its pixels
-// in place, so a snapshot needs no second copy to take part in the transition.
-HBITMAP CreateTopDownDib(HDC reference, int width, int height)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    return ::CreateDIBSection(reference, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-}
-
 struct SystemPalette {
     WORD palVersion;
     WORD palNumEntries;
@@ -52,7 +38,7 @@ forms::Picture SnapWindow(HWND source, std::int16_t clientArea, int left, int to
     // Palette displays keep the device's own format; everything else gets pixels
     // the program can read directly.
     forms::Bitmap bitmap(hasPalette ? ::CreateCompatibleBitmap(sourceDc.Get(), width, height)
-                                    : CreateTopDownDib(sourceDc.Get(), width, height));
+                                    : forms::CreateTopDownDib(sourceDc.Get(), width, height));
     if (!bitmap) return {};
 
     forms::Palette palette;
@@ -84,7 +70,7 @@ forms::Picture BlackPicture(int width, int height)
 {
     if (width <= 0 || height <= 0) return {};
     // A fresh DIB section is zero-filled: black.
-    return PictureFromBitmap(CreateTopDownDib(nullptr, width, height), nullptr);
+    return PictureFromBitmap(forms::CreateTopDownDib(nullptr, width, height), nullptr);
 }
 
 std::optional<core::SurfaceView> PicturePixels(const forms::Picture& picture)

