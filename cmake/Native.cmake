@@ -41,3 +41,7 @@ foreach(source ${CORVALINTH_TOOLS})
   target_link_libraries(${name} PRIVATE corvalinth_portable)
   corvalinth_warnings(${name})
 endforeach()
+
+# The source folders are floors: every include goes down (scripts/check-floors.sh).
+add_test(NAME floors COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-floors.sh)
+set_tests_properties(floors PROPERTIES LABELS unit)
