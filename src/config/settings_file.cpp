@@ -34,7 +34,7 @@ std::wstring SettingsPathBeside(std::wstring_view programFile)
 void ApplySettings(const SettingsSource& read, CorvalinthB& module, NumberFormat format)
 {
     ApplyNumber(read(kColorKey), 0, module.gColor, format);
-    ApplyNumber(read(kNumKey), 1000, module.gNum, format);
+    ApplyNumber(read(kNumKey), kMaxParticles, module.gNum, format);
     // The password is used exactly as stored, blanks and all.
     module.gPassword = read(kPasswordKey);
 }

@@ -10,6 +10,9 @@ namespace corvalinth {
 constexpr std::int16_t kTrue = -1;  // the 16-bit Boolean convention: only -1 is True
 constexpr std::int16_t kFalse = 0;
 
+// The most dots a user can choose, and the count when none is stored.
+constexpr std::int16_t kMaxParticles = 1000;
+
 struct CorvalinthB {
     std::int16_t gColor = 0;           // 0 = colour particles, anything else = grey
     std::int16_t gNum = 0;             // particles to animate

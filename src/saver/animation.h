@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/corvalinth_b.h"
 #include "core/random.h"
 #include "core/surface.h"
 #include "saver/particles.h"
@@ -26,7 +27,7 @@ constexpr int kPenWidth = 2;
 constexpr int kTransitionAfter = 1000;  // the transition comes when FrameCount exceeds this
 
 struct AnimationSettings {
-    std::int16_t gNum = 1000;   // particles wanted (clamped to the table)
+    std::int16_t gNum = kMaxParticles;  // particles wanted (clamped to the table)
     std::int16_t gColor = 0;    // 0 colour, anything else grey
     int penWidth = kPenWidth;   // 1..3 pixels
     double frameMs = 1000.0 / 60;  // slide pacing
@@ -117,7 +118,7 @@ private:
 // seeded, so equal arguments give equal pictures.
 struct StillOptions {
     int ticks = 200;
-    std::int16_t count = 1000;
+    std::int16_t count = kMaxParticles;
     std::int16_t gColor = 0;
     float seedTime = 43210.5f;
     int penWidth = 1;

@@ -28,7 +28,7 @@ namespace corvalinth::saver {
 struct SaverOptions {
     bool fullScreen = true;       // started with /s: a password is asked, the saver mark is cleared at the end
     std::int16_t gColor = 0;      // 0 colour dots, anything else grey
-    std::int16_t gNum = 1000;     // dots wanted
+    std::int16_t gNum = kMaxParticles;  // dots wanted
 };
 
 class Corvalinth_S : public forms::Form {

@@ -26,7 +26,6 @@ inline constexpr int kIllustrationWidth = 300;
 inline constexpr int kIllustrationHeight = 285;
 
 inline constexpr std::int16_t kCountMin = 1;
-inline constexpr std::int16_t kCountMax = 1000;
 inline constexpr std::int16_t kCountSmallStep = 1;
 inline constexpr std::int16_t kCountLargeStep = 10;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/corvalinth_b.h"
 #include "core/number_rules.h"
 #include "settings/dialog_layout.h"
 #include "config/settings_file.h"
@@ -10,7 +11,7 @@ namespace corvalinth::settings {
 
 int OptionIndexForColor(std::int16_t gColor) { return gColor == 0 ? 0 : 1; }
 
-std::int16_t ScrollValueForCount(std::int16_t gNum) { return std::clamp(gNum, kCountMin, kCountMax); }
+std::int16_t ScrollValueForCount(std::int16_t gNum) { return std::clamp(gNum, kCountMin, kMaxParticles); }
 
 std::wstring CountLabel(int value) { return std::to_wstring(value); }
 

@@ -177,7 +177,7 @@ void Corvalinth_P::CreateControls()
         }
         case Kind::ScrollBar:
             hs_Num_ = std::make_unique<forms::HScrollBar>(
-                parent, forms::ScrollRange{kCountMin, kCountMax, kCountSmallStep, kCountLargeStep}, place);
+                parent, forms::ScrollRange{kCountMin, kMaxParticles, kCountSmallStep, kCountLargeStep}, place);
             hs_Num_->onChange = [this] { HS_Num_Change(); };
             hs_Num_->onScroll = [this] { HS_Num_Scroll(); };
             made = hs_Num_->hWnd();
