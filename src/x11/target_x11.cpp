@@ -173,6 +173,8 @@ OpenedTarget OpenTarget(Display* display, const Options& options)
 void CloseTarget(Display* display, const DrawTarget& target)
 {
     if (target.own && target.window) XDestroyWindow(display, target.window);
+    // Nobody repaints the root: give it its own background back.
+    if (target.window == DefaultRootWindow(display)) XClearWindow(display, target.window);
 }
 
 }  // namespace corvalinth::x11
