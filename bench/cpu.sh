@@ -40,8 +40,10 @@ native() {
   DISPLAY=:$display build/linux/bin/corvalinth --geometry "$size" --count 1000 &
   local program=$!
   local figures; figures=$(measure "$program" "$xvfb")
-  kill "$program" "$xvfb" 2>/dev/null || true
-  wait "$program" "$xvfb" 2>/dev/null || true
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
   rm -rf "$dir"
   echo "$figures"
 }

@@ -58,44 +58,48 @@ bool Host::Build(int width, int height)
     image_.reset();
     startup_ = core::PixelSurface(width, height);
     PlacePicture(startup_.View(), target_.picture.View());
-    display_surface_ = startup_;
     image_ = WindowImage::Create(display_, target_.visual, target_.depth, width, height);
     if (!image_) {
         Fail("cannot make an image of the window's size");
         return false;
     }
+    direct_ = target_.format.SameAsSurface();
+    ownDisplay_ = direct_ ? core::PixelSurface() : core::PixelSurface(width, height);
+    shown_ = direct_ ? image_->Pixels() : ownDisplay_.View();
     saver::AnimationSettings settings;
     settings.gNum = static_cast<std::int16_t>(options_.count);
     settings.gColor = options_.mono ? 1 : 0;
     // A little under a frame, so that every frame's call takes its slide step.
     settings.frameMs = kFrameMs - 2;
     animation_ = std::make_unique<saver::Animation>(saver::ScreenGeometry(width, height), settings, random_, clock_);
-    animation_->Attach(display_surface_.View(), startup_.View());
+    animation_->Attach(shown_, startup_.View());
     // The transition slides the window as shown now: the retained surface.
     animation_->SetSnapshotSource([this] {
-        latest_ = display_surface_;
+        latest_ = core::PixelSurface(shown_.Width(), shown_.Height());
+        core::Copy(latest_.View(), 0, 0, shown_.Width(), shown_.Height(), shown_, 0, 0);
         return latest_.View();
     });
     animation_->Cls();
     target_.width = width;
     target_.height = height;
-    const core::Rect all{0, 0, width, height};
-    image_->Stage(display_surface_.View(), all, 0, target_.format);
-    pending_.assign(1, all);
+    Stage({0, 0, width, height}, 0, shown_);
     return true;
+}
+
+void Host::Stage(const core::Rect& r, int offsetX, const core::SurfaceView& source)
+{
+    if (!direct_) image_->Stage(source, r, offsetX, target_.format);
+    pending_.push_back(r);
 }
 
 void Host::Advance(double nowMs)
 {
     animation_->Advance(nowMs, changed_);
-    for (const core::Rect& r : changed_) {
-        image_->Stage(display_surface_.View(), r, 0, target_.format);
-        pending_.push_back(r);
-    }
-    for (const auto& copy : animation_->OuterCopies()) {
-        image_->Stage(animation_->LatestPicture(), copy.target, copy.offsetX, target_.format);
-        pending_.push_back(copy.target);
-    }
+    const auto& outer = animation_->OuterCopies();
+    // The image is the display: the slide's outer parts are written into it.
+    if (direct_ && !outer.empty()) animation_->RepairDisplay();
+    for (const core::Rect& r : changed_) Stage(r, 0, shown_);
+    for (const auto& copy : outer) Stage(copy.target, copy.offsetX, animation_->LatestPicture());
 }
 
 void Host::PresentPending()
@@ -188,7 +192,9 @@ void Host::Wait(int signalFd, double nowMs)
 {
     XFlush(display_);
     if (XEventsQueued(display_, QueuedAlready) > 0) return;
-    const double deadline = std::min(nextTickMs_, nextFrameMs_);
+    // Dots wait for the next tick and go out with it once a frame is due; only
+    // the slide, which ticks do not move, wakes for frames. Fewer wake-ups.
+    const double deadline = animation_->InTransition() ? nextFrameMs_ : nextTickMs_;
     const int timeout = std::max(0, static_cast<int>(std::ceil(deadline - nowMs)));
     pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signalFd, POLLIN, 0}};
     if (::poll(fds, 2, timeout) <= 0) return;

@@ -36,6 +36,9 @@ public:
 private:
     bool Build(int width, int height);
     void Advance(double nowMs);
+    // Marks `r` to be sent to the window, first copying it from `source` (read
+    // `offsetX` to the left) into the image when the image is not the display.
+    void Stage(const core::Rect& r, int offsetX, const core::SurfaceView& source);
     void PresentPending();
     void Handle(XEvent& event);
     void HandleInput(XEvent& event);
@@ -48,7 +51,13 @@ private:
     Options options_;
     GC gc_ = nullptr;
     Atom deleteWindow_ = None;
-    core::PixelSurface startup_, display_surface_, latest_;
+    core::PixelSurface startup_, latest_;
+    // What the window shows. Where the window takes surface pixels as they are
+    // (the usual 24-bit visual) it is the window image itself, so a tick writes
+    // its dots once; otherwise it is `ownDisplay_`, copied into the image.
+    core::SurfaceView shown_;
+    core::PixelSurface ownDisplay_;
+    bool direct_ = false;
     std::unique_ptr<WindowImage> image_;
     core::SeededRandom random_;
     core::SystemClock clock_;

@@ -35,6 +35,9 @@ public:
                          static_cast<int>(v >> blueShift_));
     }
 
+    // Wire pixels are surface pixels: the window's image can be the surface.
+    bool SameAsSurface() const { return native_ && alpha_ == 0; }
+
     // Copies a row of `count` surface pixels into wire pixels.
     void RowToWire(std::uint32_t* target, const core::Pixel* source, int count) const;
 

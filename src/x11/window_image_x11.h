@@ -27,6 +27,13 @@ public:
     int Width() const { return image_->width; }
     int Height() const { return image_->height; }
 
+    // The image's memory as a surface; its pixels are surface pixels only when
+    // the format is the same as the surface's.
+    core::SurfaceView Pixels() const
+    {
+        return {reinterpret_cast<core::Pixel*>(image_->data), Width(), Height(), image_->bytes_per_line / 4};
+    }
+
     // Writes `target` (clipped to the image) with the pixels of `source` that
     // lie `offsetX` to the left of each.
     void Stage(const core::SurfaceView& source, core::Rect target, int offsetX, const PixelFormat& format);
