@@ -192,9 +192,8 @@ void Host::Wait(int signalFd, double nowMs)
 {
     XFlush(display_);
     if (XEventsQueued(display_, QueuedAlready) > 0) return;
-    // Dots wait for the next tick and go out with it once a frame is due; only
-    // the slide, which ticks do not move, wakes for frames. Fewer wake-ups.
-    const double deadline = animation_->InTransition() ? nextFrameMs_ : nextTickMs_;
+    // Ticks do not move the slide: it wakes only for frames.
+    const double deadline = animation_->InTransition() ? nextFrameMs_ : std::min(nextTickMs_, nextFrameMs_);
     const int timeout = std::max(0, static_cast<int>(std::ceil(deadline - nowMs)));
     pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signalFd, POLLIN, 0}};
     if (::poll(fds, 2, timeout) <= 0) return;
