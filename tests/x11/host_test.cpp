@@ -1,32 +1,16 @@
-// The real Linux program on a private Xvfb: in its own window, and under the
-// real xscreensaver daemon. Every wait is bounded and every process started
-// here is ended, so that a failing test ends instead of hanging.
+// The real Linux program on a private Xvfb: in its own window, in another
+// program's window, and under the real xscreensaver daemon.
 // GoogleTest first: Xlib's macros (None, Bool, Status) would rewrite its names.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <grp.h>
-#include <poll.h>
 #include <pwd.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <memory>
-#include <optional>
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
+#include <algorithm>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "x_rig.h"
+
+#include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -35,168 +19,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool WaitFor(double seconds, const std::function<bool()>& done)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    for (;;) {
-        if (done()) return true;
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-}
-
-// A child in a process group of its own, with `env` added to the environment;
-// the whole group is ended if it is still running when the test lets go.
-class Process {
-public:
-    Process(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-            const std::string& log = "/dev/null")
-    {
-        pid_ = ::fork();
-        if (pid_ != 0) return;
-        ::setpgid(0, 0);
-        for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
-        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-        ::dup2(out, 1);
-        ::dup2(out, 2);
-        std::vector<char*> args;
-        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    ~Process()
-    {
-        if (pid_ <= 0 || status_) return;
-        ::kill(-pid_, SIGTERM);
-        if (!WaitExit(3)) ::kill(-pid_, SIGKILL), WaitExit(10);
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    pid_t Pid() const { return pid_; }
-    // The exit status (128 + signal when killed), or nullopt if still running.
-    std::optional<int> WaitExit(double seconds)
-    {
-        WaitFor(seconds, [this] {
-            int raw = 0;
-            if (!status_ && ::waitpid(pid_, &raw, WNOHANG) == pid_)
-                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            return status_.has_value();
-        });
-        return status_;
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-};
-
-struct Finished {
-    int status = 0;
-    std::string output;
-};
-std::optional<Finished> RunToEnd(const std::vector<std::string>& argv, const std::vector<std::string>& env)
-{
-    char log[] = "/tmp/corvalinth-out.XXXXXX";
-    ::close(::mkstemp(log));
-    const auto status = Process(argv, env, log).WaitExit(10);
-    std::stringstream text;
-    text << std::ifstream(log).rdbuf();
-    ::unlink(log);
-    if (!status) return std::nullopt;
-    return Finished{*status, text.str()};
-}
-
-// A private server that tells its display number on a pipe: no guessing, no
-// collision with other servers on the machine.
-class Xvfb {
-public:
-    explicit Xvfb(bool sharedMemory = true)
-    {
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        std::vector<std::string> argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp",
-                                         "-noreset", "-screen", "0", "1024x768x24"};
-        if (!sharedMemory) argv.insert(argv.end(), {"-extension", "MIT-SHM"});
-        server_ = std::make_unique<Process>(argv);
-        ::close(fds[1]);
-        pollfd wait{fds[0], POLLIN, 0};
-        char number[16] = {};
-        if (::poll(&wait, 1, 20000) == 1 && ::read(fds[0], number, sizeof number - 1) > 0)
-            name_ = ":" + std::to_string(std::atoi(number));
-        ::close(fds[0]);
-        if (!name_.empty()) client_ = XOpenDisplay(name_.c_str());
-    }
-    ~Xvfb()
-    {
-        if (client_) XCloseDisplay(client_);
-    }
-    std::string Env() const { return "DISPLAY=" + name_; }
-    Display* Client() const { return client_; }  // the test's own connection
-    static constexpr int kWidth = 1024, kHeight = 768;
-
-private:
-    std::unique_ptr<Process> server_;
-    std::string name_;
-    Display* client_ = nullptr;
-};
-
-// A desktop no dot can be mistaken for: red and green are never equal.
-std::uint32_t Pattern(int x, int y)
-{
-    const std::uint32_t red = static_cast<std::uint32_t>(x + 2 * y) & 0xFF;
-    return (red << 16) | (((red + 97) & 0xFF) << 8) | (static_cast<std::uint32_t>(3 * x + y) & 0xFF);
-}
-
-void ShowPatternOnRoot(const Xvfb& x)
-{
-    Display* d = x.Client();
-    const Window root = DefaultRootWindow(d);
-    std::vector<std::uint32_t> pixels;
-    for (int row = 0; row < Xvfb::kHeight; ++row)
-        for (int col = 0; col < Xvfb::kWidth; ++col) pixels.push_back(Pattern(col, row));
-    XImage* image = XCreateImage(d, DefaultVisual(d, 0), 24, ZPixmap, 0, reinterpret_cast<char*>(pixels.data()),
-                                 Xvfb::kWidth, Xvfb::kHeight, 32, 0);
-    const Pixmap pixmap = XCreatePixmap(d, root, Xvfb::kWidth, Xvfb::kHeight, 24);
-    XPutImage(d, pixmap, DefaultGC(d, 0), image, 0, 0, 0, 0, Xvfb::kWidth, Xvfb::kHeight);
-    image->data = nullptr;
-    XDestroyImage(image);
-    XSetWindowBackgroundPixmap(d, root, pixmap);
-    XClearWindow(d, root);
-    XSync(d, False);
-}
-
-struct Trails {
-    double fraction = 0;    // of the screen no longer showing the pattern
-    bool coloured = false;  // some of those pixels are not grey
-};
-Trails ReadTrails(const Xvfb& x)
-{
-    Trails trails;
-    XImage* image = XGetImage(x.Client(), DefaultRootWindow(x.Client()), 0, 0, Xvfb::kWidth, Xvfb::kHeight,
-                              AllPlanes, ZPixmap);
-    if (!image) return trails;
-    int changed = 0;
-    for (int row = 0; row < Xvfb::kHeight; ++row)
-        for (int col = 0; col < Xvfb::kWidth; ++col) {
-            const auto p = static_cast<std::uint32_t>(XGetPixel(image, col, row)) & 0xFFFFFF;
-            if (p == Pattern(col, row)) continue;
-            ++changed;
-            trails.coloured = trails.coloured || (p >> 16) != ((p >> 8) & 0xFF) || ((p >> 8) & 0xFF) != (p & 0xFF);
-        }
-    XDestroyImage(image);
-    trails.fraction = changed / double{Xvfb::kWidth * Xvfb::kHeight};
-    return trails;
-}
-
 // The desktop shows, with some trails over it. The program's window is the
 // screen's size; before the program draws, it is black.
 bool TrailsAppear(const Xvfb& x, Trails& seen)
 {
     return WaitFor(15, [&] {
         seen = ReadTrails(x);
-        return seen.fraction > 0.01 && seen.fraction < 0.5;
+        return seen.fraction > 0.01 && seen.fraction < 0.8;
     });
 }
 
@@ -210,34 +39,6 @@ bool SawWipe(const Xvfb& x)
         most = std::max(most, now);
         return most > 0.2 && now < most / 2;
     });
-}
-
-// Processes whose program is `path` (the daemon starts the program itself).
-std::vector<pid_t> ProcessesOf(const std::string& path)
-{
-    std::vector<pid_t> found;
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-        std::error_code error;
-        const int pid = std::atoi(entry.path().filename().c_str());
-        if (pid > 0 && fs::read_symlink(entry.path() / "exe", error) == path) found.push_back(pid);
-    }
-    return found;
-}
-
-// Shared memory segments made by `pid` that are still there.
-int SegmentsOf(pid_t pid)
-{
-    std::ifstream table("/proc/sysvipc/shm");
-    std::string line;
-    std::getline(table, line);  // the heading
-    int count = 0;
-    while (std::getline(table, line)) {
-        std::istringstream fields(line);
-        long key = 0, id = 0, perms = 0, size = 0, cpid = 0;
-        fields >> key >> id >> perms >> size >> cpid;
-        count += cpid == pid;
-    }
-    return count;
 }
 
 Window FindOwnWindow(Display* d)
@@ -289,6 +90,63 @@ TEST(OwnWindow, SigtermDuringTheWipeEndsCleanlyAndFreesSharedMemory)
     ::kill(program.Pid(), SIGTERM);
     EXPECT_EQ(program.WaitExit(10), 0);
     EXPECT_EQ(SegmentsOf(program.Pid()), 0);
+}
+
+// The settings program's preview: a small window of another program, here with
+// a 32-bit visual, carrying a screenshot of the whole screen whose left half is
+// red and right half green.
+Window PreviewWindow(Display* d)
+{
+    XVisualInfo deep{};
+    if (!XMatchVisualInfo(d, 0, 32, TrueColor, &deep)) return 0;
+    XSetWindowAttributes attributes{};
+    attributes.colormap = XCreateColormap(d, DefaultRootWindow(d), deep.visual, AllocNone);
+    const Window window = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 423, 237, 0, 32, InputOutput, deep.visual,
+                                        CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+    const Pixmap shot = XCreatePixmap(d, window, Xvfb::kWidth, Xvfb::kHeight, 24);
+    const GC gc = XCreateGC(d, shot, 0, nullptr);
+    for (const auto& [left, colour] : {std::pair{0, 0xFF0000}, std::pair{Xvfb::kWidth / 2, 0x00FF00}}) {
+        XSetForeground(d, gc, static_cast<unsigned long>(colour));
+        XFillRectangle(d, shot, gc, left, 0, Xvfb::kWidth / 2, Xvfb::kHeight);
+    }
+    XFreeGC(d, gc);
+    XChangeProperty(d, window, XInternAtom(d, "_SCREENSAVER_SCREENSHOT", False), XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&shot), 1);
+    XMapWindow(d, window);
+    XSync(d, False);
+    return window;
+}
+
+// The colour most of column x of the preview shows.
+std::uint32_t ColumnColour(Display* d, Window window, int x)
+{
+    XImage* image = XGetImage(d, window, x, 0, 1, 237, AllPlanes, ZPixmap);
+    if (!image) return 1;
+    std::vector<std::uint32_t> column;
+    for (int y = 0; y < 237; ++y) column.push_back(static_cast<std::uint32_t>(XGetPixel(image, 0, y)) & 0xFFFFFF);
+    XDestroyImage(image);
+    std::nth_element(column.begin(), column.begin() + 118, column.end());
+    return column[118];
+}
+
+TEST(OtherWindow, APreviewShowsTheScreenshotScaledAndCentredAndEndsOnSigterm)
+{
+    Xvfb x;
+    ASSERT_NE(x.Client(), nullptr);
+    Display* d = x.Client();
+    const Window window = PreviewWindow(d);
+    ASSERT_NE(window, 0u);
+    Process program({CORVALINTH_PROGRAM, "-window-id", std::to_string(window), "--count", "3"}, {x.Env()});
+    // 1024x768 scaled into 423x237 is 316x237, from x = 53: black, red, green, black.
+    const std::uint32_t expected[] = {0, 0xFF0000, 0x00FF00, 0};
+    const int columns[] = {20, 120, 300, 400};
+    std::uint32_t seen[4] = {};
+    EXPECT_TRUE(WaitFor(10, [&] {
+        for (int i = 0; i < 4; ++i) seen[i] = ColumnColour(d, window, columns[i]);
+        return std::equal(seen, seen + 4, expected);
+    })) << std::hex << seen[0] << " " << seen[1] << " " << seen[2] << " " << seen[3];
+    ::kill(program.Pid(), SIGTERM);
+    EXPECT_EQ(program.WaitExit(10), 0);
 }
 
 // The argument rules are unit tests; here, that each outcome reaches the exit
