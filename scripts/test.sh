@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds both targets and runs every test.
+# Installs what is missing, builds the three targets and runs every test.
 #   scripts/test.sh            everything
 #   scripts/test.sh native     the portable code's unit and fuzz tests only
+#   scripts/test.sh linux      the Linux program's tests on Xvfb and under xscreensaver only
 #   scripts/test.sh windows    the Windows tests under Wine only
 # Extra arguments after -- go to ctest (e.g. -- -R Saver).
 set -euo pipefail
@@ -43,9 +44,10 @@ stop_rig() {
 
 case $which in
   native) run_preset native "$@" ;;
+  linux) run_preset linux "$@" ;;
   windows) trap stop_rig EXIT; run_preset windows "$@" ;;
-  all) trap stop_rig EXIT; run_preset native "$@"; run_preset windows "$@" ;;
-  *) echo "usage: scripts/test.sh [all|native|windows] [-- ctest args]" >&2; exit 2 ;;
+  all) trap stop_rig EXIT; run_preset native "$@"; run_preset linux "$@"; run_preset windows "$@" ;;
+  *) echo "usage: scripts/test.sh [all|native|linux|windows] [-- ctest args]" >&2; exit 2 ;;
 esac
 
 echo "Tests: $passed passed, $failed failed"

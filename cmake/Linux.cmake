@@ -1,0 +1,34 @@
+# The Linux program: the portable model under an Xlib host, for the xscreensaver
+# daemon or a window of its own; its end-to-end tests start their own Xvfb.
+find_package(X11 REQUIRED)
+if(NOT TARGET X11::Xext OR NOT TARGET X11::Xtst)
+  message(FATAL_ERROR "libxext-dev and libxtst-dev are needed (scripts/install-deps.sh)")
+endif()
+
+file(GLOB_RECURSE CORVALINTH_X11_SOURCES CONFIGURE_DEPENDS src/*_x11.cpp)
+list(FILTER CORVALINTH_X11_SOURCES EXCLUDE REGEX "/src/main_x11\\.cpp$")
+add_library(corvalinth_x11 STATIC ${CORVALINTH_X11_SOURCES})
+target_link_libraries(corvalinth_x11 PUBLIC corvalinth_portable X11::X11 X11::Xext)
+corvalinth_warnings(corvalinth_x11)
+
+add_executable(corvalinth src/main_x11.cpp)
+set_target_properties(corvalinth PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+target_link_libraries(corvalinth PRIVATE corvalinth_x11)
+corvalinth_warnings(corvalinth)
+
+# Where the daemon and its settings program look for programs and their settings.
+install(TARGETS corvalinth RUNTIME DESTINATION libexec/xscreensaver)
+install(FILES src/x11/corvalinth.xml DESTINATION share/xscreensaver/config)
+
+# End to end on Xvfb: each test starts its own server (and the daemon), so they
+# may run side by side.
+file(GLOB CORVALINTH_X11_TESTS CONFIGURE_DEPENDS tests/x11/*.cpp)
+if(CORVALINTH_X11_TESTS)
+add_executable(x11_tests ${CORVALINTH_X11_TESTS})
+target_include_directories(x11_tests PRIVATE tests/x11)
+target_link_libraries(x11_tests PRIVATE X11::X11 X11::Xtst GTest::gtest_main)
+target_compile_definitions(x11_tests PRIVATE CORVALINTH_PROGRAM="$<TARGET_FILE:corvalinth>")
+add_dependencies(x11_tests corvalinth)
+corvalinth_warnings(x11_tests)
+gtest_discover_tests(x11_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS x11 TIMEOUT 180)
+endif()

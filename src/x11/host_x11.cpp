@@ -1,0 +1,235 @@
+#include "x11/host_x11.h"
+
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <utility>
+
+#include "saver/screen_geometry.h"
+#include "x11/placement.h"
+#include "x11/x_errors_x11.h"
+
+namespace corvalinth::x11 {
+
+namespace {
+double NowMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// The next deadline of a clock of `period`: a late loop does not catch up in
+// a burst, it starts counting again from now.
+double NextDeadline(double deadline, double nowMs, double period)
+{
+    return nowMs - deadline > period ? nowMs + period : deadline + period;
+}
+
+std::int64_t Area(const core::Rect& r) { return std::int64_t{r.Width()} * r.Height(); }
+}  // namespace
+
+Host::Host(Display* display, DrawTarget target, const Options& options)
+    : display_(display), target_(std::move(target)), options_(options)
+{
+    gc_ = XCreateGC(display_, target_.window, 0, nullptr);
+    deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+}
+
+Host::~Host()
+{
+    animation_.reset();
+    image_.reset();
+    if (gc_) XFreeGC(display_, gc_);
+    CloseTarget(display_, target_);
+    XSync(display_, False);
+}
+
+bool Host::Build(int width, int height)
+{
+    // The animation holds views of the surfaces: it goes first.
+    animation_.reset();
+    image_.reset();
+    startup_ = core::PixelSurface(width, height);
+    PlacePicture(startup_.View(), target_.picture.View());
+    image_ = WindowImage::Create(display_, target_.visual, target_.depth, width, height);
+    if (!image_) {
+        Fail("cannot make an image of the window's size");
+        return false;
+    }
+    direct_ = target_.format.SameAsSurface();
+    ownDisplay_ = direct_ ? core::PixelSurface() : core::PixelSurface(width, height);
+    shown_ = direct_ ? image_->Pixels() : ownDisplay_.View();
+    saver::AnimationSettings settings;
+    settings.gNum = static_cast<std::int16_t>(options_.count);
+    settings.gColor = options_.mono ? 1 : 0;
+    // A little under a frame, so that every frame's call takes its slide step.
+    settings.frameMs = kFrameMs - 2;
+    animation_ = std::make_unique<saver::Animation>(saver::ScreenGeometry(width, height), settings, random_, clock_);
+    animation_->Attach(shown_, startup_.View());
+    // The transition slides the window as shown now: the retained surface.
+    animation_->SetSnapshotSource([this] {
+        latest_ = core::PixelSurface(shown_.Width(), shown_.Height());
+        core::Copy(latest_.View(), 0, 0, shown_.Width(), shown_.Height(), shown_, 0, 0);
+        return latest_.View();
+    });
+    animation_->Cls();
+    target_.width = width;
+    target_.height = height;
+    Stage({0, 0, width, height}, 0, shown_);
+    return true;
+}
+
+void Host::Stage(const core::Rect& r, int offsetX, const core::SurfaceView& source)
+{
+    if (!direct_) image_->Stage(source, r, offsetX, target_.format);
+    pending_.push_back(r);
+}
+
+void Host::Advance(double nowMs)
+{
+    animation_->Advance(nowMs, changed_);
+    const auto& outer = animation_->OuterCopies();
+    // The image is the display: the slide's outer parts are written into it.
+    if (direct_ && !outer.empty()) animation_->RepairDisplay();
+    for (const core::Rect& r : changed_) Stage(r, 0, shown_);
+    for (const auto& copy : outer) Stage(copy.target, copy.offsetX, animation_->LatestPicture());
+}
+
+void Host::PresentPending()
+{
+    if (pending_.empty()) return;
+    core::Rect bounds;
+    std::int64_t area = 0;
+    for (const core::Rect& r : pending_) {
+        bounds = core::Union(bounds, r);
+        area += Area(r);
+    }
+    // Scattered dots go one small request each; a slide's large parts as one.
+    if (area * 2 >= Area(bounds)) {
+        image_->Put(target_.window, gc_, bounds);
+    } else {
+        for (const core::Rect& r : pending_) image_->Put(target_.window, gc_, r);
+    }
+    pending_.clear();
+}
+
+void Host::Fail(const std::string& why)
+{
+    std::fprintf(stderr, "corvalinth: %s\n", why.c_str());
+    exit_ = 1;
+}
+
+void Host::HandleError()
+{
+    const auto error = TakeError(display_, false);
+    if (!error) return;
+    // The daemon may take its window away before its signal arrives: that is
+    // the end of the run, not a failure.
+    const bool windowGone = (error->code == BadWindow || error->code == BadDrawable) &&
+                            error->resource == target_.window && !target_.own;
+    if (windowGone) exit_ = 0;
+    else Fail("X error: " + ErrorText(display_, *error));
+}
+
+void Host::HandleInput(XEvent& event)
+{
+    switch (event.type) {
+    case KeyPress: {
+        // A key that types a character ends the run; Shift alone does not.
+        char text[8];
+        KeySym key = NoSymbol;
+        if (XLookupString(&event.xkey, text, sizeof text, &key, nullptr) > 0) exit_ = 0;
+        break;
+    }
+    case ButtonPress:
+        buttonDown_ = buttonDown_ || event.xbutton.button == Button1;
+        break;
+    case ButtonRelease: {
+        // A click is a press and a release of the left button on the window.
+        const bool inside = event.xbutton.x >= 0 && event.xbutton.y >= 0 && event.xbutton.x < target_.width &&
+                            event.xbutton.y < target_.height;
+        if (event.xbutton.button == Button1 && std::exchange(buttonDown_, false) && inside) exit_ = 0;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void Host::Handle(XEvent& event)
+{
+    if (event.xany.window != target_.window) return;
+    switch (event.type) {
+    case Expose: {
+        const XExposeEvent& e = event.xexpose;
+        pending_.push_back({e.x, e.y, e.x + e.width, e.y + e.height});
+        break;
+    }
+    case ConfigureNotify:
+        if (event.xconfigure.width != target_.width || event.xconfigure.height != target_.height)
+            newSize_ = std::pair{event.xconfigure.width, event.xconfigure.height};
+        break;
+    case DestroyNotify:
+        exit_ = 0;
+        break;
+    case ClientMessage:
+        if (target_.own && static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_) exit_ = 0;
+        break;
+    default:
+        if (target_.own) HandleInput(event);
+        break;
+    }
+}
+
+void Host::Wait(int signalFd, double nowMs)
+{
+    XFlush(display_);
+    if (XEventsQueued(display_, QueuedAlready) > 0) return;
+    // Ticks do not move the slide: it wakes only for frames.
+    const double deadline = animation_->InTransition() ? nextFrameMs_ : std::min(nextTickMs_, nextFrameMs_);
+    const int timeout = std::max(0, static_cast<int>(std::ceil(deadline - nowMs)));
+    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signalFd, POLLIN, 0}};
+    if (::poll(fds, 2, timeout) <= 0) return;
+    if (fds[1].revents & POLLIN) {
+        signalfd_siginfo info{};
+        if (::read(signalFd, &info, sizeof info) > 0) exit_ = 0;
+    }
+}
+
+int Host::Run(int signalFd)
+{
+    if (!Build(target_.width, target_.height)) return *exit_;
+    nextTickMs_ = nextFrameMs_ = NowMs();
+    while (!exit_) {
+        while (!exit_ && XPending(display_) > 0) {
+            XEvent event;
+            XNextEvent(display_, &event);
+            Handle(event);
+        }
+        HandleError();
+        if (exit_) break;
+        // Several size changes in a row make one restart.
+        if (const auto size = std::exchange(newSize_, std::nullopt); size && !Build(size->first, size->second)) break;
+        const double now = NowMs();
+        if (now >= nextTickMs_) {
+            if (!animation_->InTransition()) Advance(now);
+            nextTickMs_ = NextDeadline(nextTickMs_, now, kTickMs);
+        }
+        if (now >= nextFrameMs_) {
+            if (animation_->InTransition()) Advance(now);
+            PresentPending();
+            nextFrameMs_ = NextDeadline(nextFrameMs_, now, kFrameMs);
+        }
+        Wait(signalFd, NowMs());
+    }
+    return *exit_;
+}
+
+}  // namespace corvalinth::x11

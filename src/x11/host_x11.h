@@ -1,0 +1,76 @@
+#pragma once
+// The run: the swarm over the desktop picture in one window, advanced by one
+// event loop that waits on the X connection and the signals with a deadline.
+// Ticks come about every 10 ms; what they change is copied into the window
+// image at once and sent to the window at most once a 60 Hz frame; during the
+// transition every frame takes one step of the slide.
+#include "x11/xlib_x11.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/random.h"
+#include "core/surface.h"
+#include "saver/animation.h"
+#include "x11/options.h"
+#include "x11/target_x11.h"
+#include "x11/window_image_x11.h"
+
+namespace corvalinth::x11 {
+
+constexpr double kTickMs = 10.0;
+constexpr double kFrameMs = 1000.0 / 60;
+
+class Host {
+public:
+    Host(Display* display, DrawTarget target, const Options& options);
+    ~Host();
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    // Runs until a signal on `signalFd`, the end of input on its own window, the
+    // window going away or a failure; returns the exit status.
+    int Run(int signalFd);
+
+private:
+    bool Build(int width, int height);
+    void Advance(double nowMs);
+    // Marks `r` to be sent to the window, first copying it from `source` (read
+    // `offsetX` to the left) into the image when the image is not the display.
+    void Stage(const core::Rect& r, int offsetX, const core::SurfaceView& source);
+    void PresentPending();
+    void Handle(XEvent& event);
+    void HandleInput(XEvent& event);
+    void HandleError();
+    void Wait(int signalFd, double nowMs);
+    void Fail(const std::string& why);
+
+    Display* display_;
+    DrawTarget target_;
+    Options options_;
+    GC gc_ = nullptr;
+    Atom deleteWindow_ = None;
+    core::PixelSurface startup_, latest_;
+    // What the window shows. Where the window takes surface pixels as they are
+    // (the usual 24-bit visual) it is the window image itself, so a tick writes
+    // its dots once; otherwise it is `ownDisplay_`, copied into the image.
+    core::SurfaceView shown_;
+    core::PixelSurface ownDisplay_;
+    bool direct_ = false;
+    std::unique_ptr<WindowImage> image_;
+    core::SeededRandom random_;
+    core::SystemClock clock_;
+    std::unique_ptr<saver::Animation> animation_;
+    std::vector<core::Rect> changed_, pending_;
+    std::optional<std::pair<int, int>> newSize_;
+    double nextTickMs_ = 0, nextFrameMs_ = 0;
+    bool buttonDown_ = false;
+    std::optional<int> exit_;
+};
+
+// The whole program after its arguments are read: 0 on a normal end, 1 when
+// the display, the window or its visual cannot be used.
+int RunHost(const Options& options);
+
+}  // namespace corvalinth::x11

@@ -1,0 +1,46 @@
+#pragma once
+// The Linux program's command line: where it draws and how many dots of which
+// kind. Kept free of Xlib so that the rules are tested natively.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace corvalinth::x11 {
+
+enum class Target {
+    OwnWindow,  // a window of its own, ended by a click or a typed character
+    WindowId,   // a window someone else made: the daemon's or the settings' preview
+    Root,       // the root window
+};
+
+struct Options {
+    Target target = Target::OwnWindow;
+    std::uint32_t windowId = 0;  // with Target::WindowId
+    int count = 1000;            // 1..1000
+    bool mono = false;
+    bool help = false;
+    int width = 1024, height = 768;  // the own window's size
+};
+
+struct ParsedOptions {
+    std::optional<Options> options;
+    std::string error;  // set when options is empty
+};
+
+constexpr int kMinCount = 1;
+constexpr int kMaxCount = 1000;
+
+// Arguments after the program name. Options take one or two dashes, and a value
+// either as the next argument or after '='. `environmentWindow` is the value of
+// XSCREENSAVER_WINDOW (nullptr when unset): the daemon's window, used unless
+// --window-id names another one; --root counts only without either.
+ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* environmentWindow);
+
+// A window id as X prints them: hexadecimal with 0x, or decimal; never 0.
+std::optional<std::uint32_t> ParseWindowId(std::string_view text);
+
+std::string_view UsageText();
+
+}  // namespace corvalinth::x11

@@ -1,0 +1,70 @@
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "x11/host_x11.h"
+#include "x11/x_errors_x11.h"
+
+namespace corvalinth::x11 {
+
+namespace {
+struct DisplayCloser {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int Get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// SIGTERM (the daemon's way to end a program) and SIGINT arrive as readable
+// data in the event loop, which then ends the run as it would on a click.
+int SignalDescriptor()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    if (::sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) return -1;
+    return ::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
+}
+}  // namespace
+
+int RunHost(const Options& options)
+{
+    const FileDescriptor signals(SignalDescriptor());
+    if (signals.Get() < 0) {
+        std::perror("corvalinth: signalfd");
+        return 1;
+    }
+    const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+    if (!display) {
+        const char* name = std::getenv("DISPLAY");
+        std::fprintf(stderr, "corvalinth: cannot open display '%s'\n", name ? name : "");
+        return 1;
+    }
+    InstallErrorHandlers();
+    OpenedTarget opened = OpenTarget(display.get(), options);
+    if (!opened.target) {
+        std::fprintf(stderr, "corvalinth: %s\n", opened.error.c_str());
+        return 1;
+    }
+    Host host(display.get(), std::move(*opened.target), options);
+    return host.Run(signals.Get());
+}
+
+}  // namespace corvalinth::x11

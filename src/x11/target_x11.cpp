@@ -1,0 +1,180 @@
+#include "x11/target_x11.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+
+#include <bit>
+#include <cstdio>
+
+#include "x11/x_errors_x11.h"
+
+namespace corvalinth::x11 {
+
+namespace {
+int BitsPerPixel(Display* display, int depth)
+{
+    int count = 0;
+    int bits = 0;
+    if (XPixmapFormatValues* formats = XListPixmapFormats(display, &count)) {
+        for (int i = 0; i < count; ++i)
+            if (formats[i].depth == depth) bits = formats[i].bits_per_pixel;
+        XFree(formats);
+    }
+    return bits;
+}
+
+VisualFacts FactsOf(Display* display, const Visual* visual, int depth)
+{
+    VisualFacts facts;
+    facts.trueColor = visual && visual->c_class == TrueColor;
+    facts.depth = depth;
+    facts.bitsPerPixel = BitsPerPixel(display, depth);
+    if (visual) {
+        facts.redMask = static_cast<std::uint32_t>(visual->red_mask);
+        facts.greenMask = static_cast<std::uint32_t>(visual->green_mask);
+        facts.blueMask = static_cast<std::uint32_t>(visual->blue_mask);
+    }
+    return facts;
+}
+
+// The pixels of a window or pixmap; empty when the server cannot give them.
+core::PixelSurface ReadPixels(Display* display, Drawable drawable, int width, int height, const PixelFormat& format)
+{
+    TakeError(display, true);
+    XImage* image = XGetImage(display, drawable, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                              AllPlanes, ZPixmap);
+    if (TakeError(display, true) || !image) {
+        if (image) XDestroyImage(image);
+        return {};
+    }
+    core::PixelSurface pixels(width, height);
+    const core::SurfaceView view = pixels.View();
+    const bool swap = image->byte_order != (std::endian::native == std::endian::little ? LSBFirst : MSBFirst);
+    for (int y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(image->data + static_cast<std::ptrdiff_t>(y) * image->bytes_per_line);
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t v = image->bits_per_pixel == 32 ? row[x] : static_cast<std::uint32_t>(XGetPixel(image, x, y));
+            if (swap && image->bits_per_pixel == 32) v = __builtin_bswap32(v);
+            view.Row(y)[x] = format.FromWire(v);
+        }
+    }
+    XDestroyImage(image);
+    return pixels;
+}
+
+// The format of a picture of `depth`: the window's own when the depths agree.
+std::optional<PixelFormat> FormatForDepth(Display* display, const DrawTarget& target, int depth)
+{
+    if (depth == target.depth) return target.format;
+    XVisualInfo info{};
+    if (!XMatchVisualInfo(display, DefaultScreen(display), depth, TrueColor, &info)) return std::nullopt;
+    return PixelFormat::For(FactsOf(display, info.visual, depth));
+}
+
+// The daemon leaves the desktop as it was before blanking on its window.
+core::PixelSurface DaemonScreenshot(Display* display, const DrawTarget& target)
+{
+    const Atom name = XInternAtom(display, "_SCREENSAVER_SCREENSHOT", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    Pixmap pixmap = None;
+    if (XGetWindowProperty(display, target.window, name, 0, 1, False, XA_PIXMAP, &type, &format, &items, &after,
+                           &data) == Success && type == XA_PIXMAP && format == 32 && items == 1)
+        pixmap = static_cast<Pixmap>(*reinterpret_cast<unsigned long*>(data));
+    if (data) XFree(data);
+    if (pixmap == None) return {};
+    Window root = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    TakeError(display, true);
+    if (!XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &depth) || TakeError(display, true))
+        return {};
+    const auto pixelFormat = FormatForDepth(display, target, static_cast<int>(depth));
+    if (!pixelFormat) return {};
+    return ReadPixels(display, pixmap, static_cast<int>(width), static_cast<int>(height), *pixelFormat);
+}
+
+core::PixelSurface GrabRoot(Display* display)
+{
+    const int screen = DefaultScreen(display);
+    const auto format = PixelFormat::For(FactsOf(display, DefaultVisual(display, screen), DefaultDepth(display, screen)));
+    if (!format) return {};
+    return ReadPixels(display, RootWindow(display, screen), XDisplayWidth(display, screen),
+                      XDisplayHeight(display, screen), *format);
+}
+
+Window CreateOwnWindow(Display* display, const Options& options)
+{
+    const int screen = DefaultScreen(display);
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask;
+    const Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0,
+                                        static_cast<unsigned>(options.width), static_cast<unsigned>(options.height), 0,
+                                        CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask,
+                                        &attributes);
+    XStoreName(display, window, "Corvalinth");
+    XClassHint hint{const_cast<char*>("corvalinth"), const_cast<char*>("Corvalinth")};
+    XSetClassHint(display, window, &hint);
+    Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(display, window, &deleteWindow, 1);
+    return window;
+}
+
+std::string Hex(unsigned long id)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+}
+}  // namespace
+
+OpenedTarget OpenTarget(Display* display, const Options& options)
+{
+    DrawTarget target;
+    if (options.target == Target::OwnWindow) {
+        // Taken before the window is shown, so that it is the desktop alone.
+        target.picture = GrabRoot(display);
+        target.window = CreateOwnWindow(display, options);
+        target.own = true;
+    } else {
+        target.window = options.target == Target::Root ? DefaultRootWindow(display) : options.windowId;
+    }
+    XWindowAttributes attributes{};
+    TakeError(display, true);
+    if (!XGetWindowAttributes(display, target.window, &attributes) || TakeError(display, true))
+        return {std::nullopt, "there is no window " + Hex(target.window) + " on this display"};
+    target.visual = attributes.visual;
+    target.depth = attributes.depth;
+    target.width = attributes.width;
+    target.height = attributes.height;
+    std::string why;
+    const auto format = PixelFormat::For(FactsOf(display, target.visual, target.depth), &why);
+    if (!format) {
+        CloseTarget(display, target);
+        return {std::nullopt, "cannot draw in window " + Hex(target.window) + ": " + why};
+    }
+    target.format = *format;
+    if (options.target == Target::WindowId) {
+        target.picture = DaemonScreenshot(display, target);
+        // Another client may also listen for input there; these masks are shareable.
+        XSelectInput(display, target.window, ExposureMask | StructureNotifyMask);
+    } else if (options.target == Target::Root) {
+        target.picture = GrabRoot(display);
+        XSelectInput(display, target.window, ExposureMask | StructureNotifyMask);
+    } else {
+        XMapWindow(display, target.window);
+    }
+    return {std::move(target), {}};
+}
+
+void CloseTarget(Display* display, const DrawTarget& target)
+{
+    if (target.own && target.window) XDestroyWindow(display, target.window);
+    // Nobody repaints the root: give it its own background back.
+    if (target.window == DefaultRootWindow(display)) XClearWindow(display, target.window);
+}
+
+}  // namespace corvalinth::x11

@@ -1,0 +1,35 @@
+#pragma once
+// Where the program draws and the picture it crawls over: the daemon's window
+// and its screenshot, another program's window, the root window or a window of
+// its own, each with its visual checked and its desktop picture read before
+// anything is shown.
+#include "x11/xlib_x11.h"
+
+#include <optional>
+#include <string>
+
+#include "core/surface.h"
+#include "x11/options.h"
+#include "x11/pixel_format.h"
+
+namespace corvalinth::x11 {
+
+struct DrawTarget {
+    Window window = 0;
+    bool own = false;  // made here: destroyed here, and takes the click or key that ends the run
+    Visual* visual = nullptr;
+    int depth = 0;
+    int width = 0, height = 0;
+    PixelFormat format;
+    core::PixelSurface picture;  // the desktop as it was, any size; empty for black
+};
+
+struct OpenedTarget {
+    std::optional<DrawTarget> target;
+    std::string error;
+};
+
+OpenedTarget OpenTarget(Display* display, const Options& options);
+void CloseTarget(Display* display, const DrawTarget& target);
+
+}  // namespace corvalinth::x11

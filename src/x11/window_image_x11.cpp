@@ -1,0 +1,96 @@
+#include "x11/window_image_x11.h"
+
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <X11/Xutil.h>
+
+#include <bit>
+
+#include "x11/x_errors_x11.h"
+
+namespace corvalinth::x11 {
+
+std::unique_ptr<WindowImage> WindowImage::Create(Display* display, Visual* visual, int depth, int width,
+                                                 int height)
+{
+    if (XShmQueryExtension(display)) {
+        // The image keeps a pointer to its segment's record: it lives in the object.
+        std::unique_ptr<WindowImage> result(new WindowImage(display, nullptr));
+        result->image_ = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
+                                         &result->segment_, static_cast<unsigned>(width),
+                                         static_cast<unsigned>(height));
+        if (result->image_ && result->AttachShared(result->image_->bytes_per_line * height)) return result;
+    }
+    // No shared memory (a remote display, or the server refused): plain requests.
+    XImage* image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
+    if (!image) return nullptr;
+    std::unique_ptr<WindowImage> result(new WindowImage(display, image));
+    result->plain_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    image->data = reinterpret_cast<char*>(result->plain_.data());
+    image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    return result;
+}
+
+bool WindowImage::AttachShared(int bytes)
+{
+    segment_.shmid = ::shmget(IPC_PRIVATE, static_cast<std::size_t>(bytes), IPC_CREAT | 0600);
+    if (segment_.shmid < 0) return false;
+    void* address = ::shmat(segment_.shmid, nullptr, 0);
+    if (address == reinterpret_cast<void*>(-1)) {
+        ::shmctl(segment_.shmid, IPC_RMID, nullptr);
+        return false;
+    }
+    segment_.shmaddr = image_->data = static_cast<char*>(address);
+    segment_.readOnly = True;
+    TakeError(display_, true);
+    const bool attached = XShmAttach(display_, &segment_) && !TakeError(display_, true);
+    // Marked for removal at once: the segment goes with the last detach, also
+    // when the program is killed.
+    ::shmctl(segment_.shmid, IPC_RMID, nullptr);
+    if (!attached) {
+        ::shmdt(address);
+        segment_.shmaddr = image_->data = nullptr;
+        return false;
+    }
+    shared_ = true;
+    return true;
+}
+
+WindowImage::~WindowImage()
+{
+    if (shared_) {
+        XShmDetach(display_, &segment_);
+        XSync(display_, False);
+        ::shmdt(segment_.shmaddr);
+    }
+    if (!image_) return;
+    // The pixels are not Xlib's to free.
+    image_->data = nullptr;
+    XDestroyImage(image_);
+}
+
+void WindowImage::Stage(const core::SurfaceView& source, core::Rect target, int offsetX, const PixelFormat& format)
+{
+    target = core::Intersect(target, {0, 0, Width(), Height()});
+    target = core::Intersect(target, {offsetX, 0, source.Width() + offsetX, source.Height()});
+    if (target.Empty()) return;
+    const int stride = image_->bytes_per_line / 4;
+    auto* base = reinterpret_cast<std::uint32_t*>(image_->data);
+    for (int y = target.top; y < target.bottom; ++y)
+        format.RowToWire(base + static_cast<std::ptrdiff_t>(y) * stride + target.left,
+                         source.Row(y) + (target.left - offsetX), target.Width());
+}
+
+void WindowImage::Put(Drawable drawable, GC gc, const core::Rect& r) const
+{
+    if (r.Empty()) return;
+    const auto w = static_cast<unsigned>(r.Width()), h = static_cast<unsigned>(r.Height());
+    if (shared_)
+        XShmPutImage(display_, drawable, gc, image_, r.left, r.top, r.left, r.top, w, h, False);
+    else
+        XPutImage(display_, drawable, gc, image_, r.left, r.top, r.left, r.top, w, h);
+}
+
+}  // namespace corvalinth::x11
+

@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "x11/options.h"
+#include "x11/pixel_format.h"
+#include "x11/placement.h"
+
+namespace corvalinth::x11 {
+namespace {
+
+ParsedOptions Parse(std::vector<std::string_view> args, const char* env = nullptr)
+{
+    return ParseOptions(args, env);
+}
+
+TEST(LinuxOptions, CountsTargetsAndSizes)
+{
+    const struct {
+        std::vector<std::string_view> args;
+        const char* env;
+        int count;
+        Target target;
+        std::uint32_t window;
+    } cases[] = {
+        {{}, nullptr, 1000, Target::OwnWindow, 0},
+        {{"--count", "250", "--mono"}, nullptr, 250, Target::OwnWindow, 0},
+        {{"-count=0"}, nullptr, 1, Target::OwnWindow, 0},  // out of range is clamped
+        {{"--count", "-5"}, nullptr, 1, Target::OwnWindow, 0},
+        {{"--count", "+1001"}, nullptr, 1000, Target::OwnWindow, 0},
+        {{"--count", "99999999999999999999999"}, nullptr, 1000, Target::OwnWindow, 0},
+        {{"--root"}, nullptr, 1000, Target::Root, 0},
+        // The daemon's window wins over --root; --window-id over both.
+        {{"--root"}, "0x800008", 1000, Target::WindowId, 0x800008},
+        {{"-window-id", "4194318", "--root"}, "0x800008", 1000, Target::WindowId, 4194318},
+        {{"--window-id=0x2A"}, nullptr, 1000, Target::WindowId, 0x2A},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = Parse(c.args, c.env);
+        ASSERT_TRUE(parsed.options) << parsed.error;
+        EXPECT_EQ(parsed.options->count, c.count) << (c.args.empty() ? "" : c.args[0]);
+        EXPECT_EQ(parsed.options->target, c.target) << (c.args.empty() ? "" : c.args[0]);
+        EXPECT_EQ(parsed.options->windowId, c.window);
+    }
+    const auto sized = Parse({"--geometry", "640x480", "--mono"});
+    ASSERT_TRUE(sized.options);
+    EXPECT_EQ(sized.options->width, 640);
+    EXPECT_EQ(sized.options->height, 480);
+    EXPECT_TRUE(sized.options->mono);
+}
+
+TEST(LinuxOptions, GarbageIsRefusedWithAReason)
+{
+    const struct {
+        std::vector<std::string_view> args;
+        const char* env;
+        std::string says;
+    } cases[] = {
+        {{"--count", "12abc"}, nullptr, "is not a number"},
+        {{"--count", ""}, nullptr, "is not a number"},
+        {{"--count", "1.5"}, nullptr, "is not a number"},
+        {{"--count"}, nullptr, "needs a value"},
+        {{"--mono=yes"}, nullptr, "takes no value"},
+        {{"--window-id", "0"}, nullptr, "not a window id"},
+        {{"--window-id", "0x"}, nullptr, "not a window id"},
+        {{"--window-id", "-3"}, nullptr, "not a window id"},
+        {{"--window-id", "0x100000000"}, nullptr, "not a window id"},
+        {{}, "garbage", "XSCREENSAVER_WINDOW"},
+        {{"--geometry", "640"}, nullptr, "WIDTHxHEIGHT"},
+        {{"--geometry", "20000x10"}, nullptr, "WIDTHxHEIGHT"},
+        {{"--colour"}, nullptr, "unknown option"},
+        {{"stray"}, nullptr, "unexpected argument"},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = Parse(c.args, c.env);
+        EXPECT_FALSE(parsed.options) << c.says;
+        EXPECT_NE(parsed.error.find(c.says), std::string::npos) << parsed.error;
+    }
+}
+
+TEST(ScreenshotPlacement, ScaledDownToFitOrCentred)
+{
+    const struct {
+        int pw, ph, ww, wh;
+        core::Rect expected;
+    } cases[] = {
+        {1024, 768, 1024, 768, {0, 0, 1024, 768}},
+        {1920, 1080, 423, 237, {1, 0, 422, 237}},     // the preview: the height decides
+        {1920, 1200, 423, 237, {22, 0, 401, 237}},     // taller: the height decides
+        {640, 480, 1024, 768, {192, 144, 832, 624}},   // smaller: centred, not enlarged
+        {4000, 10, 100, 100, {0, 49, 100, 50}},       // never thinner than a pixel
+        {0, 0, 100, 100, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PicturePlacement(c.pw, c.ph, c.ww, c.wh), c.expected) << c.pw << "x" << c.ph << " in " << c.ww;
+
+    // Halved into the middle of a 4x1 window: each window pixel is the picture
+    // pixel at its centre, and the columns either side are black.
+    core::PixelSurface picture(4, 2), window(4, 1, 0xFFFFFF);
+    for (int x = 0; x < 4; ++x) picture.View().Set(x, 1, core::Rgb(x + 1, 0, 0));
+    PlacePicture(window.View(), picture.View());
+    EXPECT_EQ(window.Pixels(), (std::vector<core::Pixel>{0, core::Rgb(2, 0, 0), core::Rgb(4, 0, 0), 0}));
+}
+
+TEST(VisualPixels, ChannelOrderAlphaAndRefusals)
+{
+    const core::Pixel p = core::Rgb(0x12, 0x34, 0x56);
+    const struct {
+        VisualFacts visual;
+        std::optional<std::uint32_t> wire;
+    } cases[] = {
+        {{true, 24, 32, 0xFF0000, 0xFF00, 0xFF}, 0x123456},
+        {{true, 32, 32, 0xFF0000, 0xFF00, 0xFF}, 0xFF123456},  // opaque alpha
+        {{true, 24, 32, 0xFF, 0xFF00, 0xFF0000}, 0x563412},    // blue first
+        {{false, 24, 32, 0xFF0000, 0xFF00, 0xFF}, std::nullopt},
+        {{true, 16, 16, 0xF800, 0x7E0, 0x1F}, std::nullopt},
+        {{true, 24, 24, 0xFF0000, 0xFF00, 0xFF}, std::nullopt},  // packed 3 bytes a pixel
+        {{true, 30, 32, 0x3FF00000, 0xFFC00, 0x3FF}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        std::string why;
+        const auto format = PixelFormat::For(c.visual, &why);
+        ASSERT_EQ(format.has_value(), c.wire.has_value()) << why;
+        if (!format) continue;
+        EXPECT_EQ(format->ToWire(p), *c.wire);
+        EXPECT_EQ(format->FromWire(*c.wire), p);
+        std::uint32_t row[2] = {};
+        const core::Pixel source[2] = {p, 0};
+        format->RowToWire(row, source, 2);
+        EXPECT_EQ(row[0], *c.wire);
+    }
+}
+
+}  // namespace
+}  // namespace corvalinth::x11
