@@ -1,6 +1,7 @@
 // The settings dialog's child windows and fonts: made once at load, laid out
 // again when the DPI changes.
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 #include "core/number_rules.h"
@@ -28,7 +29,7 @@ int OptionIndex(const ControlLayout& c) { return c.name == "Opt_C(0)" ? 0 : 1; }
 // windows together: they all take the place of the first of them.
 std::vector<const ControlLayout*> CreationOrder()
 {
-    int optionsAt = kNoTab;
+    int optionsAt = std::numeric_limits<int>::max();
     for (const ControlLayout& c : kDialogControls)
         if (c.kind == Kind::OptionButton) optionsAt = std::min(optionsAt, c.tabIndex);
     std::vector<const ControlLayout*> order;
