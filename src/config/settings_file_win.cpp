@@ -105,19 +105,6 @@ DWORD WriteAll(HANDLE file, std::string_view bytes)
     return ERROR_SUCCESS;
 }
 
-// Used only where the folder refuses a new file but the file itself may be
-// written; a failure part-way can leave a torn file, which is why it is the
-// last resort.
-DWORD WriteInPlace(const std::wstring& path, std::string_view bytes)
-{
-    KernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!Valid(file)) return GetLastError();
-    if (DWORD error = WriteAll(file.Get(), bytes)) return error;
-    if (!SetEndOfFile(file.Get()) || !FlushFileBuffers(file.Get())) return GetLastError();
-    return CloseReporting(file);
-}
-
 // Not every implementation of the replacement, and no rename, carries these
 // over, so they are put back by hand.
 void RestoreAttributes(const std::wstring& path, DWORD old)
@@ -143,8 +130,9 @@ DWORD ReplaceFileContents(const std::wstring& path, std::string_view bytes, bool
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
     if (handle == INVALID_HANDLE_VALUE) {
-        temp.path.clear();  // never created; nothing to remove
-        if (exists && error == ERROR_ACCESS_DENIED) return WriteInPlace(path, bytes);
+        // Never created; nothing to remove. A folder that refuses new files gets
+        // no write in place either: a failure part-way would tear the file.
+        temp.path.clear();
         return error;
     }
 
