@@ -21,7 +21,9 @@ corvalinth_warnings(corvalinth_win)
 file(GLOB_RECURSE CORVALINTH_RESOURCE_INPUTS CONFIGURE_DEPENDS src/resources/*)
 add_library(corvalinth_resources OBJECT src/resources/corvalinth.rc)
 set_source_files_properties(src/resources/corvalinth.rc PROPERTIES OBJECT_DEPENDS "${CORVALINTH_RESOURCE_INPUTS}")
-target_include_directories(corvalinth_resources PRIVATE src/resources src)
+# The version is written once, in project(); the version resource gets it from here.
+configure_file(src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/corvalinth_version.h @ONLY)
+target_include_directories(corvalinth_resources PRIVATE src/resources src ${CMAKE_BINARY_DIR}/generated)
 
 add_executable(Corvalinth WIN32 src/main_win.cpp $<TARGET_OBJECTS:corvalinth_resources>)
 set_target_properties(Corvalinth PROPERTIES SUFFIX ".scr" RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -36,13 +38,14 @@ corvalinth_warnings(Corvalinth)
 # Suites named DualMonitor* and Dpi144* need a rig of their own (two monitors, or
 # a prefix at 144 DPI, see scripts/rig/rig.sh); the pairs after `timeout` name
 # the rig folder's suffix and the suite prefix run there, all in one process.
-# ButtonLooks* writes a picture for the docs (scripts/button-looks.sh), no test.
+# ButtonLooks* and SaverPictures write pictures for the docs (scripts/button-looks.sh,
+# scripts/saver-pictures.sh), no tests.
 function(corvalinth_wine_tests target label timeout)
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${CORVALINTH_EMULATOR}")
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    TEST_FILTER "-DualMonitor*:Dpi144*:ButtonLooks*"
+    TEST_FILTER "-DualMonitor*:Dpi144*:ButtonLooks*:*.SaverPictures"
     PROPERTIES LABELS ${label} RESOURCE_LOCK wine_desktop TIMEOUT ${timeout})
   set(variants ${ARGN})
   while(variants)
@@ -85,3 +88,17 @@ foreach(source ${CORVALINTH_BENCHES})
   target_link_libraries(${name} PRIVATE corvalinth_win)
   target_link_options(${name} PRIVATE -municode)
 endforeach()
+
+# The release package: `cmake --build --preset windows --target package` makes
+# Corvalinth-<version>-win64.zip with the program and its install note.
+install(TARGETS Corvalinth RUNTIME DESTINATION .)
+install(FILES packaging/Install.txt DESTINATION .)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_FILE_NAME "Corvalinth-${PROJECT_VERSION}-win64")
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+set(CPACK_STRIP_FILES ON)  # the debugging information stays in the build tree
+include(CPack)
+add_test(NAME package.ZipHoldsTheProgramAndItsNote
+         COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DVERSION=${PROJECT_VERSION}
+                 -P ${CMAKE_SOURCE_DIR}/cmake/CheckPackage.cmake)
+set_tests_properties(package.ZipHoldsTheProgramAndItsNote PROPERTIES LABELS package TIMEOUT 300)

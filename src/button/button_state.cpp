@@ -24,6 +24,10 @@ Reaction MouseDown(CommandFields& f, std::int16_t button)
     if (f.mEnabled == 0) return {};
     if (button != kLeftButton) return {};
     f.mMouseDown = kTrue;
+    // A press on us proves the pointer is over us, whether or not a move said
+    // so first (focus given back by a closing message box, say), so the
+    // release clicks.
+    if (f.mState == kFocused) f.mState = kFocusedHover;
     return {StatePicture::Pressed, false};
 }
 

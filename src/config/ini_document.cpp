@@ -304,6 +304,15 @@ bool IniDocument::Set(std::wstring_view section, std::wstring_view key, std::wst
     return true;
 }
 
+bool IniDocument::SetAll(std::wstring_view section, std::span<const IniKeyValue> keys)
+{
+    IniDocument changed = *this;
+    for (const IniKeyValue& k : keys)
+        if (!changed.Set(section, k.key, k.value, k.form)) return false;
+    *this = std::move(changed);
+    return true;
+}
+
 std::string IniDocument::Serialize() const
 {
     auto eolUnits = [](Eol eol) -> std::u16string_view {

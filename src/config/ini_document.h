@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <climits>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,14 @@ public:
 // (numbers, written with their leading blank as " 1000").
 enum class IniValueForm { Exact, AsGiven };
 
+// One key of a section and the value to write there.
+struct IniKeyValue {
+    std::wstring_view key;
+    std::wstring value;
+    IniValueForm form = IniValueForm::Exact;
+    friend bool operator==(const IniKeyValue&, const IniKeyValue&) = default;
+};
+
 class IniDocument {
 public:
     // Any bytes are accepted; what is not an INI line is kept and ignored.
@@ -45,6 +54,10 @@ public:
     // anywhere, an empty name, or a name the reader would take apart.
     bool Set(std::wstring_view section, std::wstring_view key, std::wstring_view value,
              IniValueForm form = IniValueForm::Exact);
+
+    // Every key as Set would write it, in the order given: all of them, or
+    // (false) none when one cannot be written.
+    bool SetAll(std::wstring_view section, std::span<const IniKeyValue> keys);
 
     // The file's bytes: lines that were not changed come back exactly as read.
     // UTF-16LE with a byte-order mark when the file was read so, or when some

@@ -8,29 +8,17 @@
 
 #include "core/corvalinth_b.h"
 #include "config/settings_file.h"
+#include "forms/handles_win.h"
 
 namespace corvalinth {
 namespace {
 
-class ScopedHandle {
-public:
-    explicit ScopedHandle(HANDLE h) : h_(h) {}
-    ~ScopedHandle() { Close(); }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    // Closing can report a late write failure, so the writer asks for it.
-    bool Close()
-    {
-        const bool ok = !valid() || CloseHandle(h_);
-        h_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
+using forms::KernelHandle;
 
-private:
-    HANDLE h_;
-};
+bool Valid(const KernelHandle& h) { return h.Get() != INVALID_HANDLE_VALUE && h.Get() != nullptr; }
+
+// Closing can report a late write failure, so the writer asks for it.
+DWORD CloseReporting(KernelHandle& h) { return CloseHandle(h.Release()) ? ERROR_SUCCESS : GetLastError(); }
 
 // A temporary file that is removed unless it has been moved into place.
 struct TempFile {
@@ -79,9 +67,9 @@ FileBytes ReadCapped(const std::wstring& path, std::size_t limit)
         return out;
     }
     out.attributes = attributes;
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) {
+    if (!Valid(file)) {
         out.error = GetLastError();
         return out;
     }
@@ -90,7 +78,7 @@ FileBytes ReadCapped(const std::wstring& path, std::size_t limit)
         const std::size_t used = out.bytes.size();
         out.bytes.resize(used + kChunk);
         DWORD got = 0;
-        if (!ReadFile(file.get(), out.bytes.data() + used, kChunk, &got, nullptr)) {
+        if (!ReadFile(file.Get(), out.bytes.data() + used, kChunk, &got, nullptr)) {
             out.error = GetLastError();
             out.bytes.clear();
             return out;
@@ -115,19 +103,6 @@ DWORD WriteAll(HANDLE file, std::string_view bytes)
         bytes.remove_prefix(written);
     }
     return ERROR_SUCCESS;
-}
-
-// Used only where the folder refuses a new file but the file itself may be
-// written; a failure part-way can leave a torn file, which is why it is the
-// last resort.
-DWORD WriteInPlace(const std::wstring& path, std::string_view bytes)
-{
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return GetLastError();
-    if (DWORD error = WriteAll(file.get(), bytes)) return error;
-    if (!SetEndOfFile(file.get()) || !FlushFileBuffers(file.get())) return GetLastError();
-    return file.Close() ? ERROR_SUCCESS : GetLastError();
 }
 
 // Not every implementation of the replacement, and no rename, carries these
@@ -155,15 +130,16 @@ DWORD ReplaceFileContents(const std::wstring& path, std::string_view bytes, bool
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
     if (handle == INVALID_HANDLE_VALUE) {
-        temp.path.clear();  // never created; nothing to remove
-        if (exists && error == ERROR_ACCESS_DENIED) return WriteInPlace(path, bytes);
+        // Never created; nothing to remove. A folder that refuses new files gets
+        // no write in place either: a failure part-way would tear the file.
+        temp.path.clear();
         return error;
     }
 
-    ScopedHandle file(handle);
-    if (DWORD e = WriteAll(file.get(), bytes)) return e;
-    if (!FlushFileBuffers(file.get())) return GetLastError();
-    if (!file.Close()) return GetLastError();
+    KernelHandle file(handle);
+    if (DWORD e = WriteAll(file.Get(), bytes)) return e;
+    if (!FlushFileBuffers(file.Get())) return GetLastError();
+    if (DWORD e = CloseReporting(file)) return e;
 
     if (exists) {
         // Keeps the old file's attributes and permissions.
@@ -235,23 +211,6 @@ std::optional<std::string> Win32AnsiCodec::Encode(std::wstring_view text) const
     return bytes;
 }
 
-std::wstring SettingsPath()
-{
-    std::wstring buffer(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD size = static_cast<DWORD>(buffer.size());
-        const DWORD got = GetModuleFileNameW(nullptr, buffer.data(), size);
-        if (got == 0) return std::wstring();
-        if (got < size) {
-            buffer.resize(got);
-            break;
-        }
-        if (buffer.size() > 0x10000) return std::wstring();  // no path is this long
-        buffer.resize(buffer.size() * 2);
-    }
-    return SettingsPathBeside(buffer);
-}
-
 std::wstring ReadIni(std::wstring_view section, std::wstring_view key, const std::wstring& file)
 {
     const FileBytes read = ReadCapped(ForFileApi(file), kMaxSettingsFileBytes);
@@ -261,8 +220,7 @@ std::wstring ReadIni(std::wstring_view section, std::wstring_view key, const std
     return doc.Get(section, key).value_or(std::wstring());
 }
 
-IniWriteResult WriteIni(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                        const std::wstring& file, IniValueForm form)
+IniWriteResult WriteIni(std::wstring_view section, std::span<const IniKeyValue> keys, const std::wstring& file)
 {
     try {
         const std::wstring path = ForFileApi(file);
@@ -274,7 +232,7 @@ IniWriteResult WriteIni(std::wstring_view section, std::wstring_view key, std::w
 
         const Win32AnsiCodec codec;
         auto doc = IniDocument::Parse(read.bytes, codec);
-        if (!doc.Set(section, key, value, form)) return {ERROR_INVALID_DATA};
+        if (!doc.SetAll(section, keys)) return {ERROR_INVALID_DATA};
         const std::string bytes = doc.Serialize();
         if (exists && bytes == read.bytes) return {};
         const DWORD error = ReplaceFileContents(path, bytes, exists);
@@ -311,7 +269,5 @@ void LoadSettingsFrom(const std::wstring& file)
         // Start with what has been set so far rather than not at all.
     }
 }
-
-void LoadSettings() { LoadSettingsFrom(SettingsPath()); }
 
 }  // namespace corvalinth

@@ -1,8 +1,9 @@
 #pragma once
-// The settings file on disk: reading and writing one key, and loading the
+// The settings file on disk: reading a key, writing keys, and loading the
 // settings into the module variables at start-up.
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,9 +22,6 @@ public:
 // More than this is not a settings file; reading treats the rest as absent.
 inline constexpr std::size_t kMaxSettingsFileBytes = 4u << 20;
 
-// "Corvalinth.ini" in the folder of the program file.
-std::wstring SettingsPath();
-
 // The key's value, or empty when the file, section or key is missing or the
 // file cannot be read.
 std::wstring ReadIni(std::wstring_view section, std::wstring_view key, const std::wstring& file);
@@ -33,10 +31,10 @@ struct IniWriteResult {
     bool Ok() const { return error == 0; }
 };
 
-// Writes key=value into the section, creating the file and the section when
-// missing. The file is replaced as a whole, so a failure leaves the old file.
-IniWriteResult WriteIni(std::wstring_view section, std::wstring_view key, std::wstring_view value,
-                        const std::wstring& file, IniValueForm form = IniValueForm::Exact);
+// Writes the keys into the section, creating the file and the section when
+// missing. The file is replaced as a whole, once, so a failure leaves the old
+// file and success leaves every key written.
+IniWriteResult WriteIni(std::wstring_view section, std::span<const IniKeyValue> keys, const std::wstring& file);
 
 // The system's text for a write failure, in the user's language.
 std::wstring IniWriteErrorText(IniWriteResult result);
@@ -44,6 +42,5 @@ std::wstring IniWriteErrorText(IniWriteResult result);
 // Fills gColor, gNum and gPassword from the file. Never fails: whatever cannot
 // be read leaves the defaults or the previous values.
 void LoadSettingsFrom(const std::wstring& file);
-void LoadSettings();
 
 }  // namespace corvalinth

@@ -131,8 +131,8 @@ std::optional<LRESULT> ReflectToControl(UINT message, WPARAM wParam, LPARAM lPar
 
 // --- OptionButton ---------------------------------------------------------------
 
-OptionButton::OptionButton(HWND parent, const std::wstring& caption, const PixelPlace& place)
-    : ChildControl(parent, L"BUTTON", caption, BS_RADIOBUTTON | WS_GROUP, 0, place)
+OptionButton::OptionButton(HWND parent, const std::wstring& caption, const PixelPlace& place, bool firstOfGroup)
+    : ChildControl(parent, L"BUTTON", caption, BS_AUTORADIOBUTTON | (firstOfGroup ? WS_GROUP : 0), 0, place)
 {
 }
 

@@ -69,7 +69,9 @@ std::optional<LRESULT> ReflectToControl(UINT message, WPARAM wParam, LPARAM lPar
 // through its current choice.
 class OptionButton final : public ChildControl {
 public:
-    OptionButton(HWND parent, const std::wstring& caption, const PixelPlace& place);
+    // The first of a group starts it; the group's options are made one after
+    // another, so the arrow keys move between them and Tab lands on the chosen one.
+    OptionButton(HWND parent, const std::wstring& caption, const PixelPlace& place, bool firstOfGroup);
 
     bool Value() const;
     // Selecting clears the others of the set and raises Click; so does a click by

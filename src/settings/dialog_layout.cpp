@@ -17,31 +17,6 @@ const ControlLayout& Control(std::string_view name)
     throw std::out_of_range("no dialog control named " + std::string(name));
 }
 
-bool TakesFocus(Kind kind)
-{
-    switch (kind) {
-    case Kind::OptionButton:
-    case Kind::ScrollBar:
-    case Kind::TextBox:
-    case Kind::CommandButton:
-        return true;
-    default:
-        return false;
-    }
-}
-
-std::vector<std::string_view> TabOrder()
-{
-    std::vector<const ControlLayout*> focusable;
-    for (const auto& control : kDialogControls)
-        if (TakesFocus(control.kind) && control.tabIndex != kNoTab) focusable.push_back(&control);
-    std::stable_sort(focusable.begin(), focusable.end(),
-                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
-    std::vector<std::string_view> names;
-    for (const auto* control : focusable) names.push_back(control->name);
-    return names;
-}
-
 PixelRect ToPixels(const ControlLayout& control, double twipsPerPixelX, double twipsPerPixelY)
 {
     if (!(twipsPerPixelX > 0)) twipsPerPixelX = 15.0;

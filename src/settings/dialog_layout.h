@@ -80,11 +80,6 @@ inline constexpr std::array<ControlLayout, 17> kDialogControls{{
 // The control of that name; throws std::out_of_range for a name not in the table.
 const ControlLayout& Control(std::string_view name);
 
-// The controls the keyboard visits, in tab-index order. Labels, shapes and the
-// picture boxes cannot take the focus.
-std::vector<std::string_view> TabOrder();
-bool TakesFocus(Kind kind);
-
 struct PixelRect {
     int left = 0, top = 0, width = 0, height = 0;
     friend bool operator==(const PixelRect&, const PixelRect&) = default;

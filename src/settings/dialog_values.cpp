@@ -15,7 +15,7 @@ std::int16_t ScrollValueForCount(std::int16_t gNum) { return std::clamp(gNum, kC
 
 std::wstring CountLabel(int value) { return std::to_wstring(value); }
 
-std::vector<SettingWrite> SettingsToSave(std::int16_t gColor, int count, std::wstring_view password)
+std::vector<IniKeyValue> SettingsToSave(std::int16_t gColor, int count, std::wstring_view password)
 {
     return {{kColorKey, core::NumberToText(gColor), IniValueForm::AsGiven},
             {kNumKey, core::NumberToText(count), IniValueForm::AsGiven},

@@ -20,15 +20,8 @@ std::int16_t ScrollValueForCount(std::int16_t gNum);
 // The number label's text: the value without a leading blank.
 std::wstring CountLabel(int value);
 
-struct SettingWrite {
-    std::wstring_view key;
-    std::wstring value;
-    IniValueForm form;  // numbers plainly with their blank, the password exactly
-    friend bool operator==(const SettingWrite&, const SettingWrite&) = default;
-};
-
-// The three keys saving writes, in the order written: Color and Num as numbers
-// with the leading blank, the password exactly as typed.
-std::vector<SettingWrite> SettingsToSave(std::int16_t gColor, int count, std::wstring_view password);
+// The three keys saving writes, in the order written: Color and Num plainly as
+// numbers with the leading blank, the password exactly as typed.
+std::vector<IniKeyValue> SettingsToSave(std::int16_t gColor, int count, std::wstring_view password);
 
 }  // namespace corvalinth::settings

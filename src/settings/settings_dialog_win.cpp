@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "core/number_rules.h"
 #include "forms/dpi_win.h"
@@ -23,15 +24,13 @@ namespace {
 
 constexpr wchar_t kMessageCaption[] = L"Corvalinth";
 
-COLORREF ColorRef(std::uint32_t colorNumber) { return static_cast<COLORREF>(colorNumber); }
-
 std::optional<COLORREF> Resolve(Paint paint, bool back)
 {
     switch (paint) {
     case Paint::Default: return ::GetSysColor(back ? COLOR_BTNFACE : COLOR_BTNTEXT);
     case Paint::Window: return ::GetSysColor(COLOR_WINDOW);
     case Paint::WindowText: return ::GetSysColor(COLOR_WINDOWTEXT);
-    case Paint::Panel: return ColorRef(kPanelColor);
+    case Paint::Panel: return PanelColorRef();
     case Paint::White: return RGB(255, 255, 255);
     case Paint::Transparent: return std::nullopt;
     }
@@ -55,17 +54,6 @@ forms::FormSpec DialogSpec()
     return design;
 }
 
-// What the form description stores for a Command button: its caption and font.
-button::PropertyBag DesignProperties(const ControlLayout& control)
-{
-    button::PropertyBag bag;
-    bag.Store(L"Caption", std::wstring(control.caption));
-    const forms::FontSpec label;
-    bag.Store(L"Font", std::make_shared<button::FontDesc>(button::FontDesc{
-                           label.face, label.points, FW_NORMAL, false, false, false, SHIFTJIS_CHARSET}));
-    return bag;
-}
-
 std::int16_t Clamp16(LONG value)
 {
     return static_cast<std::int16_t>(std::clamp<LONG>(value, std::numeric_limits<std::int16_t>::min(),
@@ -74,14 +62,10 @@ std::int16_t Clamp16(LONG value)
 
 }  // namespace
 
-DialogServices DefaultServices()
+DialogServices DefaultServices(const SettingsLocation& settingsFile)
 {
     DialogServices services;
-    services.settingsFile = SettingsPath();
-    services.writeSetting = [file = services.settingsFile](std::wstring_view key, std::wstring_view value,
-                                                           IniValueForm form) {
-        return WriteIni(kSettingsSection, key, value, file, form);
-    };
+    services.save = [settingsFile](std::span<const IniKeyValue> keys) { return SaveSettings(settingsFile, keys); };
     services.openAddress = [](HWND owner, const std::wstring& address) {
         ::ShellExecuteW(owner, L"open", address.c_str(), L"", L"", SW_SHOWNORMAL);
     };
@@ -101,12 +85,6 @@ Corvalinth_P::Corvalinth_P(DialogServices services) : Form(DialogSpec()), servic
 
 Corvalinth_P::~Corvalinth_P() = default;
 
-forms::PixelPlace Corvalinth_P::PlaceOf(const ControlLayout& control) const
-{
-    const PixelRect r = ToPixels(control, TwipsPerPixelX(), TwipsPerPixelY());
-    return {r.left, r.top, r.width, r.height};
-}
-
 RECT Corvalinth_P::ClientRectOf(std::string_view name) const
 {
     const ControlLayout& control = Control(name);
@@ -119,96 +97,6 @@ RECT Corvalinth_P::ClientRectOf(std::string_view name) const
     return {place.left, place.top, place.left + place.width, place.top + place.height};
 }
 
-void Corvalinth_P::CreateFonts()
-{
-    const int dpi = Dpi();
-    forms::FontSpec label;  // the label face at 9.75 points, Shift-JIS
-    labelFont_ = forms::CreateUiFont(label, dpi);
-    forms::FontSpec bold = label;
-    bold.weight = FW_BOLD;
-    boldFont_ = forms::CreateUiFont(bold, dpi);
-    forms::FontSpec underlined = label;
-    underlined.underline = true;
-    underlinedFont_ = forms::CreateUiFont(underlined, dpi);
-    forms::FontSpec standard = label;  // the form's own default: the same face at 9 points
-    standard.points = 9;
-    defaultFont_ = forms::CreateUiFont(standard, dpi);
-}
-
-HFONT Corvalinth_P::FontFor(Face face) const
-{
-    switch (face) {
-    case Face::Label: return labelFont_.Get();
-    case Face::LabelBold: return boldFont_.Get();
-    case Face::LabelUnderlined: return underlinedFont_.Get();
-    case Face::Default: break;
-    }
-    return defaultFont_.Get();
-}
-
-void Corvalinth_P::CreateControls()
-{
-    // Windows are made in tab-index order, so the keyboard visits them in that order.
-    std::array<const ControlLayout*, kDialogControls.size()> byTab{};
-    std::transform(kDialogControls.begin(), kDialogControls.end(), byTab.begin(), [](const auto& c) { return &c; });
-    std::stable_sort(byTab.begin(), byTab.end(), [](auto* a, auto* b) { return a->tabIndex < b->tabIndex; });
-
-    for (const ControlLayout* c : byTab) {
-        const forms::PixelPlace place = PlaceOf(*c);
-        const HWND parent = c->in == In::Pic_1 && pic_1_ ? pic_1_->hWnd() : hWnd();
-        HWND made = nullptr;
-        switch (c->kind) {
-        case Kind::PictureBox:
-            picture1_ = std::make_unique<forms::PictureBox>(parent, place, ::GetSysColor(COLOR_BTNFACE), false);
-            made = picture1_->hWnd();
-            break;
-        case Kind::Panel:
-            pic_1_ = std::make_unique<forms::PictureBox>(parent, place, ColorRef(kPanelColor), true);
-            made = pic_1_->hWnd();
-            break;
-        case Kind::OptionButton: {
-            const int index = c->name == "Opt_C(0)" ? 0 : 1;
-            auto& option = opt_C_[static_cast<std::size_t>(index)];
-            option = std::make_unique<forms::OptionButton>(parent, std::wstring(c->caption), place);
-            option->SetFont(FontFor(c->face));
-            option->onClick = [this, index] { Opt_C_Click(index); };
-            made = option->hWnd();
-            break;
-        }
-        case Kind::ScrollBar:
-            hs_Num_ = std::make_unique<forms::HScrollBar>(
-                parent, forms::ScrollRange{kCountMin, kMaxParticles, kCountSmallStep, kCountLargeStep}, place);
-            hs_Num_->onChange = [this] { HS_Num_Change(); };
-            hs_Num_->onScroll = [this] { HS_Num_Scroll(); };
-            made = hs_Num_->hWnd();
-            break;
-        case Kind::TextBox:
-            pw_ = std::make_unique<forms::TextBox>(parent, std::wstring(c->caption), place);
-            pw_->SetFont(FontFor(c->face));
-            pw_->SetPasswordChar(L'*');
-            made = pw_->hWnd();
-            break;
-        case Kind::CommandButton: {
-            auto& button = c->name == "Cmd_Can" ? cmd_Can_ : cmd_Set_;
-            button = std::make_unique<button::Command>(parent, c->tabIndex);
-            button->ReadProperties(DesignProperties(*c));
-            button->Move(c->left, c->top, c->width, c->height);
-            if (c->name == "Cmd_Can") button->OnClick = [this] { Cmd_Can_Click(); };
-            else button->OnClick = [this] { Cmd_Set_Click(); };
-            made = button->hWnd();
-            break;
-        }
-        case Kind::Label:
-        case Kind::Shape:
-            break;  // windowless: drawn into the form's and the panel's surfaces
-        }
-        if (made) ::SetWindowPos(made, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-
-    PaintIllustration();
-    PaintPanel();
-}
-
 void Corvalinth_P::PaintIllustration()
 {
     if (!picture1_ || !picture1_->Surface().Valid()) return;
@@ -216,61 +104,6 @@ void Corvalinth_P::PaintIllustration()
     core::Copy(picture1_->Surface().View(), 0, 0, illustration.Width(), illustration.Height(),
                illustration.View(), 0, 0);
     picture1_->Refresh();
-}
-
-void Corvalinth_P::Form_DpiChanged(const RECT& suggested)
-{
-    // Everything measured in twips is laid out again at the new DPI and the texts
-    // get fonts of that DPI; what the user has set stays in the controls. The old
-    // fonts live until no control uses them.
-    const std::array<forms::Font, 4> oldFonts{std::move(labelFont_), std::move(boldFont_),
-                                              std::move(underlinedFont_), std::move(defaultFont_)};
-    CreateFonts();
-    for (const ControlLayout& c : kDialogControls) {
-        const forms::PixelPlace place = PlaceOf(c);
-        switch (c.kind) {
-        case Kind::PictureBox:
-            if (picture1_) picture1_->Move(place, ::GetSysColor(COLOR_BTNFACE));
-            break;
-        case Kind::Panel:
-            if (pic_1_) pic_1_->Move(place, ColorRef(kPanelColor));
-            break;
-        case Kind::OptionButton:
-            if (auto& option = opt_C_[c.name == "Opt_C(0)" ? 0U : 1U]) {
-                option->Move(place);
-                option->SetFont(FontFor(c.face));
-            }
-            break;
-        case Kind::ScrollBar:
-            if (hs_Num_) hs_Num_->Move(place);
-            break;
-        case Kind::TextBox:
-            if (pw_) {
-                pw_->Move(place);
-                pw_->SetFont(FontFor(c.face));
-            }
-            break;
-        case Kind::CommandButton:
-            if (auto& button = c.name == "Cmd_Can" ? cmd_Can_ : cmd_Set_) {
-                button->SetTwipsPerPixel(TwipsPerPixelX(), TwipsPerPixelY());
-                button->Move(c.left, c.top, c.width, c.height);
-            }
-            break;
-        case Kind::Label:
-        case Kind::Shape:
-            break;
-        }
-    }
-    PaintIllustration();
-    PaintPanel();
-
-    // The client area keeps its size in twips, whatever the frame around it.
-    const SIZE before = ClientSizePixels();
-    SetClientSizePixels(core::NearestInt32(kClientWidthTwips / TwipsPerPixelX()),
-                        core::NearestInt32(kClientHeightTwips / TwipsPerPixelY()), suggested.left, suggested.top);
-    const SIZE after = ClientSizePixels();
-    // An unchanged size brings no resize, but the labels need the new fonts.
-    if (before.cx == after.cx && before.cy == after.cy) Form_Resize();
 }
 
 void Corvalinth_P::PaintLabel(HDC dc, const ControlLayout& control, const std::wstring& caption, int dx,
@@ -339,8 +172,8 @@ void Corvalinth_P::Form_Load()
 
     InitButtons(*this, kTrue, kTrue);
 
-    Opt_C(0).SetBackColor(ColorRef(kPanelColor));
-    Opt_C(1).SetBackColor(ColorRef(kPanelColor));
+    Opt_C(0).SetBackColor(PanelColorRef());
+    Opt_C(1).SetBackColor(PanelColorRef());
 
     CorvalinthB& module = Module();
     // A stored value the controls cannot show is shown as its nearest meaning;
@@ -387,14 +220,12 @@ void Corvalinth_P::HS_Num_Scroll() { SetNumberLabel(CountLabel(HS_Num().Value())
 
 void Corvalinth_P::Cmd_Set_Click()
 {
-    // Each key is its own write. A write that fails is told to the user and the
-    // dialog stays open, so nothing is lost and the user can try again or cancel.
-    for (const SettingWrite& write : SettingsToSave(Module().gColor, HS_Num().Value(), PW().Text())) {
-        const IniWriteResult result = services_.writeSetting(write.key, write.value, write.form);
-        if (!result.Ok()) {
-            services_.showSaveFailure(hWnd(), SaveFailureText(services_.settingsFile, IniWriteErrorText(result)));
-            return;
-        }
+    // One save of all three keys. A failure is told to the user and the dialog
+    // stays open, so nothing is lost and the user can try again or cancel.
+    const SaveOutcome saved = services_.save(SettingsToSave(Module().gColor, HS_Num().Value(), PW().Text()));
+    if (!saved.result.Ok()) {
+        services_.showSaveFailure(hWnd(), SaveFailureText(saved.file, IniWriteErrorText(saved.result)));
+        return;
     }
     Unload();
 }
@@ -414,9 +245,48 @@ bool Corvalinth_P::OverLink(POINT client) const
     return ::PtInRect(&link, client) != FALSE;
 }
 
+void Corvalinth_P::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(hWnd(), &ps);
+    if (background_.Valid()) {
+        const RECT& r = ps.rcPaint;
+        ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, background_.Dc(), r.left, r.top, SRCCOPY);
+    }
+    ::EndPaint(hWnd(), &ps);
+}
+
+bool Corvalinth_P::OnSetCursor(HWND over, UINT hitTest)
+{
+    if (forms::Screen::CurrentMousePointer() == forms::MousePointer::Hourglass) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+        return true;
+    }
+    POINT p{};
+    if (over == hWnd() && hitTest == HTCLIENT && ::GetCursorPos(&p) && ::ScreenToClient(hWnd(), &p) && OverLink(p)) {
+        ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
+        return true;
+    }
+    return false;
+}
+
+void Corvalinth_P::OnActivate(bool active)
+{
+    // Give the focus back to the control that had it (or the first one), not
+    // to the window itself.
+    if (!active) {
+        HWND focus = ::GetFocus();
+        lastFocus_ = focus && ::IsChild(hWnd(), focus) ? focus : nullptr;
+        return;
+    }
+    HWND target = lastFocus_ && ::IsChild(hWnd(), lastFocus_) ? lastFocus_ : ::GetNextDlgTabItem(hWnd(), nullptr, FALSE);
+    if (target) ::SetFocus(target);
+}
+
 std::optional<LRESULT> Corvalinth_P::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (auto reflected = forms::ReflectToControl(message, wParam, lParam)) return reflected;
+    const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (message) {
     case WM_ERASEBKGND:
         return 1;  // the background surface covers everything
@@ -426,59 +296,29 @@ std::optional<LRESULT> Corvalinth_P::OnMessage(UINT message, WPARAM wParam, LPAR
             ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, background_.Width(), background_.Height(),
                      background_.Dc(), 0, 0, SRCCOPY);
         return 0;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(hWnd(), &ps);
-        if (background_.Valid()) {
-            const RECT& r = ps.rcPaint;
-            ::BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, background_.Dc(), r.left, r.top,
-                     SRCCOPY);
-        }
-        ::EndPaint(hWnd(), &ps);
+    case WM_PAINT:
+        OnPaint();
         return 0;
-    }
-    case WM_SETCURSOR: {
-        if (forms::Screen::CurrentMousePointer() == forms::MousePointer::Hourglass) {
-            ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-            return TRUE;
-        }
-        POINT p{};
-        if (reinterpret_cast<HWND>(wParam) == hWnd() && LOWORD(lParam) == HTCLIENT && ::GetCursorPos(&p) &&
-            ::ScreenToClient(hWnd(), &p) && OverLink(p)) {
-            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
-            return TRUE;
-        }
+    case WM_SETCURSOR:
+        if (OnSetCursor(reinterpret_cast<HWND>(wParam), LOWORD(lParam))) return TRUE;
         return std::nullopt;
-    }
     case WM_LBUTTONDOWN:
-        linkPressed_ = OverLink({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        linkPressed_ = OverLink(at);
         return 0;
-    case WM_LBUTTONUP: {
-        const bool click = linkPressed_ && OverLink({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        linkPressed_ = false;
-        if (click) lbl_URL_Click();
+    case WM_LBUTTONUP:
+        if (std::exchange(linkPressed_, false) && OverLink(at)) lbl_URL_Click();
         return 0;
-    }
     case WM_ACTIVATE:
-        // Give the focus back to the control that had it (or the first one), not
-        // to the window itself.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = ::GetFocus();
-            lastFocus_ = focus && ::IsChild(hWnd(), focus) ? focus : nullptr;
-        } else {
-            HWND target = lastFocus_ && ::IsChild(hWnd(), lastFocus_) ? lastFocus_
-                                                                       : ::GetNextDlgTabItem(hWnd(), nullptr, FALSE);
-            if (target) ::SetFocus(target);
-        }
+        OnActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
     default:
         return std::nullopt;
     }
 }
 
-int RunSettingsDialog()
+int RunSettingsDialog(const SettingsLocation& settingsFile)
 {
-    Corvalinth_P dialog;
+    Corvalinth_P dialog(DefaultServices(settingsFile));
     dialog.ShowModal();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,26 +17,28 @@
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
 #include "settings/dialog_layout.h"
-#include "config/settings_file_win.h"
+#include "config/settings_location_win.h"
 
 namespace corvalinth::settings {
 
 // What the dialog asks of the world outside it; tests replace these.
 struct DialogServices {
-    std::wstring settingsFile;  // named in the message when saving fails
-    std::function<IniWriteResult(std::wstring_view key, std::wstring_view value, IniValueForm form)> writeSetting;
+    // Writes the settings as one save; says which file and how it went.
+    std::function<SaveOutcome(std::span<const IniKeyValue> keys)> save;
     std::function<void(HWND owner, const std::wstring& address)> openAddress;
     std::function<void(HWND owner, const std::wstring& text)> showSaveFailure;
 };
-// The settings file beside the program, the shell, and a message box.
-DialogServices DefaultServices();
+// The settings file found at start-up, the shell, and a message box.
+DialogServices DefaultServices(const SettingsLocation& settingsFile);
+
+inline COLORREF PanelColorRef() { return static_cast<COLORREF>(kPanelColor); }
 
 // The text that tells the user a save failed: which file, and the system's reason.
 std::wstring SaveFailureText(const std::wstring& file, const std::wstring& reason);
 
 class Corvalinth_P final : public forms::Form {
 public:
-    explicit Corvalinth_P(DialogServices services = DefaultServices());
+    explicit Corvalinth_P(DialogServices services);
     ~Corvalinth_P() override;
 
     // The controls, for the procedures that walk them and for tests.
@@ -70,6 +73,13 @@ protected:
 private:
     void CreateFonts();
     void CreateControls();
+    HWND MakeControl(const ControlLayout& control, HWND parent);
+    HWND MakeOption(const ControlLayout& control, HWND parent);
+    HWND MakeCommand(const ControlLayout& control, HWND parent);
+    void PlaceControl(const ControlLayout& control);
+    void OnPaint();
+    bool OnSetCursor(HWND over, UINT hitTest);
+    void OnActivate(bool active);
     HFONT FontFor(Face face) const;
     forms::PixelPlace PlaceOf(const ControlLayout& control) const;
     void PaintIllustration();
@@ -93,6 +103,6 @@ private:
 };
 
 // The settings dialog, modal, with no owner; returns when it closes.
-int RunSettingsDialog();
+int RunSettingsDialog(const SettingsLocation& settingsFile);
 
 }  // namespace corvalinth::settings

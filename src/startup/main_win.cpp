@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "config/settings_file_win.h"
+#include "config/settings_location_win.h"
 #include "core/corvalinth_b.h"
 #include "forms/app_win.h"
 #include "preview/preview_form_win.h"
@@ -86,10 +87,11 @@ int Main()
     const StartupDecision decision = DecideStartup(ProgramArgumentText());
     if (decision.mode == StartMode::Preview) return RunPreview(decision.parentHandle);
 
-    if (decision.loadSettings) LoadSettings();
+    const SettingsLocation settingsFile = FindSettingsLocation();
+    if (decision.loadSettings) LoadSettingsFrom(settingsFile.file);
     switch (decision.mode) {
     case StartMode::Settings:
-        return settings::RunSettingsDialog();
+        return settings::RunSettingsDialog(settingsFile);
     case StartMode::SaverFullScreen:
         return RunSaver(true);
     case StartMode::SaverPlain:

@@ -348,8 +348,25 @@ core::PixelSurface CaptureScreen(const RECT& area)
     return result;
 }
 
+namespace {
+
+void RemoveAll(const std::filesystem::path& path)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+}  // namespace
+
+void E2eTest::MakeProgramFolderRefuseWrites()
+{
+    refusing_ = std::make_unique<RefusingFolder>(folder_);
+    ASSERT_TRUE(refusing_->Refusing()) << "cannot make " << folder_.string() << " refuse writes";
+}
+
 void E2eTest::SetUp()
 {
+    RemoveAll(PerUserFolder());
     static unsigned counter = 0;
     folder_ = std::filesystem::temp_directory_path() /
               (L"corvalinth-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
@@ -366,6 +383,8 @@ void E2eTest::TearDown()
 {
     Kill();
     process_.Reset();
+    refusing_.reset();
+    RemoveAll(PerUserFolder());
     if (folder_.empty()) return;
     // The image of a process that has just ended may stay locked for a moment.
     for (int attempt = 0; attempt < 50; ++attempt) {
@@ -384,12 +403,7 @@ void E2eTest::WriteIniBytes(std::string_view bytes) const
     ASSERT_TRUE(out.good()) << "cannot write the settings file";
 }
 
-std::optional<std::string> E2eTest::ReadIniBytes() const
-{
-    std::ifstream in(IniPath(), std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+std::optional<std::string> E2eTest::ReadIniBytes() const { return FileBytes(IniPath()); }
 
 void E2eTest::WriteIniValue(std::wstring_view section, std::wstring_view key,
                             std::wstring_view value) const
@@ -399,11 +413,11 @@ void E2eTest::WriteIniValue(std::wstring_view section, std::wstring_view key,
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str());  // write it out now
 }
 
-std::optional<std::wstring> E2eTest::ReadIniValue(std::wstring_view section,
-                                                  std::wstring_view key) const
+std::optional<std::wstring> E2eTest::ReadIniValue(std::wstring_view section, std::wstring_view key,
+                                                  const std::filesystem::path& file)
 {
-    const std::wstring path = IniPath().wstring();
-    if (!std::filesystem::exists(IniPath())) return std::nullopt;
+    const std::wstring path = file.wstring();
+    if (!std::filesystem::exists(file)) return std::nullopt;
     // Drop any cached copy: the program may have rewritten the file.
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str());
     const std::wstring s(section), k(key);

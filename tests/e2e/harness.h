@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -107,10 +108,35 @@ RECT VirtualScreen();
 core::PixelSurface CaptureScreen();
 core::PixelSurface CaptureScreen(const RECT& area);
 
+// --- folders ---------------------------------------------------------------------
+
+// Makes a folder refuse new files, even to an administrator, until it goes out
+// of scope (the immutable flag of the file system under the test rig).
+class RefusingFolder {
+public:
+    explicit RefusingFolder(const std::filesystem::path& folder);
+    ~RefusingFolder();
+    RefusingFolder(const RefusingFolder&) = delete;
+    RefusingFolder& operator=(const RefusingFolder&) = delete;
+    bool Refusing() const { return refusing_; }
+
+private:
+    std::filesystem::path folder_;
+    std::string unixPath_;
+    bool refusing_ = false;
+};
+
+// The per-user settings folder of the program (in the local application data).
+std::filesystem::path PerUserFolder();
+
+// A file's bytes, nullopt when it cannot be read.
+std::optional<std::string> FileBytes(const std::filesystem::path& file);
+
 // --- the program under test ------------------------------------------------------
 
 // Each test gets its own copy of the program in a fresh temporary folder, so the
-// settings file beside it starts absent and nothing leaks between tests. A
+// settings file beside it starts absent and nothing leaks between tests; the
+// per-user settings folder is absent at the start and the end of every test. A
 // process still running at the end is killed.
 class E2eTest : public ::testing::Test {
 protected:
@@ -119,6 +145,9 @@ protected:
 
     std::filesystem::path ProgramPath() const { return folder_ / L"Corvalinth.scr"; }
     std::filesystem::path IniPath() const { return folder_ / L"Corvalinth.ini"; }
+    std::filesystem::path PerUserIniPath() const { return PerUserFolder() / L"Corvalinth.ini"; }
+    // The program's folder refuses new files until the test ends.
+    void MakeProgramFolderRefuseWrites();
 
     // Settings file as raw bytes (nullopt when absent) ...
     void WriteIniBytes(std::string_view bytes) const;
@@ -126,8 +155,12 @@ protected:
     // ... and through the system's own profile functions.
     void WriteIniValue(std::wstring_view section, std::wstring_view key,
                        std::wstring_view value) const;
-    std::optional<std::wstring> ReadIniValue(std::wstring_view section,
-                                             std::wstring_view key) const;
+    std::optional<std::wstring> ReadIniValue(std::wstring_view section, std::wstring_view key) const
+    {
+        return ReadIniValue(section, key, IniPath());
+    }
+    static std::optional<std::wstring> ReadIniValue(std::wstring_view section, std::wstring_view key,
+                                                    const std::filesystem::path& file);
 
     // Starts the copy with this argument text (the path is put in front of it).
     void Launch(std::wstring_view arguments);
@@ -151,6 +184,7 @@ protected:
 
 private:
     std::filesystem::path folder_;
+    std::unique_ptr<RefusingFolder> refusing_;
     UniqueHandle process_;
     DWORD processId_ = 0;
 };

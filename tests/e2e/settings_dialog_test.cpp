@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -56,6 +57,12 @@ struct Dialog {
         return ::SendMessageW(options[static_cast<std::size_t>(i)], BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
     int Count() const { return static_cast<int>(::SendMessageW(scrollBar, SBM_GETPOS, 0, 0)); }
+    HWND Focus() const
+    {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+    }
 
     // The number label is drawn, not a window: its pixels stand for its text.
     core::PixelSurface NumberLabel() const
@@ -191,35 +198,94 @@ TEST_F(SettingsDialogTest, SavingWritesWhatTheUserChoseInOrderAndEnds)
     EXPECT_LT(num, pass);
 }
 
-TEST_F(SettingsDialogTest, AFailedSaveIsShownAndTheDialogStays)
+// The program in a folder that refuses writes, the choices made with keys: the
+// save goes to the per-user copy, which every later start reads.
+TEST_F(SettingsDialogTest, KeysChooseAndTheSaveGoesToThePerUserCopyWhenTheFolderRefuses)
 {
-    // A folder where the settings file should be: no write can succeed.
-    std::filesystem::create_directory(IniPath());
+    // A file an installer put there is read, and left as it is.
+    const std::string installed = "; installed\r\n[Section]\r\nNum=5\r\n";
+    WriteIniBytes(installed);
+    MakeProgramFolderRefuseWrites();
     Dialog d = Open();
     ASSERT_TRUE(d.Complete());
-    Click(Centre(d.commands[1]));  // 設定
+    EXPECT_EQ(d.Count(), 5);
+    ASSERT_EQ(d.Focus(), d.options[0]);
+    PressKey(VK_TAB);  // to the scroll bar
+    PressKey(VK_HOME);
+    for (int i = 0; i < 6; ++i) PressKey(VK_RIGHT);
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 7; }));
+    PressKey(VK_TAB);
+    const std::wstring password = L"pw 7";
+    TypeText(password);
+    // Round to the option group: Tab lands on its chosen option, Down moves the choice.
+    for (int i = 0; i < 3; ++i) PressKey(VK_TAB);
+    ASSERT_TRUE(Eventually([&] { return d.Focus() == d.options[0]; }));
+    PressKey(VK_DOWN);
+    ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0) && d.Focus() == d.options[1]; }));
+    Click(Centre(d.commands[1]));  // 設定 takes no keys
+    ExpectEnds();
 
-    HWND message = nullptr;
-    ASSERT_TRUE(Eventually([&] {
-        for (HWND w : TopLevelWindowsOf(ProcessId(), true))
-            if (w != d.window) message = w;
-        return message != nullptr;
-    })) << "no message about the failed save";
-    std::wstring shown;
-    for (HWND child : ChildWindowsOf(message)) shown += FactsOf(child).caption + L"\n";
-    EXPECT_NE(shown.find(L"保存できませんでした"), std::wstring::npos);
-    EXPECT_NE(shown.find(IniPath().filename().wstring()), std::wstring::npos);
-    EXPECT_TRUE(::IsWindow(d.window));
+    EXPECT_EQ(ReadIniBytes(), installed);
+    const std::string text = FileBytes(PerUserIniPath()).value_or("");
+    EXPECT_NE(text.find("Color= 1\r\nNum= 7\r\n"), std::string::npos) << text;
+    EXPECT_EQ(ReadIniValue(L"Section", L"Password", PerUserIniPath()), password);
 
-    PressKey(VK_RETURN);
-    ASSERT_TRUE(Eventually([&] { return !::IsWindow(message); }));
+    d = Open();
+    ASSERT_TRUE(d.Complete());
+    EXPECT_TRUE(d.Checked(1));
+    EXPECT_EQ(d.Count(), 7);
+    EXPECT_EQ(::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0), static_cast<LRESULT>(password.size()));
+    Click(Centre(d.commands[0]));  // ｷｬﾝｾﾙ
+    ExpectEnds();
+
+    // A full-screen run reads the password there: a typed character asks for it.
+    Launch(L"/s");
+    const HWND saver = WaitForWindow(L"Corvalinth_Main");
+    ASSERT_NE(saver, nullptr);
+    ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == saver; }));
     LetInputSettle();
+    TypeCharacter(L'x');
+    EXPECT_TRUE(Eventually([] {
+        const HWND prompt = FindWindowW(nullptr, L"Corvalinth_Pass");
+        return prompt && ::IsWindowVisible(prompt);
+    })) << "no password prompt";
     EXPECT_TRUE(Running());
-    EXPECT_TRUE(::IsWindowVisible(d.window));
+}
+
+TEST_F(SettingsDialogTest, AFailedSaveIsShownAndTheNextClickTriesAgain)
+{
+    // The folder refuses and the per-user folder cannot be made: a file has its name.
+    MakeProgramFolderRefuseWrites();
+    std::filesystem::create_directories(PerUserFolder().parent_path());
+    { std::ofstream(PerUserFolder()) << "in the way"; }
+    Dialog d = Open();
+    ASSERT_TRUE(d.Complete());
+
+    const auto expectMessage = [&] {
+        HWND message = nullptr;
+        EXPECT_TRUE(Eventually([&] {
+            for (HWND w : TopLevelWindowsOf(ProcessId(), true))
+                if (w != d.window) message = w;
+            return message != nullptr;
+        })) << "no message about the failed save";
+        std::wstring shown;
+        for (HWND child : ChildWindowsOf(message)) shown += FactsOf(child).caption + L"\n";
+        EXPECT_NE(shown.find(L"保存できませんでした"), std::wstring::npos);
+        EXPECT_NE(shown.find(PerUserIniPath().wstring()), std::wstring::npos) << "not the file last tried";
+        PressKey(VK_RETURN);
+        EXPECT_TRUE(Eventually([&] { return !::IsWindow(message); }));
+        LetInputSettle();
+        EXPECT_TRUE(::IsWindowVisible(d.window));
+    };
+    Click(Centre(d.commands[1]));  // 設定
+    expectMessage();
+    Click(Centre(d.commands[1]));  // once more: one click is enough
+    expectMessage();
     // The user gives up.
     Click(Centre(d.commands[0]));
     ExpectEnds();
-    EXPECT_TRUE(std::filesystem::is_directory(IniPath()));
+    EXPECT_FALSE(ReadIniBytes().has_value());
+    EXPECT_TRUE(std::filesystem::is_regular_file(PerUserFolder()));
 }
 
 TEST_F(SettingsDialogTest, StoredValuesOutOfRangeOpenAsTheirNearestChoiceAndStayUntilASave)

@@ -52,7 +52,7 @@ const Row kTable[] = {
     {Event::MoveOver, {kNothing, {2, P::HighLight, false}, kNothing, {4, P::HighLightSelect, false}, kNothing}},
     {Event::MoveOverLeftHeld, {kNothing, {2, P::HighLight, false}, kNothing, kNothing, kNothing}},
     {Event::LeftDown,
-     {{kSame, P::Pressed, false}, {kSame, P::Pressed, false}, {kSame, P::Pressed, false}, {kSame, P::Pressed, false},
+     {{kSame, P::Pressed, false}, {kSame, P::Pressed, false}, {kSame, P::Pressed, false}, {4, P::Pressed, false},
       {kSame, P::Pressed, false}}},
     {Event::LeftUp,
      {{kSame, {}, true}, {kSame, {}, true}, {kSame, P::Normal, true}, kNothing, {kSame, P::HighLightSelect, true}}},

@@ -96,6 +96,23 @@ TEST(IniDocument, WritingAKeyLeavesEveryOtherLineAsItWas)
     EXPECT_EQ(again.Get(L"Added", L"Key"), L"z");
 }
 
+TEST(IniDocument, SeveralKeysAreWrittenAllOrNone)
+{
+    const std::string file = "; mine\n[Other]\r\nColor=9\r\n[Section]\r\nNum=5\r\nExtra=x\r\n[Last]\nk=v\n";
+    const IniKeyValue keys[] = {{L"Color", L" 1", IniValueForm::AsGiven},
+                                {L"Num", L" 7", IniValueForm::AsGiven},
+                                {L"Password", L" pw "}};
+    auto doc = IniDocument::Parse(file, kCodec);
+    // A bad value in the last key: nothing of the first two is written either.
+    IniKeyValue bad[] = {keys[0], keys[1], {L"Password", L"a\r\nb"}};
+    EXPECT_FALSE(doc.SetAll(L"Section", bad));
+    EXPECT_EQ(doc.Serialize(), file);
+
+    ASSERT_TRUE(doc.SetAll(L"Section", keys));
+    EXPECT_EQ(doc.Serialize(), "; mine\n[Other]\r\nColor=9\r\n[Section]\r\nNum= 7\r\nExtra=x\r\n"
+                               "Color= 1\r\nPassword=\" pw \"\r\n[Last]\nk=v\n");
+}
+
 TEST(IniDocument, AnEmptyOrMissingFileGetsTheSectionCreated)
 {
     auto doc = IniDocument::Parse("", kCodec);

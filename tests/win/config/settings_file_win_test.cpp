@@ -16,6 +16,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
+IniWriteResult WriteOne(std::wstring_view key, std::wstring value, const std::wstring& file)
+{
+    const IniKeyValue keys[] = {{key, std::move(value)}};
+    return WriteIni(L"Section", keys, file);
+}
+
 class SettingsFileWin : public testing::Test {
 protected:
     void SetUp() override
@@ -72,9 +78,8 @@ TEST_F(SettingsFileWin, AwkwardPasswordsRoundTripAndTheSystemReadsTheSameFile)
     for (const auto& password : passwords) {
         SCOPED_TRACE(password.size());
         Put("; kept\r\n[Other]\r\nNum=3\r\n");
-        ASSERT_TRUE(WriteIni(L"Section", L"Color", L" 1", file_).Ok());
-        ASSERT_TRUE(WriteIni(L"Section", L"Password", password, file_).Ok());
-        ASSERT_TRUE(WriteIni(L"Section", L"Num", L" 250", file_).Ok());
+        const IniKeyValue keys[] = {{L"Color", L" 1"}, {L"Password", password}, {L"Num", L" 250"}};
+        ASSERT_TRUE(WriteIni(L"Section", keys, file_).Ok());
         EXPECT_EQ(ReadIni(L"Section", L"Password", file_), password);
         EXPECT_EQ(Contents().rfind("\xFF\xFE", 0) == 0, !codec.Encode(password).has_value()) << "UTF-16 only when needed";
 
@@ -99,7 +104,7 @@ TEST_F(SettingsFileWin, FailedWritesLeaveEverythingAsItWas)
 {
     // Into a folder that does not exist: nothing is created.
     const fs::path missing = folder_ / L"missing";
-    const IniWriteResult result = WriteIni(L"Section", L"Num", L" 5", (missing / L"Corvalinth.ini").wstring());
+    const IniWriteResult result = WriteOne(L"Num", L" 5", (missing / L"Corvalinth.ini").wstring());
     EXPECT_EQ(result.error, static_cast<std::uint32_t>(ERROR_PATH_NOT_FOUND));
     EXPECT_FALSE(IniWriteErrorText(result).empty());
     EXPECT_FALSE(fs::exists(missing));
@@ -110,21 +115,21 @@ TEST_F(SettingsFileWin, FailedWritesLeaveEverythingAsItWas)
     {
         forms::KernelHandle holder(CreateFileW(file_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_NE(holder.Get(), INVALID_HANDLE_VALUE);
-        EXPECT_FALSE(WriteIni(L"Section", L"Password", L"new", file_).Ok());
+        EXPECT_FALSE(WriteOne(L"Password", L"new", file_).Ok());
     }
     EXPECT_EQ(Contents(), old);
     // No temporary file of ours is left behind (Wine's own replacement may leave one).
     for (const auto& name : FolderEntries()) EXPECT_TRUE(name == L"Corvalinth.ini" || name.rfind(L"Corvalinth", 0) != 0);
 
     // A value that would break the file's lines is refused, not written.
-    EXPECT_EQ(WriteIni(L"Section", L"Password", L"x\r\n[Section]\r\nNum=1", file_).error,
+    EXPECT_EQ(WriteOne(L"Password", L"x\r\n[Section]\r\nNum=1", file_).error,
               static_cast<std::uint32_t>(ERROR_INVALID_DATA));
     EXPECT_EQ(Contents(), old);
 
     // A folder where the file should be: no write, and loading gives the defaults.
     fs::remove(file_);
     fs::create_directory(file_);
-    EXPECT_FALSE(WriteIni(L"Section", L"Num", L" 5", file_).Ok());
+    EXPECT_FALSE(WriteOne(L"Num", L" 5", file_).Ok());
     EXPECT_TRUE(fs::is_directory(file_));
     Module().gNum = 3;
     Module().gPassword = L"x";
@@ -139,7 +144,7 @@ TEST_F(SettingsFileWin, ReplacingKeepsTheFileAttributes)
     Put("[Section]\r\nNum=1\r\n");
     ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_HIDDEN));
     if (!(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN)) GTEST_SKIP() << "the file system keeps no hidden flag";
-    ASSERT_TRUE(WriteIni(L"Section", L"Num", L" 2", file_).Ok());
+    ASSERT_TRUE(WriteOne(L"Num", L" 2", file_).Ok());
     EXPECT_EQ(ReadIni(L"Section", L"Num", file_), L" 2");
     EXPECT_TRUE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
@@ -160,7 +165,7 @@ TEST_F(SettingsFileWin, BadFilesNeverStopTheProgram)
     LoadSettingsFrom(file_);
     EXPECT_EQ(Module().gNum, 40);
     EXPECT_EQ(Module().gColor, 0);
-    EXPECT_EQ(WriteIni(L"Section", L"Num", L" 1", file_).error, static_cast<std::uint32_t>(ERROR_FILE_TOO_LARGE));
+    EXPECT_EQ(WriteOne(L"Num", L" 1", file_).error, static_cast<std::uint32_t>(ERROR_FILE_TOO_LARGE));
     EXPECT_EQ(ReadIni(L"Section", L"Num", file_), L"40");
 }
 

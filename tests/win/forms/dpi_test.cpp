@@ -24,8 +24,7 @@ namespace {
 settings::DialogServices QuietServices()
 {
     settings::DialogServices s;
-    s.settingsFile = L"C:\\nowhere\\Corvalinth.ini";
-    s.writeSetting = [](std::wstring_view, std::wstring_view, IniValueForm) { return IniWriteResult{}; };
+    s.save = [](std::span<const IniKeyValue>) { return SaveOutcome{}; };
     s.openAddress = [](HWND, const std::wstring&) {};
     s.showSaveFailure = [](HWND, const std::wstring&) {};
     return s;

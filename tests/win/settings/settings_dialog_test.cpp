@@ -36,8 +36,7 @@ struct Recorder {
     DialogServices Services()
     {
         DialogServices s;
-        s.settingsFile = L"C:\\nowhere\\Corvalinth.ini";
-        s.writeSetting = [](std::wstring_view, std::wstring_view, IniValueForm) { return IniWriteResult{}; };
+        s.save = [](std::span<const IniKeyValue>) { return SaveOutcome{}; };
         s.openAddress = [this](HWND, const std::wstring& address) {
             opened.push_back(address);
             pointerWhileOpening.push_back(forms::Screen::CurrentMousePointer());
@@ -117,9 +116,9 @@ TEST_F(SettingsDialog, TabVisitsTheControlsInTabIndexOrder)
     };
     EXPECT_EQ(order(), (std::vector<HWND>{d.Opt_C(0).hWnd(), d.HS_Num().hWnd(), d.PW().hWnd(), d.Cmd_Can().hWnd(),
                                           d.Cmd_Set().hWnd()}));
-    // Of the two options only the chosen one is a stop, at its own place in the order.
+    // The options are one group: only the chosen one is a stop, at the group's place.
     d.Opt_C(1).SetValue(true);
-    EXPECT_EQ(order(), (std::vector<HWND>{d.HS_Num().hWnd(), d.PW().hWnd(), d.Opt_C(1).hWnd(), d.Cmd_Can().hWnd(),
+    EXPECT_EQ(order(), (std::vector<HWND>{d.Opt_C(1).hWnd(), d.HS_Num().hWnd(), d.PW().hWnd(), d.Cmd_Can().hWnd(),
                                           d.Cmd_Set().hWnd()}));
     // The first control in that order has the focus when the dialog is active.
     EXPECT_EQ(::GetFocus(), d.Opt_C(0).hWnd());

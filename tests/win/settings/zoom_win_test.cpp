@@ -30,7 +30,7 @@ TEST(InitButtons, ReachesEveryCommandOnTheFormAndInItsPanels)
         form.Load();
         // One button on the form, one inside a panel, and a control that is no button.
         forms::PictureBox panel(form.hWnd(), {10, 10, 200, 100}, RGB(200, 200, 200), true);
-        forms::OptionButton option(panel.hWnd(), L"x", {5, 5, 50, 20});
+        forms::OptionButton option(panel.hWnd(), L"x", {5, 5, 50, 20}, true);
         option.SetEnabled(false);
         std::vector<std::unique_ptr<button::Command>> buttons;
         buttons.push_back(std::make_unique<button::Command>(form.hWnd(), 1));
