@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 #include "config/ini_document.h"
 #include "config/test_codec.h"
@@ -62,13 +61,6 @@ TEST(Settings, NumbersFollowTheLocale)
     EXPECT_EQ(module.gNum, 12);
     ApplySettings(FromFile("[Section]\r\nNum=1.000\r\n"), module, NumberFormat{L',', L'.'});
     EXPECT_EQ(module.gNum, 1000);
-}
-
-TEST(Settings, FileBesideTheProgram)
-{
-    EXPECT_EQ(SettingsPathBeside(L"C:\\Program Files\\Corvalinth.scr"), L"C:\\Program Files\\Corvalinth.ini");
-    EXPECT_EQ(SettingsPathBeside(L"C:\\Corvalinth.scr"), L"C:\\\\Corvalinth.ini");  // a root keeps its separator
-    EXPECT_EQ(SettingsPathBeside(L"\\\\server\\share\\x.scr"), L"\\\\server\\share\\Corvalinth.ini");
 }
 
 TEST(Settings, AnOversizedFileIsCutAfterAWholeLine)

@@ -90,32 +90,5 @@ TEST(MonitorLayout, SizeIsBoundedForSixteenBitScreens)
     for (const Rect& r : layout.Uncovered()) EXPECT_EQ(Intersect(r, surface), r);
 }
 
-TEST(MonitorLayout, StartupPictureKeepsItsPlaceAcrossALayoutChange)
-{
-    const std::vector<Monitor> one = {{{0, 0, 4, 2}, true}};
-    const std::vector<Monitor> leftAdded = {{{0, 0, 4, 2}, true}, {{-3, 0, 0, 3}, false}};
-    const MonitorLayout before(one, {}), after(leftAdded, {});
-
-    PixelSurface picture(4, 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) picture.View().Set(x, y, static_cast<Pixel>(10 * y + x + 1));
-    PixelSurface grown(after.Width(), after.Height());
-    grown.View().Fill(0xABCDEF);  // stale pixels must not survive
-    CarryOver(grown.View(), picture.View(), PictureShift(before, after));
-    const std::vector<std::vector<Pixel>> expected = {
-        {0, 0, 0, 1, 2, 3, 4},
-        {0, 0, 0, 11, 12, 13, 14},
-        {0, 0, 0, 0, 0, 0, 0},
-    };
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 7; ++x) EXPECT_EQ(grown.View().At(x, y), expected[y][x]) << x << "," << y;
-
-    // Shrinking back: the part left of the origin falls away.
-    PixelSurface shrunk(4, 2);
-    CarryOver(shrunk.View(), grown.View(), PictureShift(after, before));
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(shrunk.View().At(x, y), picture.View().At(x, y));
-}
-
 }  // namespace
 }  // namespace corvalinth::core

@@ -45,17 +45,5 @@ TEST(Surface, CopyClipsAgainstBothSurfacesLikeABlockTransfer)
     EXPECT_EQ(Copy(dst.View(), -3, 0, 2, 2, src.View(), 0, 0), Rect{});
 }
 
-TEST(Surface, CopyWithinOneSurfaceHandlesOverlap)
-{
-    PixelSurface s = Numbered(3, 4);
-    const PixelSurface before = s;
-    // Down by one row and back up: both directions of overlap.
-    Copy(s.View(), 0, 1, 3, 3, s.View(), 0, 0);
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(s.At(x, 3), before.At(x, 2));
-    Copy(s.View(), 0, 0, 3, 3, s.View(), 0, 1);
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(s.At(x, y), before.At(x, y));
-}
-
 }  // namespace
 }  // namespace corvalinth::core

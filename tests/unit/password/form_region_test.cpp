@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 
 namespace corvalinth::password {
 namespace {
@@ -35,19 +34,6 @@ TEST(FormRegion, FrameAndCaptionShiftEveryControl)
                                       35 + c.expected.by}}))
             << c.what;
     }
-}
-
-TEST(FormRegion, ControlsWithoutGeometryAddNothingAndFarOnesSaturate)
-{
-    EXPECT_TRUE(RegionRects({3, 20}, {std::nullopt}).empty());
-    // Overlapping and touching boxes all stay, in order, for the union.
-    EXPECT_EQ(RegionRects({1, 2}, {Rect{0, 0, 10, 10}, std::nullopt, Rect{5, 5, 20, 20}, Rect{20, 0, 30, 5}}),
-              (std::vector<Rect>{{1, 2, 11, 12}, {6, 7, 21, 22}, {21, 2, 31, 7}}));
-    EXPECT_EQ(OffsetsOf({3600, 810, 0, 0, 240, 54}), (ClientOffsets{0, 0}));  // unmeasurable
-    const int big = std::numeric_limits<int>::max();
-    const std::vector<Rect> rects = RegionRects({4, 23}, {Rect{big - 1, 0, big, 10}});
-    ASSERT_EQ(rects.size(), 1U);
-    EXPECT_EQ(rects[0].right, big);  // saturates instead of wrapping to a negative edge
 }
 
 TEST(FormRegion, CentringHalvesTowardZero)

@@ -58,22 +58,6 @@ bool Covered(const std::vector<core::Rect>& rects, int x, int y)
     return false;
 }
 
-TEST(Animation, FirstTickSeedsAndDrawsBeforeMoving)
-{
-    Harness run(64, 48, 20);
-    run.Advance();
-    const Swarm& swarm = run.animation.Particles();
-    ASSERT_EQ(swarm.ParticleCount, 20);
-    for (int i = 0; i < 20; ++i) {
-        const ParticleRecord& p = swarm.Particles[static_cast<std::size_t>(i)];
-        const int x = run.animation.Geometry().PixelX(p.X), y = run.animation.Geometry().PixelY(p.Y);
-        // The two-pixel dot sits on the pixel and its left and upper neighbours.
-        const int dx = x < 64 ? x : x - 1, dy = y < 48 ? y : y - 1;
-        EXPECT_EQ(run.display.At(dx, dy), core::Rgb(p.Red, p.Green, p.Blue)) << i;
-    }
-    EXPECT_EQ(run.animation.FrameCount(), 0);
-}
-
 TEST(Animation, ChangedRectanglesCoverEveryChangedPixel)
 {
     Harness run(80, 60, 300);
@@ -174,25 +158,6 @@ TEST(Animation, ReshapeKeepsTheSwarmAndWrapsWhatIsOutside)
     EXPECT_EQ(run.animation.FrameCount(), countBefore + 5);
     EXPECT_EQ(inside.X, 15);
     EXPECT_EQ(inside.Y, 15);
-}
-
-TEST(Animation, ReshapeDuringTheTransitionGivesItUp)
-{
-    Harness run(64, 48, 10);
-    run.Advance();
-    run.animation.SetFrameCount(1000);
-    run.Advance();
-    ASSERT_TRUE(run.animation.InTransition());
-    run.Advance(100);
-
-    PixelSurface display(80, 60, 0xFFFFFF), startup = Desktop(80, 60);
-    EXPECT_TRUE(run.animation.Reshape(ScreenGeometry(80, 60), display.View(), startup.View()));
-    EXPECT_FALSE(run.animation.InTransition());
-    EXPECT_EQ(run.animation.FrameCount(), 0);
-    EXPECT_EQ(display, startup);  // cleared to the new start-up picture
-    run.Advance(200);
-    EXPECT_FALSE(run.changed.empty());  // drawing again
-    EXPECT_EQ(run.snapshots, 1);
 }
 
 }  // namespace

@@ -13,25 +13,6 @@ namespace {
 using testing::kAlmostOne;
 using testing::ScriptedRandom;
 
-TEST(Gimme, ExamplesWithTheSinglePrecisionPi)
-{
-    struct Case {
-        float angle;
-        std::int32_t length, x, y;
-    } cases[] = {
-        {90, 30, 30, 0},    // cos of the single-precision right angle is slightly negative
-        {0, 7, 0, 7},
-        {45, 3, 2, 2},      // 2.1213 rounds to 2
-        {180, 30, 0, -30},
-        {270, 5, -5, 0},
-        {359, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(GimmeX(c.angle, c.length), c.x) << c.angle << " " << c.length;
-        EXPECT_EQ(GimmeY(c.angle, c.length), c.y) << c.angle << " " << c.length;
-    }
-}
-
 TEST(LoadParticles, DrawsEachParticleInOrderAndReachesTheEdges)
 {
     Swarm swarm;
@@ -57,21 +38,6 @@ TEST(LoadParticles, DrawsEachParticleInOrderAndReachesTheEdges)
     EXPECT_EQ(bottom.Blue, 127);  // the blue draw is the seventh
     EXPECT_EQ(bottom.Red, 0);
     EXPECT_EQ(swarm.Particles[2].Alive, 0);
-}
-
-TEST(LoadParticles, MonochromeTakesOneGreyDraw)
-{
-    Swarm swarm;
-    swarm.ParticleCount = 2;
-    ScriptedRandom random({0, 0, 0, 0, kAlmostOne, 0, 0, 0, 0, 0.5f});
-    LoadParticles(swarm, 100, 100, 1, random, core::FixedClock(0));
-    EXPECT_EQ(random.draws, 2 * 5);
-    for (const ParticleRecord& p : {swarm.Particles[0], swarm.Particles[1]}) {
-        EXPECT_EQ(p.Red, p.Green);
-        EXPECT_EQ(p.Red, p.Blue);
-    }
-    EXPECT_EQ(swarm.Particles[0].Red, 254);
-    EXPECT_EQ(swarm.Particles[1].Red, 127);
 }
 
 TEST(LoadParticles, CountsOutsideTheTable)
