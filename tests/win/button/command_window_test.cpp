@@ -10,7 +10,6 @@
 #include "forms/app_win.h"
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
-#include "png_writer.h"
 #include "core/corvalinth_b.h"
 #include "test_support.h"
 
@@ -77,7 +76,7 @@ protected:
         cmd->ReadProperties(PropertyBag{});
         cmd->SetCaption(L"");  // the ring and gradient checks want no text
         cmd->Move(300, 300, 1395, 435);  // 20, 20 and 93 x 29 pixels
-        PumpFor(50);
+        PumpFor(50ms);
     }
     void TearDown() override
     {
@@ -88,8 +87,8 @@ protected:
 
     static void ParkPointer()
     {
-        SendMouse(MOUSEEVENTF_MOVE, 700, 600);
-        PumpFor(30);
+        MoveMouseTo(700, 600);
+        PumpFor(30ms);
     }
     RECT ButtonOnScreen() const
     {
@@ -97,16 +96,12 @@ protected:
         ::GetWindowRect(cmd->hWnd(), &r);
         return r;
     }
-    void MoveOverButton() { SendMouse(MOUSEEVENTF_MOVE, CentreOnScreen(cmd->hWnd()).x, CentreOnScreen(cmd->hWnd()).y); }
-    void MoveOntoForm()
-    {
-        const RECT r = ButtonOnScreen();
-        SendMouse(MOUSEEVENTF_MOVE, r.right + 40, r.bottom + 30);
-    }
+    void MoveOverButton() { MoveMouseTo(CentreOnScreen(cmd->hWnd()).x, CentreOnScreen(cmd->hWnd()).y); }
+    void MoveOntoForm() { MoveMouseTo(ButtonOnScreen().right + 40, ButtonOnScreen().bottom + 30); }
     core::PixelSurface Shot()
     {
         ::UpdateWindow(cmd->hWnd());
-        PumpFor(20);
+        PumpFor(20ms);
         return Capture(ButtonOnScreen());
     }
     std::uint8_t State() const { return cmd->Core().Fields().mState; }
@@ -152,8 +147,9 @@ TEST_F(CommandWindow, EachLookShowsItsRingsAndGradient)
         {"idle", 2, kDarkBlue, kDarkBlue, kWhite, kLavender},
         {"hover", 3, Rgb(255, 240, 207), Rgb(229, 151, 0), kLavender, kWhite},
         {"pressed", 3, kDarkBlue, kDarkBlue, {}, {}},
-        {"highlight-select", 3, Rgb(255, 240, 207), Rgb(229, 151, 0), {}, {}},
-        {"selected", 3, Rgb(206, 231, 255), Rgb(105, 130, 238), {}, {}},
+        // Focused over it keeps the orientation of the paint before; focused alone is white on top.
+        {"highlight-select", 3, Rgb(255, 240, 207), Rgb(229, 151, 0), kLavender, kWhite},
+        {"selected", 3, Rgb(206, 231, 255), Rgb(105, 130, 238), kWhite, kLavender},
         {"disabled", 2, Rgb(201, 199, 186), Rgb(201, 199, 186), {}, {}},
     };
     const std::vector<core::PixelSurface> shots = ShotsOfEveryLook();
@@ -166,6 +162,7 @@ TEST_F(CommandWindow, EachLookShowsItsRingsAndGradient)
         ASSERT_EQ(s.Height(), 29);
         EXPECT_EQ(RingOf(s, look.ring).top, look.top);
         EXPECT_EQ(RingOf(s, look.ring).bottom, look.bottom);
+        EXPECT_NE(s.At(0, 0), RingOf(s, 1).top);  // rounded-off corners
         if (look.faceTop) {
             EXPECT_LE(Distance(s.At(46, 4), *look.faceTop), 30);
             EXPECT_LE(Distance(s.At(46, 24), *look.faceBottom), 30);
@@ -202,7 +199,7 @@ TEST_F(CommandWindow, RealMouseInputGivesOneClickPerRelease)
     for (DWORD flag : {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP})
         SendMouse(flag);
     ASSERT_TRUE(PumpUntil([&] { return clicks == 3; }));
-    PumpFor(150);
+    PumpFor(150ms);
     EXPECT_EQ(clicks, 3);
     EXPECT_EQ(form.commandClicks, 3);
     EXPECT_EQ(State(), 4);
@@ -213,9 +210,9 @@ TEST_F(CommandWindow, KeysCoveringAndADisabledButtonNeverClick)
     cmd->Initialize();
     ::SetFocus(cmd->hWnd());
     ASSERT_TRUE(WaitState(3));
-    SendKey(VK_RETURN);
-    SendKey(VK_SPACE);
-    PumpFor(200);
+    PressKey(VK_RETURN);
+    PressKey(VK_SPACE);
+    PumpFor(200ms);
     EXPECT_EQ(clicks, 0);
     const auto focused = Shot();
     EXPECT_EQ(RingOf(focused, 3).top, Rgb(206, 231, 255));  // still the focused look
@@ -226,19 +223,19 @@ TEST_F(CommandWindow, KeysCoveringAndADisabledButtonNeverClick)
                                                     r.left - 10, r.top - 10, 120, 50, nullptr, nullptr, nullptr,
                                                     nullptr));
         ::ShowWindow(cover.Get(), SW_SHOWNOACTIVATE);
-        PumpFor(100);
+        PumpFor(100ms);
         EXPECT_NE(Shot(), focused);
     }
-    PumpFor(100);
+    PumpFor(100ms);
     EXPECT_EQ(Shot(), focused);
 
     cmd->SetEnabled(kFalse);
     const auto before = Shot();
     MoveOverButton();
-    PumpFor(150);
+    PumpFor(150ms);
     for (DWORD flag : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP})
         SendMouse(flag);
-    PumpFor(300);
+    PumpFor(300ms);
     EXPECT_EQ(clicks + form.commandClicks, 0);
     EXPECT_EQ(State(), 3);
     EXPECT_EQ(Shot(), before);
@@ -254,37 +251,14 @@ TEST_F(CommandWindow, CaptionIsDrawnAndGreyedWhenDisabled)
             for (int x = 4; x < 89; ++x) n += Distance(s.At(x, y), Rgb(0, 0, 0)) < 90;
         return n;
     };
-    auto s = Shot();
-    EXPECT_GT(darkPixels(s), 10);
-    // The text stays near the middle: nothing dark in the outer thirds.
-    for (int y = 4; y < 25; ++y) {
-        EXPECT_GT(Distance(s.At(10, y), Rgb(0, 0, 0)), 200);
-        EXPECT_GT(Distance(s.At(82, y), Rgb(0, 0, 0)), 200);
-    }
+    EXPECT_GT(darkPixels(Shot()), 10);
     cmd->SetEnabled(kFalse);
     EXPECT_EQ(darkPixels(Shot()), 0);
 }
 
-TEST_F(CommandWindow, ClickHandlerMayDestroyTheButton)
-{
-    cmd->Initialize();
-    cmd->OnClick = [this] {
-        ++clicks;
-        cmd.reset();
-    };
-    MoveOverButton();
-    ASSERT_TRUE(WaitState(2));
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SendMouse(MOUSEEVENTF_LEFTUP);
-    ASSERT_TRUE(PumpUntil([&] { return clicks == 1; }));
-    PumpFor(150);
-    EXPECT_EQ(cmd, nullptr);
-    EXPECT_EQ(form.commandClicks, 0);  // its window went with it
-}
-
 // Not a check but a tool, kept out of ctest (see cmake/Windows.cmake) and run by
 // scripts/button-looks.sh: writes the settings dialog's button in each of its six
-// looks, side by side, to the file CORVALINTH_BUTTON_LOOKS names.
+// looks, side by side, to the BMP file CORVALINTH_BUTTON_LOOKS names.
 using ButtonLooks = CommandWindow;
 TEST_F(ButtonLooks, WriteScreenshot)
 {
@@ -302,7 +276,7 @@ TEST_F(ButtonLooks, WriteScreenshot)
             for (int x = 0; x < w; ++x)
                 sheet.View().Set(kGap + static_cast<int>(i) * (w + kGap) + x, kGap + y,
                                  shots[i].At(x / kScale, y / kScale));
-    ASSERT_TRUE(corvalinth::testing::WritePng(target, sheet));
+    ASSERT_TRUE(WriteBmp(target, sheet));
 }
 
 }  // namespace
