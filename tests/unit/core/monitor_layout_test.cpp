@@ -56,15 +56,8 @@ TEST(MonitorLayout, WindowScreenSizeCrackAndPrimaryFollowTheMonitors)
     }
 }
 
-TEST(MonitorLayout, PrimaryWithoutMarkAndUnusableInput)
+TEST(MonitorLayout, UnusableInputFallsBack)
 {
-    // No monitor marked primary: the one holding the desktop origin.
-    const std::vector<Monitor> unmarked = {{{-1024, 0, 0, 768}, false}, {{0, 0, 800, 600}, false}};
-    EXPECT_EQ(MonitorLayout(unmarked, {}).Primary(), (Rect{0, 0, 800, 600}));
-    // None holds the origin either: the first.
-    const std::vector<Monitor> adrift = {{{100, 100, 900, 700}, false}, {{900, 100, 1700, 700}, false}};
-    EXPECT_EQ(MonitorLayout(adrift, {}).Primary(), (Rect{100, 100, 900, 700}));
-
     // Nothing usable: the fallback monitor; empty rectangles are no monitors.
     const std::vector<Monitor> empty = {{{0, 0, 0, 768}, true}, {{5, 5, 1, 1}, false}};
     const MonitorLayout fallback(empty, {0, 0, 1024, 768});

@@ -129,36 +129,5 @@ TEST(Animation, NoParticlesStillCountsAndTransitions)
     EXPECT_EQ(run.display, run.startup);
 }
 
-TEST(Animation, ReshapeKeepsTheSwarmAndWrapsWhatIsOutside)
-{
-    Harness run(40, 30, 20);
-    run.Advance();
-    run.Advance();
-    Swarm& swarm = run.animation.Particles();
-    ParticleRecord& outside = swarm.Particles[0];
-    outside.X = static_cast<std::int32_t>(run.animation.Geometry().DisplayWidth());  // 600 twips
-    outside.Y = static_cast<std::int32_t>(run.animation.Geometry().DisplayHeight());
-    outside.Speed = 1;
-    ParticleRecord& inside = swarm.Particles[1];
-    inside.X = 15;
-    inside.Y = 15;
-    inside.Speed = 0;
-    const std::int16_t countBefore = run.animation.FrameCount();
-
-    // A smaller screen: new surfaces, nothing drawn beyond them (ASan watches).
-    PixelSurface display(20, 15), startup(20, 15, core::Rgb(1, 2, 3));
-    EXPECT_FALSE(run.animation.Reshape(ScreenGeometry(20, 15), display.View(), startup.View()));
-    EXPECT_EQ(run.animation.Geometry().DisplayWidth(), 300.0f);
-    EXPECT_EQ(run.animation.Particles().ParticleCount, 20);  // no new seeding
-    run.Advance();  // the rest of the tick: the move, then the next draw
-    // Past the new right and bottom edges: back in at 0 by the wrap rules.
-    EXPECT_EQ(outside.X, 0);
-    EXPECT_EQ(outside.Y, 0);
-    for (int tick = 1; tick < 5; ++tick) run.Advance();
-    EXPECT_EQ(run.animation.FrameCount(), countBefore + 5);
-    EXPECT_EQ(inside.X, 15);
-    EXPECT_EQ(inside.Y, 15);
-}
-
 }  // namespace
 }  // namespace corvalinth::saver

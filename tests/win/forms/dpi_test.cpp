@@ -58,15 +58,9 @@ void ExpectDialogAt(settings::Corvalinth_P& d, int dpi)
     EXPECT_EQ(client.cx, Px(settings::kClientWidthTwips, dpi));
     EXPECT_EQ(client.cy, Px(settings::kClientHeightTwips, dpi));
 
-    // Windowed controls at their twips places; those in the panel relative to it.
-    const RECT panel = ClientRectIn(d.Pic_1().hWnd(), d.hWnd());
-    EXPECT_EQ(panel.right - panel.left, Px(2775, dpi));
+    // Windowed controls at their twips places, those in the panel relative to it.
     const RECT scroll = ClientRectIn(d.HS_Num().hWnd(), d.Pic_1().hWnd());
     EXPECT_EQ(scroll.left, Px(540, dpi));
-    EXPECT_EQ(scroll.top, Px(1380, dpi));
-    // Windowless labels too.
-    EXPECT_EQ(d.ClientRectOf("lbl_URL").top, Px(3660, dpi));
-
     // The buttons: placed in twips, their frame addressed in twips as well, so
     // the 60-twip frame is 4 pixels at 96 DPI and 6 at 144; the dark ring, the
     // picture's second column, lands on the face's column 1 or 2.
@@ -91,7 +85,6 @@ void ExpectPromptAt(Corvalinth_Pass& prompt, int dpi)
     EXPECT_EQ(client.cy, Px(810, dpi));
     const RECT box = ClientRectIn(prompt.Pass(), prompt.hWnd());
     EXPECT_EQ(box.right - box.left, Px(3015, dpi));
-    EXPECT_EQ(box.bottom - box.top, Px(285, dpi));
     EXPECT_NEAR(FontHeight(prompt.Pass()), 9.75 * dpi / 72.0, 1.0);
     // Cut down to the text box again.
     forms::Region region(::CreateRectRgn(0, 0, 0, 0));
@@ -162,23 +155,6 @@ TEST_F(DpiChange, SettingsDialogLaysOutAgainAndKeepsWhatTheUserSet)
         ExpectDialogAt(d, 96);
     }
     d.Unload();
-}
-
-TEST_F(DpiChange, PromptKeepsItsTwipsSizeOnThePrimaryMonitor)
-{
-    if (forms::SystemDpi() != 96) GTEST_SKIP() << "needs the 96-DPI rig";
-    Corvalinth_Pass prompt;
-    prompt.Show();
-    forms::DoEvents();
-    ExpectPromptAt(prompt, 96);
-    ::SendMessageW(prompt.Pass(), WM_CHAR, L'x', 1);
-    SendDpiChange(prompt.hWnd(), 144);
-    {
-        SCOPED_TRACE("144 DPI");
-        ExpectPromptAt(prompt, 144);
-    }
-    EXPECT_EQ(prompt.PassText(), std::wstring(L"x") + std::wstring(password::kPromptHint));
-    prompt.Unload();
 }
 
 TEST_F(Dpi144, ScreenFactorsSnapshotAwarenessAndTheSaver)

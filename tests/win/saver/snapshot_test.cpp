@@ -29,15 +29,5 @@ TEST(Snapshot, PictureOwnsItsBitmapUntilTheLastHolderGoes)
     EXPECT_FALSE(BitmapAlive(bitmap));
 }
 
-TEST(Snapshot, UnusableRequestsGiveNoPicture)
-{
-    EXPECT_FALSE(SnapWindow(::GetDesktopWindow(), 0, 0, 0, 0, 10));
-    EXPECT_FALSE(SnapWindow(::GetDesktopWindow(), 0, 0, 0, 10, -1));
-    EXPECT_FALSE(BlackPicture(0, 5));
-    EXPECT_FALSE(PicturePixels(forms::Picture{}));
-    // A handle that names no window: no device context, no picture, no crash.
-    EXPECT_FALSE(SnapWindow(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFF1234)), -1, 0, 0, 10, 10));
-}
-
 }  // namespace
 }  // namespace corvalinth
