@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "saver/scripted_random.h"
@@ -60,24 +59,6 @@ TEST(LoadParticles, CountsOutsideTheTable)
     swarm.ParticleCount = -5;
     LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
     EXPECT_EQ(swarm.ParticleCount, 0);
-}
-
-TEST(Move, HeadingsWrapBy359)
-{
-    const std::pair<int, int> cases[] = {{360, 1}, {-1, 358}, {359, 359}};
-    for (auto [in, out] : cases) EXPECT_EQ(WrapAngle(in), out) << in;
-
-    ParticleRecord p;
-    p.X = p.Y = 100;
-    ScriptedRandom random({0.9f, 0.55f});  // 900 > 500: turn right by 5
-    p.Angle = 359;
-    MoveParticle(p, 1000, 1000, random);
-    EXPECT_EQ(p.Angle, 5);
-
-    ScriptedRandom left({0.5f, 0.95f});  // exactly 500 is not above the threshold: turn left by 9
-    p.Angle = 2;
-    MoveParticle(p, 1000, 1000, left);
-    EXPECT_EQ(p.Angle, 352);
 }
 
 TEST(Move, EdgesWrap)
