@@ -23,7 +23,6 @@ TEST(ScrollRules, StepsStayInRangeAndRaiseTheRightEvent)
         {5, ScrollAction::PageLeft, 0, 1, ScrollEvent::Change},     // a page step stops at the end
         {995, ScrollAction::PageRight, 0, 1000, ScrollEvent::Change},
         {500, ScrollAction::Left, 0, 1, ScrollEvent::Change},
-        {500, ScrollAction::Right, 0, 1000, ScrollEvent::Change},
         {500, ScrollAction::ThumbTrack, 640, 640, ScrollEvent::Scroll},
         {640, ScrollAction::ThumbTrack, 640, 640, ScrollEvent::None},
         {640, ScrollAction::ThumbPosition, 640, 640, ScrollEvent::Change},
