@@ -158,9 +158,9 @@ void E2eTest::SetUp()
 {
     static unsigned counter = 0;
     folder_ = std::filesystem::temp_directory_path() /
-              (L"corvalinth-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
+              (L"corvalinth-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()) +
+               L"-" + std::to_wstring(counter++));
     std::error_code error;
-    std::filesystem::remove_all(folder_, error);
     std::filesystem::create_directories(folder_, error);
     ASSERT_FALSE(error) << "cannot make " << folder_.string();
     const auto program = OwnPath().parent_path() / L"Corvalinth.scr";
