@@ -24,7 +24,6 @@ TEST(Settings, ValuesFromTheFile)
         {"[Other]\r\nNum=5\r\n", 0, 1000, L""},
         {"[Section]\r\nColor=\r\nNum=\r\nPassword=\r\n", 0, 1000, L""},
         {"[Section]\r\nColor= 1\r\nNum= 500\r\nPassword=secret\r\n", 1, 500, L"secret"},
-        {"[Section]\r\nNum=abc\r\n", 0, 0, L""},
         {"[Section]\r\nNum=40000\r\n", 0, 0, L""},
         {"[Section]\r\nNum=32767.99\r\n", 0, 32767, L""},
         {"[Section]\r\nNum=-32768.5\r\n", 0, 0, L""},  // floor is -32769
