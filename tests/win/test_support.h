@@ -34,6 +34,8 @@ inline bool PumpUntil(const std::function<bool()>& done, Milliseconds limit = 3s
     }
 }
 inline void PumpFor(Milliseconds duration) { PumpUntil([] { return false; }, duration); }
+// The window tests count in plain milliseconds.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) { return PumpUntil(done, Milliseconds(limitMs)); }
 inline void PumpFor(DWORD milliseconds) { PumpFor(Milliseconds(milliseconds)); }
 
 inline RECT VirtualScreen()
@@ -109,6 +111,8 @@ inline void TypeText(std::wstring_view text)
     }
 }
 
+inline void TypeCharacter(wchar_t c) { TypeText(std::wstring_view(&c, 1)); }
+
 inline POINT CentreOnScreen(HWND window)
 {
     RECT r{};
@@ -131,6 +135,7 @@ inline core::PixelSurface Capture(const RECT& r, HDC source = nullptr)
     return out;
 }
 inline core::PixelSurface CaptureScreen() { return Capture(VirtualScreen()); }
+inline core::PixelSurface CaptureScreen(const RECT& area) { return Capture(area); }
 
 // For the documentation's pictures (scripts/button-looks.sh converts them).
 inline bool WriteBmp(const std::filesystem::path& path, const core::PixelSurface& image)
