@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "button/command_win.h"
+#include "button/state_pictures.h"
 #include "forms/app_win.h"
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
@@ -22,7 +23,6 @@ using namespace wintest;
 
 constexpr COLORREF kFormBack = RGB(90, 140, 90);
 constexpr int kButtonId = 7;
-const Pixel kDarkBlue = Rgb(0, 60, 116);
 const Pixel kLavender = Rgb(198, 197, 215);
 const Pixel kWhite = Rgb(255, 255, 255);
 
@@ -124,22 +124,23 @@ protected:
     int clicks = 0;
 };
 
+// Each look shows its own picture's four rings round the face, and the face's
+// gradient white or lavender on top.
 TEST_F(CommandWindow, EachLookShowsItsRingsAndGradient)
 {
     struct Look {
         const char* name;
-        int ring;
-        Pixel top, bottom;
+        StatePicture picture;
         std::optional<Pixel> faceTop, faceBottom;  // the gradient inside the frame, where checked
     };
     const Look looks[] = {
-        {"idle", 2, kDarkBlue, kDarkBlue, kWhite, kLavender},
-        {"hover", 3, Rgb(255, 240, 207), Rgb(229, 151, 0), kLavender, kWhite},
-        {"pressed", 3, kDarkBlue, kDarkBlue, {}, {}},
+        {"idle", StatePicture::Normal, kWhite, kLavender},
+        {"hover", StatePicture::HighLight, kLavender, kWhite},
+        {"pressed", StatePicture::Pressed, {}, {}},
         // Focused over it keeps the orientation of the paint before; focused alone is white on top.
-        {"highlight-select", 3, Rgb(255, 240, 207), Rgb(229, 151, 0), kLavender, kWhite},
-        {"selected", 3, Rgb(206, 231, 255), Rgb(105, 130, 238), kWhite, kLavender},
-        {"disabled", 2, Rgb(201, 199, 186), Rgb(201, 199, 186), {}, {}},
+        {"highlight-select", StatePicture::HighLightSelect, kLavender, kWhite},
+        {"selected", StatePicture::Selected, kWhite, kLavender},
+        {"disabled", StatePicture::Disable, {}, {}},
     };
     const std::vector<core::PixelSurface> shots = ShotsOfEveryLook();
     ASSERT_EQ(shots.size(), std::size(looks));
@@ -149,18 +150,21 @@ TEST_F(CommandWindow, EachLookShowsItsRingsAndGradient)
         SCOPED_TRACE(look.name);
         ASSERT_EQ(s.Width(), 93);
         ASSERT_EQ(s.Height(), 29);
-        EXPECT_EQ(RingOf(s, look.ring).top, look.top);
-        EXPECT_EQ(RingOf(s, look.ring).bottom, look.bottom);
+        for (int k = 1; k <= 4; ++k) {
+            const RingColours& want = RingsOf(look.picture).rings[k - 1];
+            const Ring shown = RingOf(s, k);
+            EXPECT_EQ(shown.top, want.top) << "ring " << k;
+            EXPECT_EQ(shown.bottom, want.bottom) << "ring " << k;
+            if (want.shadeSides) continue;
+            EXPECT_EQ(shown.left, want.left) << "ring " << k;
+            EXPECT_EQ(shown.right, want.right) << "ring " << k;
+        }
         EXPECT_NE(s.At(0, 0), RingOf(s, 1).top);  // rounded-off corners
         if (look.faceTop) {
             EXPECT_LE(Distance(s.At(46, 4), *look.faceTop), 30);
             EXPECT_LE(Distance(s.At(46, 24), *look.faceBottom), 30);
         }
     }
-    const Ring idle = RingOf(shots[0], 2);
-    EXPECT_EQ(idle.left, kDarkBlue);
-    EXPECT_EQ(idle.right, kDarkBlue);
-    EXPECT_EQ(RingOf(shots[0], 1).top, Rgb(220, 214, 194));
     for (int y = 5; y <= 24; ++y) EXPECT_LE(core::RedOf(shots[0].At(46, y)), core::RedOf(shots[0].At(46, y - 1))) << y;
 }
 
@@ -178,7 +182,7 @@ TEST_F(CommandWindow, AnyButtonsReleaseClicksAndThePointerLeavingBringsTheIdleLo
     // The pointer leaving is found by the timer.
     ParkPointer();
     ASSERT_TRUE(WaitState(1));
-    EXPECT_EQ(RingOf(Shot(), 3).top, Rgb(243, 243, 238));
+    EXPECT_EQ(RingOf(Shot(), 3).top, RingsOf(StatePicture::Normal).rings[2].top);
 }
 
 TEST_F(CommandWindow, KeysNeverClickAndACoveredButtonPaintsItsLookAgain)
@@ -191,7 +195,7 @@ TEST_F(CommandWindow, KeysNeverClickAndACoveredButtonPaintsItsLookAgain)
     PumpFor(200ms);
     EXPECT_EQ(clicks, 0);
     const auto focused = Shot();
-    EXPECT_EQ(RingOf(focused, 3).top, Rgb(206, 231, 255));  // still the focused look
+    EXPECT_EQ(RingOf(focused, 3).top, RingsOf(StatePicture::Selected).rings[2].top);  // still the focused look
     {
         // Covered and uncovered, it paints the same look again.
         const RECT r = ButtonOnScreen();

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "button/state_pictures.h"
 #include "core/number_rules.h"
 #include "forms/app_win.h"
 #include "forms/dpi_win.h"
@@ -49,8 +50,6 @@ int FontHeight(HWND window)
     return std::abs(font.lfHeight);
 }
 
-constexpr core::Pixel kFrameBlue = core::Rgb(0, 60, 116);
-
 // What a settings dialog laid out for `dpi` shows, whatever brought it there.
 void ExpectDialogAt(settings::Corvalinth_P& d, int dpi)
 {
@@ -70,8 +69,9 @@ void ExpectDialogAt(settings::Corvalinth_P& d, int dpi)
     EXPECT_EQ(setRect.bottom - setRect.top, Px(435, dpi));
     const core::PixelSurface face = d.Cmd_Set().Snapshot();
     const int middle = face.Height() / 2, ring = dpi == 96 ? 1 : 2;
-    EXPECT_EQ(face.At(ring, middle), kFrameBlue);
-    EXPECT_NE(face.At(2 * ring, middle), kFrameBlue);
+    const core::Pixel dark = button::RingsOf(button::StatePicture::Normal).rings[1].left;
+    EXPECT_EQ(face.At(ring, middle), dark);
+    EXPECT_NE(face.At(2 * ring, middle), dark);
 
     // Texts at 9.75 points in pixels of this DPI.
     EXPECT_NEAR(FontHeight(d.PW().hWnd()), 9.75 * dpi / 72.0, 1.0);
