@@ -114,7 +114,7 @@ TEST_F(DualMonitor, SaverCoversBothMonitorsAndAClickOnTheSecondEndsIt)
 TEST_F(DualMonitor, PromptAndDialogOpenOnThePrimaryMonitor)
 {
     const RECT primary{0, 0, 1024, 768};
-    WriteIniValue(L"Section", L"Password", L"pw");
+    WriteIniBytes("[Section]\r\nPassword=pw\r\n");
     Launch(L"/s");
     ASSERT_NE(WaitForWindow(L"Corvalinth_Main"), nullptr);
     PumpFor(300ms);

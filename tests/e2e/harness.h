@@ -3,78 +3,71 @@
 // a fresh folder, finds its windows, drives it with real input, looks at the
 // screen and reads the settings file beside it.
 //
-// Every wait below pumps this thread's messages, because the program under test
-// may send messages to windows the test made (a preview box, a blocking window)
-// and must never hang on a test that is not listening.
+// Every wait pumps this thread's messages, because the program under test may
+// send messages to windows the test made (a preview box, a blocking window) and
+// must never hang on a test that is not listening.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/surface.h"
-#include "forms/handles_win.h"
+#include "../win/test_support.h"
 
 namespace corvalinth::e2e {
 
-using namespace std::chrono_literals;
-using Milliseconds = std::chrono::milliseconds;
+using namespace wintest;
 using UniqueHandle = forms::KernelHandle;
 
 // Long enough for a slow Wine start, short enough that a hang fails the test.
 inline constexpr Milliseconds kStartTimeout = 15s;
 
-// Processes this thread's messages for about `duration`.
-void PumpFor(Milliseconds duration);
-// Polls, pumping, until `done` holds; false on time-out.
-bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s);
-
-// --- windows -----------------------------------------------------------------
+inline bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s)
+{
+    return PumpUntil(done, timeout);
+}
+// Gives the program a moment to take what was sent (input is asynchronous).
+inline void LetInputSettle() { PumpFor(300ms); }
 
 struct WindowFacts {
     HWND hwnd = nullptr;
-    std::wstring caption;
-    std::wstring className;
+    std::wstring caption, className;
     LONG_PTR style = 0;
-    RECT rect{};        // screen pixels, the whole window
-    RECT clientRect{};  // client area in client coordinates
+    RECT rect{};            // screen pixels, the whole window
+    RECT clientRect{};      // client area in client coordinates
     HWND parent = nullptr;  // the real parent of a child window, else nullptr
-    bool visible = false;
-    bool topmost = false;
+    bool visible = false, topmost = false;
     DWORD processId = 0;
 };
 WindowFacts FactsOf(HWND hwnd);
 
-// Top-level windows of a process (EnumWindows); only visible ones when asked.
 std::vector<HWND> TopLevelWindowsOf(DWORD processId, bool visibleOnly);
 // All descendants of `parent`, whichever process made them.
 std::vector<HWND> ChildWindowsOf(HWND parent);
-
-// Polls FindWindowW until a top-level window with this caption exists.
+// Polls for a top-level window with this caption; nullptr on time-out.
 HWND WaitForWindow(std::wstring_view caption, Milliseconds timeout = kStartTimeout);
-// Polls until no top-level window with this caption exists.
 bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout = kStartTimeout);
 
-// A window made by the test process: a top-level window with a caption (as a
-// stand-in for a running instance), or a host with a child "preview box" of an
-// exact client size, like the one the display settings give a saver.
+// A window of the test process: a top-level one with a caption (a stand-in for
+// a running instance), or a host with a child "preview box" of an exact client
+// size, like the one the display settings give a saver.
 class TestWindow {
 public:
-    // A top-level window; shown without activation when `visible`.
     static TestWindow TopLevel(std::wstring_view caption, bool visible = false);
-    // A visible host window holding one child box of width x height pixels.
     static TestWindow PreviewBox(int width, int height);
 
     HWND Get() const { return box_ != nullptr ? box_ : top_.Get(); }  // the box, if any
-    // The handle as the display settings would write it on a command line.
-    std::wstring HandleText() const;
+    // The handle as the display settings write it on a command line: unsigned.
+    std::wstring HandleText() const
+    {
+        return std::to_wstring(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(Get())));
+    }
     void Destroy();
 
 private:
@@ -82,33 +75,10 @@ private:
     HWND box_ = nullptr;
 };
 
-// --- input and screen ----------------------------------------------------------
-
-void MoveMouseTo(int x, int y);  // absolute screen pixels
-enum class MouseButton { Left, Right, Middle };
-void ClickAt(int x, int y, MouseButton button = MouseButton::Left);
-void KeyDown(WORD virtualKey);
-void KeyUp(WORD virtualKey);
-void PressKey(WORD virtualKey);  // down and up
-void TypeCharacter(wchar_t c);   // as typed text, not a key
-void TypeText(std::wstring_view text);
-// Gives the program a moment to take what was sent (input is asynchronous).
-void LetInputSettle();
-
 // The system's screen-saver-running mark as a fresh process sees it (Wine keeps
-// the setting per process once read, so this process could not tell); nullopt
-// when the probe could not run.
+// the setting per process once read); nullopt when the probe could not run.
 std::optional<bool> SaverRunningMark();
-
-// Whether the cursor is shown, as the system reports it.
 bool CursorShowing();
-
-RECT VirtualScreen();
-// A copy of the screen (or part of it, in screen pixels) as 0x00RRGGBB pixels.
-core::PixelSurface CaptureScreen();
-core::PixelSurface CaptureScreen(const RECT& area);
-
-// --- folders ---------------------------------------------------------------------
 
 // Makes a folder refuse new files, even to an administrator, until it goes out
 // of scope (the immutable flag of the file system under the test rig).
@@ -128,11 +98,8 @@ private:
 
 // The per-user settings folder of the program (in the local application data).
 std::filesystem::path PerUserFolder();
-
 // A file's bytes, nullopt when it cannot be read.
 std::optional<std::string> FileBytes(const std::filesystem::path& file);
-
-// --- the program under test ------------------------------------------------------
 
 // Each test gets its own copy of the program in a fresh temporary folder, so the
 // settings file beside it starts absent and nothing leaks between tests; the
@@ -143,18 +110,13 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    std::filesystem::path ProgramPath() const { return folder_ / L"Corvalinth.scr"; }
     std::filesystem::path IniPath() const { return folder_ / L"Corvalinth.ini"; }
     std::filesystem::path PerUserIniPath() const { return PerUserFolder() / L"Corvalinth.ini"; }
     // The program's folder refuses new files until the test ends.
     void MakeProgramFolderRefuseWrites();
-
-    // Settings file as raw bytes (nullopt when absent) ...
     void WriteIniBytes(std::string_view bytes) const;
-    std::optional<std::string> ReadIniBytes() const;
-    // ... and through the system's own profile functions.
-    void WriteIniValue(std::wstring_view section, std::wstring_view key,
-                       std::wstring_view value) const;
+    std::optional<std::string> ReadIniBytes() const { return FileBytes(IniPath()); }  // nullopt when absent
+    // Through the system's own profile functions.
     std::optional<std::wstring> ReadIniValue(std::wstring_view section, std::wstring_view key) const
     {
         return ReadIniValue(section, key, IniPath());
@@ -176,10 +138,8 @@ protected:
         // ones, and any inside `watched` (a preview box, say), visible or not.
         std::vector<WindowFacts> windowsSeen;
     };
-    RunOutcome WaitForExitWatchingWindows(Milliseconds timeout = kStartTimeout,
-                                          HWND watched = nullptr);
+    RunOutcome WaitForExitWatchingWindows(Milliseconds timeout = kStartTimeout, HWND watched = nullptr);
 
-    // The program's visible top-level windows right now.
     std::vector<HWND> VisibleWindows() const { return TopLevelWindowsOf(processId_, true); }
 
 private:

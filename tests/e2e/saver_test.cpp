@@ -1,7 +1,8 @@
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <string>
 
-#include "../win/button/png_writer.h"
 #include "harness.h"
 #include "resources/product_pictures.h"
 
@@ -16,7 +17,16 @@ int Differing(const core::PixelSurface& a, const core::PixelSurface& b)
     return n;
 }
 
-bool Grey(core::Pixel p) { return core::RedOf(p) == core::GreenOf(p) && core::GreenOf(p) == core::BlueOf(p); }
+// Changed pixels that are not grey.
+int Hues(const core::PixelSurface& shown, const core::PixelSurface& desktop)
+{
+    int n = 0;
+    for (std::size_t i = 0; i < shown.Pixels().size(); ++i) {
+        const core::Pixel p = shown.Pixels()[i];
+        n += p != desktop.Pixels()[i] && (core::RedOf(p) != core::GreenOf(p) || core::GreenOf(p) != core::BlueOf(p));
+    }
+    return n;
+}
 
 class SaverTest : public E2eTest {
 protected:
@@ -54,7 +64,9 @@ private:
     core::PixelSurface desktop_;
 };
 
-TEST_F(SaverTest, OneWindowCoversTheScreenDotsGrowAndTheTransitionWipesThem)
+// One run: the window, the dots in colour, the transition, input that does not
+// end the run and the click that does.
+TEST_F(SaverTest, CoversTheScreenDotsGrowTheTransitionWipesThemAndOnlyAClickEnds)
 {
     const HWND saver = Start(L"/s");
     ASSERT_NE(saver, nullptr);
@@ -68,15 +80,17 @@ TEST_F(SaverTest, OneWindowCoversTheScreenDotsGrowAndTheTransitionWipesThem)
     EXPECT_TRUE(EqualRect(&facts.rect, &screen));
     EXPECT_EQ(GetForegroundWindow(), saver);
 
-    // Right after the start the screen is the desktop as it was, plus dots.
+    // Right after the start the screen is the desktop as it was, plus coloured dots.
     const core::PixelSurface first = CaptureScreen();
     const int area = first.Width() * first.Height();
     const int early = Differing(first, Desktop());
     EXPECT_GT(early, 0);
     EXPECT_LT(early, area / 5);
     PumpFor(500ms);
-    const int later = Differing(CaptureScreen(), Desktop());
+    const core::PixelSurface grown = CaptureScreen();
+    const int later = Differing(grown, Desktop());
     EXPECT_GT(later, early);  // trails grow tick by tick
+    EXPECT_GT(Hues(grown, Desktop()), 1000);
 
     // Around the 1001st tick the screen cracks, slides apart and shows the clean
     // desktop again; the swarm then starts drawing anew.
@@ -90,20 +104,13 @@ TEST_F(SaverTest, OneWindowCoversTheScreenDotsGrowAndTheTransitionWipesThem)
         PumpFor(30ms);
     }
     EXPECT_LT(lowAfterPeak, peak / 10) << "peak " << peak;
-    EXPECT_TRUE(Running());
-}
-
-TEST_F(SaverTest, MovesAndOtherKeysGoOnTheClickEndsAndBringsTheCursorBack)
-{
-    ASSERT_NE(Start(L"/s"), nullptr);
     EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
+
     MoveMouseTo(300, 300);
     MoveMouseTo(320, 310);
-    KeyDown(VK_SHIFT);
-    KeyUp(VK_SHIFT);
-    for (WORD key : {WORD{VK_LEFT}, WORD{VK_DOWN}, WORD{VK_F5}, WORD{VK_CONTROL}}) PressKey(key);
-    ClickAt(400, 400, MouseButton::Right);
-    ClickAt(400, 400, MouseButton::Middle);
+    for (WORD key : {WORD{VK_SHIFT}, WORD{VK_LEFT}, WORD{VK_DOWN}, WORD{VK_F5}, WORD{VK_CONTROL}}) PressKey(key);
+    ClickAt(400, 400, MOUSEEVENTF_RIGHTDOWN);
+    ClickAt(400, 400, MOUSEEVENTF_MIDDLEDOWN);
     LetInputSettle();
     PumpFor(500ms);
     ASSERT_TRUE(Running()) << "input that is not a click or a character ended the run";
@@ -114,41 +121,40 @@ TEST_F(SaverTest, MovesAndOtherKeysGoOnTheClickEndsAndBringsTheCursorBack)
     EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
 }
 
-TEST_F(SaverTest, CharactersEndTheRunAndOnlyAFullScreenRunHidesTheCursor)
+TEST_F(SaverTest, CharactersEndTheRunAndOnlyAFullScreenRunHidesTheCursorOrAsksThePassword)
 {
-    const struct {
-        const wchar_t* arguments;
-        WORD key;
-    } cases[] = {{L"", WORD{'X'}}, {L"/s", WORD{VK_ESCAPE}}, {L"/s", WORD{VK_RETURN}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key);
-        ASSERT_NE(Start(c.arguments), nullptr);
-        EXPECT_EQ(CursorShowing(), c.arguments[0] == L'\0');
-        PressKey(c.key);
+    WriteIniBytes("[Section]\r\nPassword=secret\r\n");
+    ASSERT_NE(Start(L""), nullptr);
+    EXPECT_TRUE(CursorShowing());
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
+    PressKey('Q');
+    const RunOutcome outcome = WaitForExitWatchingWindows(5s);
+    EXPECT_EQ(outcome.exitCode, std::optional<DWORD>(0));
+    for (const WindowFacts& f : outcome.windowsSeen) EXPECT_NE(f.caption, L"Corvalinth_Pass") << "a prompt was shown";
+    WaitForNoWindow(L"Corvalinth_Main", 5s);
+
+    std::filesystem::remove(IniPath());
+    for (WORD key : {WORD{VK_ESCAPE}, WORD{VK_RETURN}}) {
+        SCOPED_TRACE(key);
+        ASSERT_NE(Start(L"/s"), nullptr);
+        EXPECT_FALSE(CursorShowing());
+        PressKey(key);
         EXPECT_EQ(WaitForExit(5s), std::optional<DWORD>(0));
         WaitForNoWindow(L"Corvalinth_Main", 5s);
     }
 }
 
-TEST_F(SaverTest, ColourAndMonochromeDots)
+// Any value but 0 gives grey dots.
+TEST_F(SaverTest, MonochromeDots)
 {
-    for (const wchar_t* colour : {L"0", L"1", L"2"}) {
-        SCOPED_TRACE(std::string(1, static_cast<char>(colour[0])));
-        WriteIniValue(L"Section", L"Color", colour);
+    for (const char* colour : {"1", "2"}) {
+        SCOPED_TRACE(colour);
+        WriteIniBytes(std::string("[Section]\r\nColor=") + colour + "\r\n");
         ASSERT_NE(Start(L"/s"), nullptr);
         PumpFor(300ms);
         const core::PixelSurface shown = CaptureScreen();
-        int greys = 0, hues = 0;
-        for (std::size_t i = 0; i < shown.Pixels().size(); ++i) {
-            if (shown.Pixels()[i] == Desktop().Pixels()[i]) continue;
-            (Grey(shown.Pixels()[i]) ? greys : hues)++;
-        }
-        if (colour[0] == L'0') {
-            EXPECT_GT(hues, 1000);
-        } else {
-            EXPECT_GT(greys, 1000);
-            EXPECT_EQ(hues, 0);
-        }
+        EXPECT_GT(Differing(shown, Desktop()), 1000);
+        EXPECT_EQ(Hues(shown, Desktop()), 0);
         Kill();
         WaitForNoWindow(L"Corvalinth_Main", 5s);
     }
@@ -196,11 +202,12 @@ private:
 
 // The README's pictures (scripts/saver-pictures.sh), written into the folder
 // CORVALINTH_SAVER_PICTURES names: trails after two seconds and the halves
-// sliding apart. Not part of the test command.
-TEST_F(E2eTest, SaverPictures)
+// sliding apart, as BMP files. A tool run by its script, not part of the test command.
+using SaverPictures = E2eTest;
+TEST_F(SaverPictures, Write)
 {
     const wchar_t* folder = _wgetenv(L"CORVALINTH_SAVER_PICTURES");
-    if (!folder) GTEST_SKIP() << "CORVALINTH_SAVER_PICTURES names no folder";
+    ASSERT_NE(folder, nullptr) << "CORVALINTH_SAVER_PICTURES names no folder";
     const std::filesystem::path out(folder);
     const SampleDesktop desktop;
     MoveMouseTo(0, 0);
@@ -209,7 +216,7 @@ TEST_F(E2eTest, SaverPictures)
     ASSERT_NE(WaitForWindow(L"Corvalinth_Main"), nullptr);
     PumpFor(2s);
     const core::PixelSurface trails = CaptureScreen();
-    EXPECT_TRUE(corvalinth::testing::WritePng((out / L"saver-trails.png").wstring(), trails));
+    EXPECT_TRUE(WriteBmp(out / L"saver-trails.bmp", trails));
 
     // Mid-transition: trails only grow until the halves slide apart, so the first
     // frame that shows much of the clean desktop again is one of the slide.
@@ -221,7 +228,7 @@ TEST_F(E2eTest, SaverPictures)
         const int differing = Differing(now, clean);
         peak = std::max(peak, differing);
         if (differing < peak * 6 / 10)
-            written = corvalinth::testing::WritePng((out / L"saver-transition.png").wstring(), now);
+            written = WriteBmp(out / L"saver-transition.bmp", now);
     }
     EXPECT_TRUE(written);
 }

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "../win/button/png_writer.h"
 #include "harness.h"
 #include "settings/dialog_layout.h"
 
@@ -14,14 +13,9 @@ namespace {
 
 constexpr std::wstring_view kCaption = L"Corvalinthの設定";
 
-POINT Centre(HWND window)
-{
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
+POINT Centre(HWND window) { return CentreOnScreen(window); }
 
-void Click(POINT p) { ClickAt(p.x, p.y); }
+void Click(POINT p) { ClickAt(p); }
 
 // The dialog's windows as another process sees them.
 struct Dialog {
@@ -72,7 +66,7 @@ struct Dialog {
         const auto label = settings::ToPixels(Control("lbl_Num"), 15, 15);
         POINT p{panel.left + label.left, panel.top + label.top};
         ::ClientToScreen(window, &p);
-        return CaptureScreen(RECT{p.x, p.y, p.x + label.width, p.y + label.height});
+        return Capture(RECT{p.x, p.y, p.x + label.width, p.y + label.height});
     }
 
     // A point of the title bar's close box, found by asking the window.
@@ -130,12 +124,12 @@ TEST_F(SettingsDialogTest, OpensAloneWithTheDefaultsAndClosingItWritesNothing)
         EXPECT_EQ(::SendMessageW(d.password, EM_GETPASSWORDCHAR, 0, 0), L'*');
         if (const wchar_t* target = _wgetenv(L"CORVALINTH_DIALOG_SHOT")) {
             // The documentation's picture: the dialog as it stands, Japanese text and all,
-            // written when CORVALINTH_DIALOG_SHOT names the file (docs/settings-dialog.png).
+            // written when CORVALINTH_DIALOG_SHOT names the file (a BMP; docs/settings-dialog.png).
             RECT r{};
             ::GetWindowRect(d.window, &r);
             MoveMouseTo(r.right + 40, r.bottom + 40);
             LetInputSettle();
-            EXPECT_TRUE(corvalinth::testing::WritePng(target, CaptureScreen(r)));
+            EXPECT_TRUE(WriteBmp(target, Capture(r)));
         }
         if (arguments == L"/c") {
             const auto close = d.CloseBox();  // of the title bar

@@ -43,7 +43,8 @@ TEST_F(StartupTest, ARunningInstanceStopsEveryMode)
 
 TEST_F(StartupTest, UnservedSwitchesAndUnusablePreviewParentsEndWithoutAWindow)
 {
-    WriteIniValue(L"Section", L"Num", L"5");
+    const std::string settings = "[Section]\r\nNum=5\r\n";
+    WriteIniBytes(settings);
     std::wstring gone;
     {
         const TestWindow stale = TestWindow::PreviewBox(152, 112);
@@ -52,7 +53,7 @@ TEST_F(StartupTest, UnservedSwitchesAndUnusablePreviewParentsEndWithoutAWindow)
     for (std::wstring_view arguments : {L"/a 1234", L"/x", L"/p", L"/p -1", L"/p 99999999999999999999", gone.c_str()})
         ExpectEndsWithoutWindow(arguments);
     // Reading the settings never rewrites them.
-    EXPECT_EQ(ReadIniValue(L"Section", L"Num"), L"5");
+    EXPECT_EQ(ReadIniBytes(), settings);
 }
 
 }  // namespace

@@ -1,10 +1,16 @@
 #pragma once
-// What the in-process window tests share: waiting on the message loop, real
-// mouse and keyboard input, and reading the screen back.
+// What the window tests and the end-to-end tests share: waiting on the message
+// loop, real mouse and keyboard input, and reading the screen back.
 #include <windows.h>
 
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <initializer_list>
+#include <string_view>
 
+#include "core/bmp.h"
 #include "core/surface.h"
 #include "forms/app_win.h"
 #include "forms/dib_surface_win.h"
@@ -12,48 +18,100 @@
 
 namespace corvalinth::wintest {
 
-// Runs the message loop (timers included) until the condition holds or the
-// limit passes; returns whether it held.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 3000)
+using namespace std::chrono_literals;
+using Milliseconds = std::chrono::milliseconds;
+
+// Runs this thread's message loop (timers included) until the condition holds
+// or the limit passes; returns whether it held.
+inline bool PumpUntil(const std::function<bool()>& done, Milliseconds limit = 3s)
 {
-    const DWORD start = ::GetTickCount();
+    const auto end = std::chrono::steady_clock::now() + limit;
     for (;;) {
         forms::DoEvents();
         if (done()) return true;
-        if (::GetTickCount() - start > limitMs) return false;
+        if (std::chrono::steady_clock::now() >= end) return false;
         ::Sleep(5);
     }
 }
-inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
+inline void PumpFor(Milliseconds duration) { PumpUntil([] { return false; }, duration); }
+// The window tests count in plain milliseconds.
+inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) { return PumpUntil(done, Milliseconds(limitMs)); }
+inline void PumpFor(DWORD milliseconds) { PumpFor(Milliseconds(milliseconds)); }
 
-// A mouse event; a move goes to the absolute screen pixel (x, y).
-inline void SendMouse(DWORD flags, int x = 0, int y = 0)
+inline RECT VirtualScreen()
+{
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN), top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+inline void Send(std::initializer_list<INPUT> inputs)
+{
+    ::SendInput(static_cast<UINT>(inputs.size()), const_cast<INPUT*>(inputs.begin()), sizeof(INPUT));
+}
+inline INPUT Mouse(DWORD flags)
 {
     INPUT in{};
     in.type = INPUT_MOUSE;
     in.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_MOVE) {
-        const int w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
-        in.mi.dx = static_cast<LONG>((static_cast<long long>(x) * 65535 + (w - 1) / 2) / (w - 1));
-        in.mi.dy = static_cast<LONG>((static_cast<long long>(y) * 65535 + (h - 1) / 2) / (h - 1));
-        in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    return in;
+}
+// To the absolute screen pixel: normalised so the system's scaling lands on it exactly.
+inline void MoveMouseTo(int x, int y)
+{
+    const RECT v = VirtualScreen();
+    const auto normalise = [](long long offset, LONG extent) {
+        return static_cast<LONG>((offset * 65536 + extent - 1) / extent);
+    };
+    INPUT in = Mouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK);
+    in.mi.dx = normalise(x - v.left, v.right - v.left);
+    in.mi.dy = normalise(y - v.top, v.bottom - v.top);
+    Send({in});
+}
+// MOUSEEVENTF_LEFTDOWN, _RIGHTDOWN or _MIDDLEDOWN; each up flag follows its down flag.
+inline void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN)
+{
+    MoveMouseTo(x, y);
+    Send({Mouse(down), Mouse(down << 1)});
+}
+inline void ClickAt(POINT p) { ClickAt(p.x, p.y); }
+// One mouse event; a move goes to the screen pixel (x, y).
+inline void SendMouse(DWORD flags, int x = 0, int y = 0)
+{
+    if (flags & MOUSEEVENTF_MOVE) MoveMouseTo(x, y);
+    else Send({Mouse(flags)});
+}
+
+inline INPUT Key(WORD virtualKey, bool up)
+{
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = virtualKey;
+    in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
+    // The navigation keys share scan codes with the number pad; the flag tells them apart.
+    for (int extended : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_PRIOR, VK_NEXT, VK_DELETE})
+        if (virtualKey == extended) in.ki.dwFlags |= KEYEVENTF_EXTENDEDKEY;
+    if (up) in.ki.dwFlags |= KEYEVENTF_KEYUP;
+    return in;
+}
+inline void KeyDown(WORD key) { Send({Key(key, false)}); }
+inline void KeyUp(WORD key) { Send({Key(key, true)}); }
+inline void PressKey(WORD key) { Send({Key(key, false), Key(key, true)}); }
+inline void SendKey(WORD key) { PressKey(key); }
+// As typed text, not keys.
+inline void TypeText(std::wstring_view text)
+{
+    for (wchar_t c : text) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wScan = static_cast<WORD>(c);
+        in.ki.dwFlags = KEYEVENTF_UNICODE;
+        INPUT up = in;
+        up.ki.dwFlags |= KEYEVENTF_KEYUP;
+        Send({in, up});
     }
-    ::SendInput(1, &in, sizeof in);
 }
-inline void ClickAt(POINT p)
-{
-    SendMouse(MOUSEEVENTF_MOVE, p.x, p.y);
-    SendMouse(MOUSEEVENTF_LEFTDOWN);
-    SendMouse(MOUSEEVENTF_LEFTUP);
-}
-inline void SendKey(WORD key)
-{
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_KEYBOARD;
-    in[0].ki.wVk = in[1].ki.wVk = key;
-    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, in, sizeof in[0]);
-}
+
+inline void TypeCharacter(wchar_t c) { TypeText(std::wstring_view(&c, 1)); }
 
 inline POINT CentreOnScreen(HWND window)
 {
@@ -68,11 +126,24 @@ inline core::PixelSurface Capture(const RECT& r, HDC source = nullptr)
     const int w = r.right - r.left, h = r.bottom - r.top;
     forms::DibSurface shot(w, h);
     forms::ScopedGetDC screen(nullptr);
-    ::BitBlt(shot.Dc(), 0, 0, w, h, source ? source : screen.Get(), r.left, r.top, SRCCOPY);
+    ::BitBlt(shot.Dc(), 0, 0, w, h, source ? source : screen.Get(), r.left, r.top, SRCCOPY | CAPTUREBLT);
     ::GdiFlush();
     core::PixelSurface out(w, h);
     core::Copy(out.View(), 0, 0, w, h, shot.View(), 0, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) out.View().Row(y)[x] &= 0x00FFFFFFu;  // no alpha
     return out;
+}
+inline core::PixelSurface CaptureScreen() { return Capture(VirtualScreen()); }
+inline core::PixelSurface CaptureScreen(const RECT& area) { return Capture(area); }
+
+// For the documentation's pictures (scripts/button-looks.sh converts them).
+inline bool WriteBmp(const std::filesystem::path& path, const core::PixelSurface& image)
+{
+    const auto bytes = core::EncodeBmp24(image.View());
+    std::ofstream file(path, std::ios::binary);
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(file);
 }
 
 }  // namespace corvalinth::wintest

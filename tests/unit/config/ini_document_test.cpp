@@ -113,18 +113,6 @@ TEST(IniDocument, SeveralKeysAreWrittenAllOrNone)
                                "Color= 1\r\nPassword=\" pw \"\r\n[Last]\nk=v\n");
 }
 
-TEST(IniDocument, AnEmptyOrMissingFileGetsTheSectionCreated)
-{
-    auto doc = IniDocument::Parse("", kCodec);
-    EXPECT_EQ(doc.Get(L"Section", L"Num"), std::nullopt);
-    ASSERT_TRUE(doc.Set(L"Section", L"Color", L" 0"));
-    ASSERT_TRUE(doc.Set(L"Section", L"Num", L"1000"));
-    // Numbers keep their leading blank plainly, as the settings dialog writes them.
-    ASSERT_TRUE(doc.Set(L"Section", L"Size", L" 7", IniValueForm::AsGiven));
-    EXPECT_EQ(doc.Serialize(), "[Section]\r\nColor=\" 0\"\r\nNum=1000\r\nSize= 7\r\n");
-    EXPECT_FALSE(doc.IsUtf16());
-}
-
 TEST(IniDocument, AwkwardValuesReadBackExactly)
 {
     const std::wstring values[] = {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 
 #include "config/ini_document.h"
 #include "config/test_codec.h"
@@ -25,7 +24,6 @@ TEST(Settings, ValuesFromTheFile)
         {"[Other]\r\nNum=5\r\n", 0, 1000, L""},
         {"[Section]\r\nColor=\r\nNum=\r\nPassword=\r\n", 0, 1000, L""},
         {"[Section]\r\nColor= 1\r\nNum= 500\r\nPassword=secret\r\n", 1, 500, L"secret"},
-        {"[Section]\r\nNum=abc\r\n", 0, 0, L""},
         {"[Section]\r\nNum=40000\r\n", 0, 0, L""},
         {"[Section]\r\nNum=32767.99\r\n", 0, 32767, L""},
         {"[Section]\r\nNum=-32768.5\r\n", 0, 0, L""},  // floor is -32769
@@ -62,13 +60,6 @@ TEST(Settings, NumbersFollowTheLocale)
     EXPECT_EQ(module.gNum, 12);
     ApplySettings(FromFile("[Section]\r\nNum=1.000\r\n"), module, NumberFormat{L',', L'.'});
     EXPECT_EQ(module.gNum, 1000);
-}
-
-TEST(Settings, FileBesideTheProgram)
-{
-    EXPECT_EQ(SettingsPathBeside(L"C:\\Program Files\\Corvalinth.scr"), L"C:\\Program Files\\Corvalinth.ini");
-    EXPECT_EQ(SettingsPathBeside(L"C:\\Corvalinth.scr"), L"C:\\\\Corvalinth.ini");  // a root keeps its separator
-    EXPECT_EQ(SettingsPathBeside(L"\\\\server\\share\\x.scr"), L"\\\\server\\share\\Corvalinth.ini");
 }
 
 TEST(Settings, AnOversizedFileIsCutAfterAWholeLine)

@@ -31,10 +31,6 @@ TEST(MonitorLayout, WindowScreenSizeCrackAndPrimaryFollowTheMonitors)
          {{{-800, -600, 0, 0}, false}, {{0, 0, 1024, 768}, true}},
          {-800, -600, 1024, 768}, {800, 600, 1824, 1368}, 112,
          {{800, 0, 1824, 600}, {0, 600, 800, 1368}}},
-        {"different heights, the rig's layout",
-         {{{0, 0, 1024, 768}, true}, {{1024, 0, 1824, 600}, false}},
-         {0, 0, 1824, 768}, {0, 0, 1024, 768}, 912,
-         {{1024, 600, 1824, 768}}},
         {"a gap between the monitors",
          {{{0, 0, 1000, 700}, true}, {{1100, 0, 2100, 700}, false}},
          {0, 0, 2100, 700}, {0, 0, 1000, 700}, 1050,
@@ -56,15 +52,8 @@ TEST(MonitorLayout, WindowScreenSizeCrackAndPrimaryFollowTheMonitors)
     }
 }
 
-TEST(MonitorLayout, PrimaryWithoutMarkAndUnusableInput)
+TEST(MonitorLayout, UnusableInputFallsBack)
 {
-    // No monitor marked primary: the one holding the desktop origin.
-    const std::vector<Monitor> unmarked = {{{-1024, 0, 0, 768}, false}, {{0, 0, 800, 600}, false}};
-    EXPECT_EQ(MonitorLayout(unmarked, {}).Primary(), (Rect{0, 0, 800, 600}));
-    // None holds the origin either: the first.
-    const std::vector<Monitor> adrift = {{{100, 100, 900, 700}, false}, {{900, 100, 1700, 700}, false}};
-    EXPECT_EQ(MonitorLayout(adrift, {}).Primary(), (Rect{100, 100, 900, 700}));
-
     // Nothing usable: the fallback monitor; empty rectangles are no monitors.
     const std::vector<Monitor> empty = {{{0, 0, 0, 768}, true}, {{5, 5, 1, 1}, false}};
     const MonitorLayout fallback(empty, {0, 0, 1024, 768});
@@ -88,33 +77,6 @@ TEST(MonitorLayout, SizeIsBoundedForSixteenBitScreens)
     const Rect surface{0, 0, layout.Width(), layout.Height()};
     EXPECT_EQ(Intersect(layout.PrimaryOnSurface(), surface), layout.PrimaryOnSurface());
     for (const Rect& r : layout.Uncovered()) EXPECT_EQ(Intersect(r, surface), r);
-}
-
-TEST(MonitorLayout, StartupPictureKeepsItsPlaceAcrossALayoutChange)
-{
-    const std::vector<Monitor> one = {{{0, 0, 4, 2}, true}};
-    const std::vector<Monitor> leftAdded = {{{0, 0, 4, 2}, true}, {{-3, 0, 0, 3}, false}};
-    const MonitorLayout before(one, {}), after(leftAdded, {});
-
-    PixelSurface picture(4, 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) picture.View().Set(x, y, static_cast<Pixel>(10 * y + x + 1));
-    PixelSurface grown(after.Width(), after.Height());
-    grown.View().Fill(0xABCDEF);  // stale pixels must not survive
-    CarryOver(grown.View(), picture.View(), PictureShift(before, after));
-    const std::vector<std::vector<Pixel>> expected = {
-        {0, 0, 0, 1, 2, 3, 4},
-        {0, 0, 0, 11, 12, 13, 14},
-        {0, 0, 0, 0, 0, 0, 0},
-    };
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 7; ++x) EXPECT_EQ(grown.View().At(x, y), expected[y][x]) << x << "," << y;
-
-    // Shrinking back: the part left of the origin falls away.
-    PixelSurface shrunk(4, 2);
-    CarryOver(shrunk.View(), grown.View(), PictureShift(after, before));
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 4; ++x) EXPECT_EQ(shrunk.View().At(x, y), picture.View().At(x, y));
 }
 
 }  // namespace

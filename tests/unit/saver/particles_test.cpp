@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "saver/scripted_random.h"
@@ -12,25 +11,6 @@ namespace {
 
 using testing::kAlmostOne;
 using testing::ScriptedRandom;
-
-TEST(Gimme, ExamplesWithTheSinglePrecisionPi)
-{
-    struct Case {
-        float angle;
-        std::int32_t length, x, y;
-    } cases[] = {
-        {90, 30, 30, 0},    // cos of the single-precision right angle is slightly negative
-        {0, 7, 0, 7},
-        {45, 3, 2, 2},      // 2.1213 rounds to 2
-        {180, 30, 0, -30},
-        {270, 5, -5, 0},
-        {359, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(GimmeX(c.angle, c.length), c.x) << c.angle << " " << c.length;
-        EXPECT_EQ(GimmeY(c.angle, c.length), c.y) << c.angle << " " << c.length;
-    }
-}
 
 TEST(LoadParticles, DrawsEachParticleInOrderAndReachesTheEdges)
 {
@@ -59,21 +39,6 @@ TEST(LoadParticles, DrawsEachParticleInOrderAndReachesTheEdges)
     EXPECT_EQ(swarm.Particles[2].Alive, 0);
 }
 
-TEST(LoadParticles, MonochromeTakesOneGreyDraw)
-{
-    Swarm swarm;
-    swarm.ParticleCount = 2;
-    ScriptedRandom random({0, 0, 0, 0, kAlmostOne, 0, 0, 0, 0, 0.5f});
-    LoadParticles(swarm, 100, 100, 1, random, core::FixedClock(0));
-    EXPECT_EQ(random.draws, 2 * 5);
-    for (const ParticleRecord& p : {swarm.Particles[0], swarm.Particles[1]}) {
-        EXPECT_EQ(p.Red, p.Green);
-        EXPECT_EQ(p.Red, p.Blue);
-    }
-    EXPECT_EQ(swarm.Particles[0].Red, 254);
-    EXPECT_EQ(swarm.Particles[1].Red, 127);
-}
-
 TEST(LoadParticles, CountsOutsideTheTable)
 {
     Swarm swarm;
@@ -94,24 +59,6 @@ TEST(LoadParticles, CountsOutsideTheTable)
     swarm.ParticleCount = -5;
     LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
     EXPECT_EQ(swarm.ParticleCount, 0);
-}
-
-TEST(Move, HeadingsWrapBy359)
-{
-    const std::pair<int, int> cases[] = {{360, 1}, {-1, 358}, {359, 359}};
-    for (auto [in, out] : cases) EXPECT_EQ(WrapAngle(in), out) << in;
-
-    ParticleRecord p;
-    p.X = p.Y = 100;
-    ScriptedRandom random({0.9f, 0.55f});  // 900 > 500: turn right by 5
-    p.Angle = 359;
-    MoveParticle(p, 1000, 1000, random);
-    EXPECT_EQ(p.Angle, 5);
-
-    ScriptedRandom left({0.5f, 0.95f});  // exactly 500 is not above the threshold: turn left by 9
-    p.Angle = 2;
-    MoveParticle(p, 1000, 1000, left);
-    EXPECT_EQ(p.Angle, 352);
 }
 
 TEST(Move, EdgesWrap)

@@ -36,16 +36,5 @@ TEST(ScreenGeometry, PixelSizeComesFromTheScreenAtEveryScale)
     }
 }
 
-TEST(ScreenGeometry, UnusableInputsAreSafe)
-{
-    const ScreenGeometry zero(0, 0, 0, -4);
-    EXPECT_EQ(zero.WidthPixels(), 0);
-    EXPECT_EQ(zero.DisplayWidth(), 0.0f);
-    EXPECT_DOUBLE_EQ(zero.TwipsPerPixelX(), 15.0);
-    const ScreenGeometry huge(100000, -3);
-    EXPECT_EQ(huge.WidthPixels(), 32767);
-    EXPECT_EQ(huge.HeightPixels(), 0);
-}
-
 }  // namespace
 }  // namespace corvalinth::saver

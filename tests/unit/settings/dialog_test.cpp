@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 #include "core/surface.h"
 #include "settings/dialog_gradient.h"
 #include "settings/dialog_layout.h"
-#include "settings/dialog_values.h"
+#include "settings/illustration.h"
 
 namespace corvalinth::settings {
 namespace {
@@ -43,37 +44,6 @@ TEST(DialogGradient, DarkAtBothEndsLightestInTheMiddleAtEveryScale)
     }
 }
 
-TEST(DialogGradient, EachPixelRowTakesTheLastTwipsRowOnIt)
-{
-    // At 15 twips per pixel, pixel row 1 holds twips rows 8..22 (to the nearest
-    // pixel) and shows row 22.
-    const auto rows = GradientRows(273, 15.0);
-    EXPECT_EQ(rows[1], GradientColorAt(22, 4095));
-    EXPECT_NE(rows[1], GradientColorAt(8, 4095));
-    EXPECT_EQ(rows[0], GradientColorAt(7, 4095));
-    // The bottom row shows a colour, not the form's background.
-    EXPECT_EQ(rows[272], GradientColorAt(4087, 4095));
-}
-
-TEST(DialogGradient, UnusableSizesAreSafe)
-{
-    EXPECT_TRUE(GradientRows(-3, 15).empty());
-    EXPECT_EQ(GradientRows(5, 0).size(), 5u);
-    EXPECT_EQ(GradientRows(5, std::nan("")).size(), 5u);
-    // Finer than a twip per pixel: rows between two twips rows repeat the one above.
-    const auto fine = GradientRows(40, 0.25);
-    ASSERT_EQ(fine.size(), 40u);
-    EXPECT_EQ(fine[1], fine[0]);
-
-    core::PixelSurface surface(4, 3, 0x123456);
-    PaintRows(surface.View(), {core::Rgb(1, 1, 31), core::Rgb(2, 2, 32)});
-    EXPECT_EQ(surface.At(3, 0), core::Rgb(1, 1, 31));
-    EXPECT_EQ(surface.At(0, 1), core::Rgb(2, 2, 32));
-    EXPECT_EQ(surface.At(2, 2), core::Rgb(2, 2, 32));
-    PaintRows(surface.View(), {});
-    EXPECT_EQ(surface.At(0, 0), core::Rgb(1, 1, 31));
-}
-
 TEST(DialogLayout, PositionIsCentredAcrossAndAThirdDown)
 {
     struct Case {
@@ -95,15 +65,22 @@ TEST(DialogLayout, PositionIsCentredAcrossAndAThirdDown)
     EXPECT_EQ(DialogPosition(std::nan(""), INFINITY, 8070, 4575), (TwipsPoint{0, 0}));
 }
 
-TEST(DialogValues, StoredValuesOutsideTheControlsShowTheirNearestMeaning)
+TEST(Illustration, TheSameSwarmEveryTimeWithinTheVisibleRows)
 {
-    for (const std::int16_t color : {std::int16_t{1}, std::int16_t{-1}, std::int16_t{32767}, std::int16_t{-32768}})
-        EXPECT_EQ(OptionIndexForColor(color), 1) << color;
-    EXPECT_EQ(OptionIndexForColor(0), 0);
+    const core::PixelSurface picture = MakeIllustration();
+    ASSERT_EQ(picture.Width(), kIllustrationWidth);
+    ASSERT_EQ(picture.Height(), kIllustrationHeight);
+    EXPECT_EQ(picture, MakeIllustration());
 
-    const std::pair<std::int16_t, std::int16_t> counts[] = {
-        {1, 1}, {1000, 1000}, {0, 1}, {-32768, 1}, {1001, 1000}, {32767, 1000}};
-    for (const auto& [stored, shown] : counts) EXPECT_EQ(ScrollValueForCount(stored), shown) << stored;
+    // The desktop behind the swarm has a few dozen colours; the particles bring
+    // their own, and they must show in the part the dialog's box shows, on both
+    // sides of it.
+    std::set<core::Pixel> left, right;
+    for (int y = 0; y < kIllustrationVisibleRows; ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            (x < picture.Width() / 2 ? left : right).insert(picture.At(x, y));
+    EXPECT_GT(left.size(), 60u);
+    EXPECT_GT(right.size(), 60u);
 }
 
 }  // namespace

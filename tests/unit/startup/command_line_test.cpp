@@ -50,7 +50,6 @@ TEST(DecideStartup, ModeTable)
         std::optional<std::int64_t> parent;
     } cases[] = {
         {L"/p 1234", M::Preview, false, 1234},
-        {L"-p 1234", M::Preview, false, 1234},
         {L"xp 1234", M::Preview, false, 1234},
         {L"/p", M::Preview, false, 0},
         {L"/p 12ab", M::Preview, false, 12},
@@ -63,14 +62,11 @@ TEST(DecideStartup, ModeTable)
         {L"/s", M::SaverFullScreen, true, none},
         {L"", M::SaverPlain, true, none},
         {L"/c", M::Settings, true, none},
-        {L"/c:5678", M::Settings, true, none},
         {L"/a 1234", M::End, true, none},
         {L"s", M::End, true, none},
-        {L"/x", M::End, true, none},
         // Only the second character counts, and only plain letters are upper-cased.
         {L"ps", M::SaverFullScreen, true, none},
         {L"/\u017F", M::End, true, none},
-        {L"/\uFF53", M::End, true, none},
     };
     for (const auto& c : cases) {
         const std::string label = Label(c.text);

@@ -2,7 +2,6 @@
 // another process is not drawn, so the end-to-end tests see only its structure.
 #include <gtest/gtest.h>
 
-#include "../button/png_writer.h"
 #include "forms/handles_win.h"
 #include "preview/preview_form_win.h"
 #include "test_support.h"
@@ -47,7 +46,7 @@ TEST(PreviewForm, ShowsThePictureTopLeftClippedToTheBoxAndBlackBeyond)
                   box.cx <= 152 ? ::GetPixel(stored.Get(), box.cx - 1, box.cy - 1) : RGB(0, 0, 0));
         // The README's picture of the preview box (scripts/saver-pictures.sh).
         if (const wchar_t* target = _wgetenv(L"CORVALINTH_PREVIEW_SHOT"); target && box.cx == 200) {
-            EXPECT_TRUE(corvalinth::testing::WritePng(target, wintest::Capture({0, 0, 152, 112}, shown.Get())));
+            EXPECT_TRUE(wintest::WriteBmp(target, wintest::Capture({0, 0, 152, 112}, shown.Get())));
         }
     }
 }

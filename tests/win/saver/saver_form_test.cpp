@@ -14,18 +14,13 @@
 #include "forms/app_win.h"
 #include "forms/screen_win.h"
 #include "core/corvalinth_b.h"
+#include "saver/snapshot_win.h"
+#include "test_support.h"
 
 namespace corvalinth::saver {
 namespace {
 
-void Pump(int milliseconds)
-{
-    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
-    while (::GetTickCount64() < end && !forms::Ending()) {
-        forms::DoEvents();
-        ::Sleep(5);
-    }
-}
+void Pump(int milliseconds) { wintest::PumpUntil(forms::Ending, wintest::Milliseconds(milliseconds)); }
 
 constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
@@ -191,6 +186,30 @@ TEST_F(SaverFormTest, DisplayChangesKeepEveryMonitorCoveredAndThePictureInPlace)
     EXPECT_FALSE(form.Model().InTransition());
     for (int i = 0; i < 5; ++i) form.Timer1_Timer();
     EXPECT_TRUE(form.IsLoaded());
+}
+
+bool BitmapAlive(HBITMAP bitmap)
+{
+    BITMAP info{};
+    return ::GetObjectW(bitmap, sizeof(info), &info) != 0;
+}
+
+TEST(Snapshot, PictureOwnsItsBitmapUntilTheLastHolderGoes)
+{
+    HBITMAP bitmap = nullptr;
+    {
+        forms::Picture picture = BlackPicture(8, 4);
+        ASSERT_TRUE(picture);
+        bitmap = picture.Handle();
+        ASSERT_TRUE(BitmapAlive(bitmap));
+        forms::Picture second = picture;
+        picture = {};
+        EXPECT_TRUE(BitmapAlive(bitmap));  // still held by the copy
+        const auto pixels = PicturePixels(second);
+        ASSERT_TRUE(pixels);
+        EXPECT_EQ(pixels->At(7, 3), 0u);
+    }
+    EXPECT_FALSE(BitmapAlive(bitmap));
 }
 
 }  // namespace

@@ -75,33 +75,6 @@ protected:
     std::unique_ptr<Corvalinth_P> dialog;
 };
 
-// Its caption is checked end to end and its size with the DPI checks.
-TEST_F(SettingsDialog, OpensAtItsPlaceWithItsLookAndThePointerAsZoomCentre)
-{
-    ::SetCursorPos(123, 45);
-    PumpFor(30);
-    Corvalinth_P& d = Open();
-
-    const TwipsPoint expected = DialogPosition(forms::Screen::Width(), forms::Screen::Height(), d.Width(), d.Height());
-    EXPECT_NEAR(d.Left(), expected.left, 15);
-    EXPECT_NEAR(d.Top(), expected.top, 15);
-    const LONG style = ::GetWindowLongW(d.hWnd(), GWL_STYLE);
-    EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MAXIMIZEBOX));
-    EXPECT_EQ(reinterpret_cast<HICON>(::GetClassLongPtrW(d.hWnd(), GCLP_HICON)),
-              ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINTH)));
-
-    LOGFONTW pwFont{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(d.PW().hWnd(), WM_GETFONT, 0, 0)), sizeof pwFont, &pwFont);
-    EXPECT_EQ(pwFont.lfWeight, FW_BOLD);
-    EXPECT_EQ(pwFont.lfCharSet, SHIFTJIS_CHARSET);
-    // The zoom starts where the pointer was.
-    EXPECT_EQ(Module().gZoomX, 123);
-    EXPECT_EQ(Module().gZoomY, 45);
-    EXPECT_EQ(d.Cmd_Set().Caption(), L"設定");
-    EXPECT_EQ(d.Cmd_Can().Caption(), L"ｷｬﾝｾﾙ");
-}
-
 TEST_F(SettingsDialog, TabVisitsTheControlsInTabIndexOrder)
 {
     Corvalinth_P& d = Open();
