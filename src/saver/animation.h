@@ -88,6 +88,7 @@ public:
 
 private:
     void DrawParticles(std::vector<core::Rect>& changed);
+    void FillDots(const std::vector<core::Rect>& dots) const;
     void MoveParticles();
 
     enum class Phase { ReadyToDraw, Drawn, Sliding };
