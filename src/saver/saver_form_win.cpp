@@ -19,6 +19,13 @@
 namespace corvalinth::saver {
 
 namespace {
+constexpr UINT kRefreshMessage = WM_APP + 2;
+
+// Ticks come about every 10 to 16 ms and refreshes every 7 to 17 ms, so a few
+// ticks at most wait for a refresh; a queue this long means the refreshes have
+// stopped coming and the dots go to the window at once.
+constexpr std::size_t kMostPendingDots = 8 * static_cast<std::size_t>(kParticleTableSize);
+
 // The whole virtual screen in pixels; twips follow the primary monitor's DPI.
 ScreenGeometry GeometryOf(const core::MonitorLayout& layout)
 {
@@ -77,6 +84,7 @@ Corvalinth_S::Corvalinth_S()
 Corvalinth_S::~Corvalinth_S()
 {
     timer1_.SetEnabled(false);
+    frames_.reset();
     ReleaseLatestDc();
 }
 
@@ -107,6 +115,8 @@ void Corvalinth_S::Form_Load()
     AnimationSettings settings;
     settings.gNum = Module().gNum;
     settings.gColor = Module().gColor;
+    // The refresh timer paces the slide: every step it asks for is taken.
+    settings.frameMs = 0;
     animation_ = std::make_unique<Animation>(geometry_, settings, random_, clock_);
     animation_->Attach(display_.View(), startupPixels_);
     animation_->SetSnapshotSource([this] { return TakeTransitionSnapshot(); });
@@ -124,7 +134,17 @@ void Corvalinth_S::Form_Load()
     // is already off keeps the timer at rest.
     watch_ = std::make_unique<ScreenWatch>(hWnd());
     paused_ = watch_->Unseen();
-    timer1_.SetEnabled(!paused_);
+    refresh_ = forms::DisplayRefresh(hWnd());
+    frames_ = std::make_unique<forms::FrameTimer>(hWnd(), kRefreshMessage);
+    RunTimers(!paused_);
+}
+
+void Corvalinth_S::RunTimers(bool run)
+{
+    timer1_.SetEnabled(run);
+    if (!frames_) return;
+    if (run) frames_->Start(refresh_.periodMs);
+    else frames_->Stop();
 }
 
 void Corvalinth_S::CoverScreen()
@@ -169,8 +189,11 @@ void Corvalinth_S::Relayout(core::MonitorLayout layout)
     master_[1] = {};
     master1Storage_ = {};
     latestPixels_ = {};
+    DropPending();  // the window is drawn again in full
 
     CoverScreen();
+    refresh_ = forms::DisplayRefresh(hWnd());
+    if (frames_ && frames_->Running()) frames_->Start(refresh_.periodMs);
     ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
@@ -188,7 +211,7 @@ void Corvalinth_S::UpdatePause()
     if (unseen == paused_) return;
     paused_ = unseen;
     // No ticks while nobody can see them; the run takes up where it was.
-    if (!ending_) timer1_.SetEnabled(!paused_);
+    if (!ending_) RunTimers(!paused_);
     if (!paused_ && hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
 
@@ -215,6 +238,8 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
     master_[1] = {};
     latestPixels_ = {};
     master1Storage_ = {};
+    // The snapshot shows the window: it must hold every dot drawn so far.
+    PresentPending(false);
     // Make sure everything presented so far has reached the screen; the platform
     // may hold back what was drawn since its last idle moment.
     ::GdiFlush();
@@ -236,38 +261,95 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
     return latestPixels_;
 }
 
-void Corvalinth_S::Timer1_Timer()
+double Corvalinth_S::NowMs() const
+{
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceCounter(&counter);
+    return frequency_.QuadPart > 0
+               ? static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency_.QuadPart)
+               : static_cast<double>(::GetTickCount64());
+}
+
+bool Corvalinth_S::Animating() const
 {
     // Ticks that come due while EndSaver yields wait: the run is about to end or to
     // ask for the password. While the prompt is open the animation goes on.
-    if (!animation_ || ending_ || paused_ || (endOfRun_.Running() && !promptOpen_) || !hWnd()) return;
-    LARGE_INTEGER counter{};
-    ::QueryPerformanceCounter(&counter);
-    const double nowMs = frequency_.QuadPart > 0
-                             ? static_cast<double>(counter.QuadPart) * 1000.0 /
-                                   static_cast<double>(frequency_.QuadPart)
-                             : static_cast<double>(::GetTickCount64());
-    animation_->Advance(nowMs, changed_);
-    Present(changed_);
+    return animation_ && !ending_ && !paused_ && (!endOfRun_.Running() || promptOpen_) && hWnd();
+}
+
+void Corvalinth_S::Timer1_Timer()
+{
+    // During the slide the ticks wait; its steps come with the display's refresh.
+    if (!Animating() || animation_->InTransition()) return;
+    animation_->Advance(NowMs(), changed_);
+    Collect(changed_);
+    // Only when the refreshes have stopped coming (a loop that holds them back).
+    if (pendingDots_.size() > kMostPendingDots) PresentPending(false);
+}
+
+void Corvalinth_S::Refresh_Timer()
+{
+    if (!Animating() || !timer1_.Enabled()) return;
+    // The crack, left by the tick that began the slide, has a refresh of its own.
+    const bool step = animation_->InTransition() && pendingDots_.empty() && pendingRects_.empty();
+    if (step) {
+        animation_->Advance(NowMs(), changed_);
+        Collect(changed_);
+    }
+    PresentPending(step);
+}
+
+void Corvalinth_S::Collect(const std::vector<core::Rect>& changed)
+{
+    if (changed.empty()) return;
+    const std::vector<core::Pixel>& colours = animation_ ? animation_->DotColours() : noColours_;
+    if (colours.size() == changed.size()) {
+        pendingDots_.insert(pendingDots_.end(), changed.begin(), changed.end());
+        pendingColours_.insert(pendingColours_.end(), colours.begin(), colours.end());
+    } else {
+        pendingRects_.insert(pendingRects_.end(), changed.begin(), changed.end());
+    }
+}
+
+void Corvalinth_S::DropPending()
+{
+    pendingDots_.clear();
+    pendingColours_.clear();
+    pendingRects_.clear();
 }
 
 void Corvalinth_S::Present(const std::vector<core::Rect>& changed)
 {
-    if (changed.empty() || !hWnd()) return;
+    Collect(changed);
+    PresentPending(animation_ && !animation_->OuterCopies().empty());
+}
+
+void Corvalinth_S::PresentPending(bool slideStep)
+{
+    const bool outer = slideStep && animation_ && !animation_->OuterCopies().empty();
+    if ((pendingDots_.empty() && pendingRects_.empty() && !outer) || !hWnd()) return;
     forms::ScopedGetDC window(hWnd());
-    PresentChanged(window.Get(), display_, changed, animation_ ? animation_->DotColours() : noColours_,
-                   presentMode_, scratch_);
-    if (!animation_ || animation_->OuterCopies().empty()) return;
+    // Dots first, in the order drawn; then what else changed, straight from the
+    // display, which holds the latest of every pixel in those rectangles.
+    PresentChanged(window.Get(), display_, pendingDots_, pendingColours_, presentMode_, scratch_);
+    PresentChanged(window.Get(), display_, pendingRects_, noColours_, PresentMode::PerRect, scratch_);
+    DropPending();
+    if (outer) PresentOuterCopies(window.Get());
+    if (presentObserver_) presentObserver_(slideStep);
+}
+
+void Corvalinth_S::PresentOuterCopies(HDC window)
+{
     const HDC latest = master1Storage_.Valid() ? master1Storage_.Dc() : latestDc_.Get();
     if (!latest) {
         // Nothing to copy from: show the whole frame from the display instead.
         animation_->RepairDisplay();
-        for (const auto& copy : animation_->OuterCopies()) display_.Present(window.Get(), copy.target);
+        for (const auto& copy : animation_->OuterCopies()) display_.Present(window, copy.target);
         return;
     }
     for (const auto& copy : animation_->OuterCopies()) {
         const core::Rect& r = copy.target;
-        ::BitBlt(window.Get(), r.left, r.top, r.Width(), r.Height(), latest, r.left - copy.offsetX, r.top, SRCCOPY);
+        ::BitBlt(window, r.left, r.top, r.Width(), r.Height(), latest, r.left - copy.offsetX, r.top, SRCCOPY);
     }
 }
 
@@ -283,6 +365,11 @@ void Corvalinth_S::Paint()
 
 std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == kRefreshMessage) {
+        if (frames_) frames_->Taken();
+        Refresh_Timer();
+        return 0;
+    }
     if (auto handled = password::SaverCloseMessage(message, wParam, timer1_, [this] { EndSaver(); }))
         return handled;
     if (watch_ && watch_->Read(message, wParam, lParam)) {

@@ -12,6 +12,7 @@
 #include "core/random.h"
 #include "forms/dib_surface_win.h"
 #include "forms/form_win.h"
+#include "forms/frame_timer_win.h"
 #include "forms/picture_win.h"
 #include "forms/timer_win.h"
 #include "password/end_of_run.h"
@@ -28,6 +29,9 @@ public:
     ~Corvalinth_S() override;
 
     void Timer1_Timer();
+    // Once per display refresh: a slide step, then what changed since the
+    // last present goes to the window in one go.
+    void Refresh_Timer();
     void Display_Click();
     void Display_KeyPress(std::int16_t keyAscii);
 
@@ -55,6 +59,11 @@ public:
     // Draws the changed rectangles of the display onto the window; the dots of
     // the last event go as solid fills.
     void Present(const std::vector<core::Rect>& changed);
+    // The display's refresh the window presents and slides at.
+    const forms::RefreshRate& Refresh() const { return refresh_; }
+    // Told of every present (slideStep: it showed a step of the slide), for
+    // measuring how evenly the window is served.
+    void SetPresentObserver(std::function<void(bool slideStep)> observer) { presentObserver_ = std::move(observer); }
 
 protected:
     void Form_Load() override;
@@ -70,6 +79,13 @@ private:
     void Paint();
     void CoverScreen();
     void UpdatePause();
+    void RunTimers(bool run);
+    double NowMs() const;
+    void Collect(const std::vector<core::Rect>& changed);
+    bool Animating() const;
+    void PresentPending(bool slideStep);
+    void PresentOuterCopies(HDC window);
+    void DropPending();
 
     core::MonitorLayout layout_;
     ScreenGeometry geometry_;
@@ -86,7 +102,14 @@ private:
     forms::MemoryDC latestDc_;
     HGDIOBJ latestPrevious_ = nullptr;
     forms::Timer timer1_;
+    forms::RefreshRate refresh_;
+    std::unique_ptr<forms::FrameTimer> frames_;
     std::vector<core::Rect> changed_;
+    // What the ticks changed since the last present: dots with their colours,
+    // and other rectangles to copy from the display.
+    std::vector<core::Rect> pendingDots_, pendingRects_;
+    std::vector<core::Pixel> pendingColours_;
+    std::function<void(bool)> presentObserver_;
     PresentScratch scratch_;
     std::vector<core::Pixel> noColours_;
     PresentMode presentMode_ = PresentMode::SolidDots;
