@@ -23,8 +23,7 @@ bool Plausible(double periodMs) { return periodMs >= 2.0 && periodMs <= 200.0; }
 
 double CompositionPeriodMs()
 {
-    BOOL composing = FALSE;
-    if (FAILED(::DwmIsCompositionEnabled(&composing)) || !composing) return 0;
+    // Fails where composition is off.
     DWM_TIMING_INFO timing{};
     timing.cbSize = sizeof(timing);
     if (FAILED(::DwmGetCompositionTimingInfo(nullptr, &timing))) return 0;
