@@ -174,7 +174,7 @@ SlideFigures MeasureSlide(int width, int height, bool plain)
 
 void PrintModel()
 {
-    std::printf("The model (draw and move 1000 dots into the surface), thread CPU per tick, 900 ticks\n");
+    std::printf("The model (draw and move 1000 dots into the surface), median of 4500 ticks\n");
     std::printf("  %-11s %-12s %-26s %s\n", "surface", "ours", "plain: the formula per dot", "same results");
     const int sizes[2][2] = {{1024, 768}, {7680, 2160}};
     for (const auto& size : sizes) {

@@ -6,7 +6,7 @@
 namespace corvalinth::bench {
 
 struct ModelFigures {
-    double oursMs = 0, formulaMs = 0;  // thread CPU per tick
+    double oursMs = 0, formulaMs = 0;  // median per tick
     bool same = false;                 // the same pixels and particles after every tick
 };
 ModelFigures MeasureModel(int width, int height);

@@ -7,6 +7,8 @@
 
 namespace corvalinth::saver {
 
+static_assert(sizeof(ParticleRecord) == 16, "a particle's record fills a quarter of a cache line");
+
 std::int32_t ClampParticleCount(std::int32_t wanted)
 {
     return std::clamp<std::int32_t>(wanted, 0, kParticleTableSize);
