@@ -201,7 +201,7 @@ CpuFigures MeasureOursCpu(int width, int height, double seconds)
     return {100 * cpu / wall, presents * 1000 / wall, ticks * 1000 / wall};
 }
 
-CpuFigures MeasurePlainCpu(int width, int height, double seconds)
+CpuFigures MeasurePlainCpu(int width, int height, double seconds, bool draw)
 {
     PlainWindow window(width, height);
     forms::DibSurface display(width, height);
@@ -212,12 +212,13 @@ CpuFigures MeasurePlainCpu(int width, int height, double seconds)
     int ticks = 0;
     forms::Timer timer(
         [&] {
+            ++ticks;
+            if (!draw) return;
             swarm.Advance(changed, colours);
             forms::ScopedGetDC dc(window.hWnd());
             for (std::size_t i = 0; i < changed.size(); ++i)
                 ::SetPixelV(dc.Get(), changed[i].left, changed[i].top, core::RedOf(colours[i]) |
                             (core::GreenOf(colours[i]) << 8) | (core::BlueOf(colours[i]) << 16));
-            ++ticks;
         },
         1, true);
     RunMessagesFor(1000);
@@ -227,7 +228,8 @@ CpuFigures MeasurePlainCpu(int width, int height, double seconds)
     const double cpu = ProcessCpuMs() - c0, wall = NowMs() - t0;
     timer.SetEnabled(false);
     window.Unload();
-    return {100 * cpu / wall, ticks * 1000 / wall, ticks * 1000 / wall};
+    const double rate = ticks * 1000 / wall;
+    return {100 * cpu / wall, draw ? rate : 0, rate};
 }
 
 SlidePacing MeasureOursSlide(int width, int height)

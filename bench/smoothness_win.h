@@ -17,8 +17,9 @@ struct CpuFigures {
 };
 // The saver window itself, its swarm of 1000 on a width x height screen.
 CpuFigures MeasureOursCpu(int width, int height, double seconds);
-// A window whose 1 ms timer ticks the formula's swarm and draws each dot with one call.
-CpuFigures MeasurePlainCpu(int width, int height, double seconds);
+// A window whose 1 ms timer ticks the formula's swarm and draws each dot with
+// one call; without `draw`, the timer only ticks (the platform's floor).
+CpuFigures MeasurePlainCpu(int width, int height, double seconds, bool draw = true);
 
 struct SlidePacing {
     double refreshMs = 0;

@@ -3,6 +3,7 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -21,9 +22,9 @@ namespace corvalinth::saver {
 namespace {
 constexpr UINT kRefreshMessage = WM_APP + 2;
 
-// Ticks come about every 10 to 16 ms and refreshes every 7 to 17 ms, so a few
-// ticks at most wait for a refresh; a queue this long means the refreshes have
-// stopped coming and the dots go to the window at once.
+// Ticks come about every 10 to 16 ms and refreshes every 7 to 17 ms, so a tick
+// or two at most wait for a refresh; a queue this long means something holds
+// the presents back and the dots go to the window at once.
 constexpr std::size_t kMostPendingDots = 8 * static_cast<std::size_t>(kParticleTableSize);
 
 // The whole virtual screen in pixels; twips follow the primary monitor's DPI.
@@ -142,9 +143,23 @@ void Corvalinth_S::Form_Load()
 void Corvalinth_S::RunTimers(bool run)
 {
     timer1_.SetEnabled(run);
+    PaceFrames();
+}
+
+void Corvalinth_S::PaceFrames()
+{
+    // The swarm presents from its ticks; only the slide needs the refresh timer.
     if (!frames_) return;
-    if (run) frames_->Start(refresh_.periodMs);
+    if (timer1_.Enabled() && animation_ && animation_->InTransition()) frames_->Start(refresh_.periodMs);
     else frames_->Stop();
+}
+
+bool Corvalinth_S::NewRefresh(double nowMs)
+{
+    const auto refresh = static_cast<long long>(std::floor(nowMs / refresh_.periodMs));
+    if (refresh == lastPresentRefresh_) return false;
+    lastPresentRefresh_ = refresh;
+    return true;
 }
 
 void Corvalinth_S::CoverScreen()
@@ -193,7 +208,7 @@ void Corvalinth_S::Relayout(core::MonitorLayout layout)
 
     CoverScreen();
     refresh_ = forms::DisplayRefresh(hWnd());
-    if (frames_ && frames_->Running()) frames_->Start(refresh_.periodMs);
+    PaceFrames();
     ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
@@ -281,15 +296,25 @@ void Corvalinth_S::Timer1_Timer()
 {
     // During the slide the ticks wait; its steps come with the display's refresh.
     if (!Animating() || animation_->InTransition()) return;
-    animation_->Advance(NowMs(), changed_);
+    const double now = NowMs();
+    animation_->Advance(now, changed_);
     Collect(changed_);
-    // Only when the refreshes have stopped coming (a loop that holds them back).
-    if (pendingDots_.size() > kMostPendingDots) PresentPending(false);
+    if (animation_->InTransition()) {
+        // The crack shows at once; the steps come with the refreshes after it.
+        PresentPending(false);
+        PaceFrames();
+        return;
+    }
+    // The first tick in a new refresh shows what every tick since the last present
+    // drew: one present per refresh, no extra wake-up. Ticks come at least as
+    // often as refreshes on the displays in use, so none goes unshown for long.
+    if (NewRefresh(now) || pendingDots_.size() > kMostPendingDots) PresentPending(false);
 }
 
 void Corvalinth_S::Refresh_Timer()
 {
-    if (!Animating() || !timer1_.Enabled()) return;
+    if (!timer1_.Enabled()) return PaceFrames();  // the run is ending
+    if (!Animating()) return;
     // The crack, left by the tick that began the slide, has a refresh of its own.
     const bool step = animation_->InTransition() && pendingDots_.empty() && pendingRects_.empty();
     if (step) {
@@ -297,6 +322,8 @@ void Corvalinth_S::Refresh_Timer()
         Collect(changed_);
     }
     PresentPending(step);
+    lastPresentRefresh_ = -1;
+    PaceFrames();  // stops once the slide is over
 }
 
 void Corvalinth_S::Collect(const std::vector<core::Rect>& changed)

@@ -29,8 +29,8 @@ public:
     ~Corvalinth_S() override;
 
     void Timer1_Timer();
-    // Once per display refresh: a slide step, then what changed since the
-    // last present goes to the window in one go.
+    // Once per display refresh during the slide: a step, then what changed
+    // since the last present goes to the window in one go.
     void Refresh_Timer();
     void Display_Click();
     void Display_KeyPress(std::int16_t keyAscii);
@@ -80,6 +80,8 @@ private:
     void CoverScreen();
     void UpdatePause();
     void RunTimers(bool run);
+    void PaceFrames();
+    bool NewRefresh(double nowMs);
     double NowMs() const;
     void Collect(const std::vector<core::Rect>& changed);
     bool Animating() const;
@@ -104,6 +106,7 @@ private:
     forms::Timer timer1_;
     forms::RefreshRate refresh_;
     std::unique_ptr<forms::FrameTimer> frames_;
+    long long lastPresentRefresh_ = -1;  // the refresh (time over period) of the last present
     std::vector<core::Rect> changed_;
     // What the ticks changed since the last present: dots with their colours,
     // and other rectangles to copy from the display.
