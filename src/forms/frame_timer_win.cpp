@@ -47,6 +47,17 @@ double ModePeriodMs(HWND window)
 }
 }  // namespace
 
+double MonotonicMs()
+{
+    static const double ticksPerMs = [] {
+        LARGE_INTEGER frequency{};
+        ::QueryPerformanceFrequency(&frequency);
+        return static_cast<double>(frequency.QuadPart) / 1000.0;
+    }();
+    if (ticksPerMs <= 0) return static_cast<double>(::GetTickCount64());
+    return Ticks() / ticksPerMs;
+}
+
 RefreshRate DisplayRefresh(HWND window)
 {
     if (const double ms = CompositionPeriodMs(); Plausible(ms)) return {ms, RefreshSource::Composition};

@@ -14,6 +14,9 @@
 
 namespace corvalinth::forms {
 
+// A monotonic clock in milliseconds, to the performance counter's precision.
+double MonotonicMs();
+
 // How the refresh period was found.
 enum class RefreshSource { Composition, DisplayMode, Default };
 

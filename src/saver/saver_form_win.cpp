@@ -22,11 +22,6 @@ namespace corvalinth::saver {
 namespace {
 constexpr UINT kRefreshMessage = WM_APP + 2;
 
-// Ticks come about every 10 to 16 ms and refreshes every 7 to 17 ms, so a tick
-// or two at most wait for a refresh; a queue this long means something holds
-// the presents back and the dots go to the window at once.
-constexpr std::size_t kMostPendingDots = 8 * static_cast<std::size_t>(kParticleTableSize);
-
 // The whole virtual screen in pixels; twips follow the primary monitor's DPI.
 ScreenGeometry GeometryOf(const core::MonitorLayout& layout)
 {
@@ -78,9 +73,7 @@ Corvalinth_S::Corvalinth_S()
       layout_(forms::Screen::Layout()),
       geometry_(GeometryOf(layout_)),
       timer1_([this] { Timer1_Timer(); }, 1, false)
-{
-    ::QueryPerformanceFrequency(&frequency_);
-}
+{}
 
 Corvalinth_S::~Corvalinth_S()
 {
@@ -204,7 +197,7 @@ void Corvalinth_S::Relayout(core::MonitorLayout layout)
     master_[1] = {};
     master1Storage_ = {};
     latestPixels_ = {};
-    DropPending();  // the window is drawn again in full
+    pending_.Clear();  // the window is drawn again in full
 
     CoverScreen();
     refresh_ = forms::DisplayRefresh(hWnd());
@@ -276,15 +269,6 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
     return latestPixels_;
 }
 
-double Corvalinth_S::NowMs() const
-{
-    LARGE_INTEGER counter{};
-    ::QueryPerformanceCounter(&counter);
-    return frequency_.QuadPart > 0
-               ? static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency_.QuadPart)
-               : static_cast<double>(::GetTickCount64());
-}
-
 bool Corvalinth_S::Animating() const
 {
     // Ticks that come due while EndSaver yields wait: the run is about to end or to
@@ -296,7 +280,7 @@ void Corvalinth_S::Timer1_Timer()
 {
     // During the slide the ticks wait; its steps come with the display's refresh.
     if (!Animating() || animation_->InTransition()) return;
-    const double now = NowMs();
+    const double now = forms::MonotonicMs();
     animation_->Advance(now, changed_);
     Collect(changed_);
     if (animation_->InTransition()) {
@@ -306,9 +290,9 @@ void Corvalinth_S::Timer1_Timer()
         return;
     }
     // The first tick in a new refresh shows what every tick since the last present
-    // drew: one present per refresh, no extra wake-up. Ticks come at least as
-    // often as refreshes on the displays in use, so none goes unshown for long.
-    if (NewRefresh(now) || pendingDots_.size() > kMostPendingDots) PresentPending(false);
+    // drew: one present per refresh, without a wake-up of its own. A tick held
+    // back waits for the next one, 10 to 16 ms.
+    if (NewRefresh(now)) PresentPending(false);
 }
 
 void Corvalinth_S::Refresh_Timer()
@@ -316,9 +300,9 @@ void Corvalinth_S::Refresh_Timer()
     if (!timer1_.Enabled()) return PaceFrames();  // the run is ending
     if (!Animating()) return;
     // The crack, left by the tick that began the slide, has a refresh of its own.
-    const bool step = animation_->InTransition() && pendingDots_.empty() && pendingRects_.empty();
+    const bool step = animation_->InTransition() && pending_.Empty();
     if (step) {
-        animation_->Advance(NowMs(), changed_);
+        animation_->Advance(forms::MonotonicMs(), changed_);
         Collect(changed_);
     }
     PresentPending(step);
@@ -328,21 +312,7 @@ void Corvalinth_S::Refresh_Timer()
 
 void Corvalinth_S::Collect(const std::vector<core::Rect>& changed)
 {
-    if (changed.empty()) return;
-    const std::vector<core::Pixel>& colours = animation_ ? animation_->DotColours() : noColours_;
-    if (colours.size() == changed.size()) {
-        pendingDots_.insert(pendingDots_.end(), changed.begin(), changed.end());
-        pendingColours_.insert(pendingColours_.end(), colours.begin(), colours.end());
-    } else {
-        pendingRects_.insert(pendingRects_.end(), changed.begin(), changed.end());
-    }
-}
-
-void Corvalinth_S::DropPending()
-{
-    pendingDots_.clear();
-    pendingColours_.clear();
-    pendingRects_.clear();
+    pending_.Add(changed, animation_ ? animation_->DotColours() : noColours_);
 }
 
 void Corvalinth_S::Present(const std::vector<core::Rect>& changed)
@@ -351,33 +321,23 @@ void Corvalinth_S::Present(const std::vector<core::Rect>& changed)
     PresentPending(animation_ && !animation_->OuterCopies().empty());
 }
 
+void Corvalinth_S::ShowOuterCopies(HDC window)
+{
+    const HDC latest = master1Storage_.Valid() ? master1Storage_.Dc() : latestDc_.Get();
+    if (latest) return PresentOuterCopies(window, latest, animation_->OuterCopies());
+    // Nothing to copy from: show the whole frame from the display instead.
+    animation_->RepairDisplay();
+    for (const auto& copy : animation_->OuterCopies()) display_.Present(window, copy.target);
+}
+
 void Corvalinth_S::PresentPending(bool slideStep)
 {
     const bool outer = slideStep && animation_ && !animation_->OuterCopies().empty();
-    if ((pendingDots_.empty() && pendingRects_.empty() && !outer) || !hWnd()) return;
+    if ((pending_.Empty() && !outer) || !hWnd()) return;
     forms::ScopedGetDC window(hWnd());
-    // Dots first, in the order drawn; then what else changed, straight from the
-    // display, which holds the latest of every pixel in those rectangles.
-    PresentChanged(window.Get(), display_, pendingDots_, pendingColours_, presentMode_, scratch_);
-    PresentChanged(window.Get(), display_, pendingRects_, noColours_, PresentMode::PerRect, scratch_);
-    DropPending();
-    if (outer) PresentOuterCopies(window.Get());
+    pending_.Present(window.Get(), display_, presentMode_);
+    if (outer) ShowOuterCopies(window.Get());
     if (presentObserver_) presentObserver_(slideStep);
-}
-
-void Corvalinth_S::PresentOuterCopies(HDC window)
-{
-    const HDC latest = master1Storage_.Valid() ? master1Storage_.Dc() : latestDc_.Get();
-    if (!latest) {
-        // Nothing to copy from: show the whole frame from the display instead.
-        animation_->RepairDisplay();
-        for (const auto& copy : animation_->OuterCopies()) display_.Present(window, copy.target);
-        return;
-    }
-    for (const auto& copy : animation_->OuterCopies()) {
-        const core::Rect& r = copy.target;
-        ::BitBlt(window, r.left, r.top, r.Width(), r.Height(), latest, r.left - copy.offsetX, r.top, SRCCOPY);
-    }
 }
 
 void Corvalinth_S::Paint()

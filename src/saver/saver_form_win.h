@@ -82,12 +82,10 @@ private:
     void RunTimers(bool run);
     void PaceFrames();
     bool NewRefresh(double nowMs);
-    double NowMs() const;
     void Collect(const std::vector<core::Rect>& changed);
     bool Animating() const;
     void PresentPending(bool slideStep);
-    void PresentOuterCopies(HDC window);
-    void DropPending();
+    void ShowOuterCopies(HDC window);
 
     core::MonitorLayout layout_;
     ScreenGeometry geometry_;
@@ -108,12 +106,8 @@ private:
     std::unique_ptr<forms::FrameTimer> frames_;
     long long lastPresentRefresh_ = -1;  // the refresh (time over period) of the last present
     std::vector<core::Rect> changed_;
-    // What the ticks changed since the last present: dots with their colours,
-    // and other rectangles to copy from the display.
-    std::vector<core::Rect> pendingDots_, pendingRects_;
-    std::vector<core::Pixel> pendingColours_;
+    PendingPresent pending_;  // what the ticks changed since the last present
     std::function<void(bool)> presentObserver_;
-    PresentScratch scratch_;
     std::vector<core::Pixel> noColours_;
     PresentMode presentMode_ = PresentMode::SolidDots;
     std::function<void()> passwordPrompt_;
@@ -123,7 +117,6 @@ private:
     bool promptOpen_ = false;  // the password prompt is up: ticks go on behind it
     std::unique_ptr<ScreenWatch> watch_;
     bool paused_ = false;
-    LARGE_INTEGER frequency_{};
 };
 
 }  // namespace corvalinth::saver
