@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+namespace corvalinth::saver {
+
 namespace {
-void Prefetch(const void* address)
+void PrefetchForWrite(const void* address)
 {
 #if defined(__GNUC__)
     __builtin_prefetch(address, 1);
@@ -12,8 +14,6 @@ void Prefetch(const void* address)
 #endif
 }
 }  // namespace
-
-namespace corvalinth::saver {
 
 Animation::Animation(const ScreenGeometry& geometry, const AnimationSettings& settings,
                      core::Random& random, const core::Clock& clock)
@@ -81,7 +81,7 @@ void Animation::FillDots(const std::vector<core::Rect>& dots) const
     for (std::size_t i = 0; i < count; ++i) {
         if (i + kAhead < count) {
             const core::Rect& next = dots[i + kAhead];
-            for (int y = next.top; y < next.bottom; ++y) Prefetch(display_.Row(y) + next.left);
+            for (int y = next.top; y < next.bottom; ++y) PrefetchForWrite(display_.Row(y) + next.left);
         }
         const core::Rect& dot = dots[i];
         for (int y = dot.top; y < dot.bottom; ++y)

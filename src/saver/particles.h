@@ -8,8 +8,8 @@
 
 namespace corvalinth::saver {
 
-// 16 bytes: the whole swarm of a tick stays in a few cache lines' worth of
-// memory that the move and draw loops walk in order.
+// 16 bytes: the table of 1001 takes 16 KB, which the move and draw loops of a
+// tick walk in order from the first-level cache.
 struct ParticleRecord {
     std::int32_t X = 0;      // screen twips, 0..Display width
     std::int32_t Y = 0;      // screen twips, 0..Display height, growing downwards

@@ -396,6 +396,9 @@ std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_SETFOCUS:
         return 0;
+    case WM_DESTROY:
+        frames_.reset();  // nothing more is posted to a window that is going
+        return std::nullopt;
     default:
         return std::nullopt;
     }
