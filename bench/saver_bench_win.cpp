@@ -1,114 +1,32 @@
 // Prints the saver's costs side by side with the plain way of doing the same
-// work: one tick of 1000 particles on a small and a very large screen, one
-// slide step of the transition, start-up and exit latency, memory, and object
-// counts across transitions. Run it on a 7680x2160 display (see
-// docs/performance.md); it is not a test and fails on nothing.
+// work: the model's cost per tick, the whole program's share of a core, its
+// presents and the slide's pacing against the display's refresh, one tick of
+// 1000 particles on a small and a very large screen, one slide step of the
+// transition, object counts across transitions, start-up and exit latency and
+// memory. Run it on a 7680x2160 display (see docs/performance.md); it is not a
+// test and fails on nothing.
 #include <windows.h>
-#include <psapi.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "bench_support_win.h"
 #include "core/random.h"
-#include "forms/app_win.h"
 #include "forms/dib_surface_win.h"
-#include "forms/form_win.h"
 #include "forms/handles_win.h"
+#include "program_run_win.h"
 #include "saver/animation.h"
 #include "saver/present_win.h"
-#include "saver/saver_form_win.h"
 #include "saver/split_screen.h"
-#include "core/corvalinth_b.h"
+#include "smoothness_win.h"
 
 using namespace corvalinth;
+using namespace corvalinth::bench;
 
 namespace {
-
-double NowMs()
-{
-    static const double frequency = [] {
-        LARGE_INTEGER f{};
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER c{};
-    ::QueryPerformanceCounter(&c);
-    return static_cast<double>(c.QuadPart) * 1000.0 / frequency;
-}
-
-double ThreadCpuMs()
-{
-    FILETIME created{}, exited{}, kernel{}, user{};
-    ::GetThreadTimes(::GetCurrentThread(), &created, &exited, &kernel, &user);
-    auto ms = [](FILETIME t) {
-        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 10000.0;
-    };
-    return ms(kernel) + ms(user);
-}
-
-// Medians: the machine's noise (other processes, the display server) lands in
-// a few samples and would swamp a mean.
-double Median(std::vector<double> samples)
-{
-    if (samples.empty()) return 0;
-    std::nth_element(samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(samples.size() / 2),
-                     samples.end());
-    return samples[samples.size() / 2];
-}
-
-double Mean(const std::vector<double>& samples)
-{
-    double sum = 0;
-    for (double v : samples) sum += v;
-    return samples.empty() ? 0 : sum / static_cast<double>(samples.size());
-}
-
-// Lets the platform push what was drawn to the display: a wait that returns at
-// once is where it flushes window surfaces.
-void PlatformFlush()
-{
-    ::GdiFlush();
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-class PlainWindow : public forms::Form {
-public:
-    PlainWindow(int width, int height)
-        : Form(forms::FormSpec{L"CorvalinthBenchWindow", L"Bench", WS_POPUP, WS_EX_TOPMOST, width, height,
-                               RGB(0, 0, 0)})
-    {
-        Load();
-        MovePixels(0, 0, width, height);
-        Show();
-        Pump();
-    }
-};
-
-void FillPattern(const core::SurfaceView& s, int salt)
-{
-    for (int y = 0; y < s.Height(); ++y) {
-        core::Pixel* row = s.Row(y);
-        for (int x = 0; x < s.Width(); ++x)
-            row[x] = core::Rgb((x + salt) & 0xFF, (y * 3) & 0xFF, ((x ^ y) + salt) & 0xFF);
-    }
-}
 
 struct Split {
     double own = 0, flush = 0;  // ms per tick / step
@@ -196,18 +114,6 @@ Split MeasureTicks(int width, int height, TickWay way, bool flushEachTick = true
     return {Median(own), Mean(flush), Median(model)};
 }
 
-// CPU time of the model alone (draw and move), without any window.
-double MeasureModelCpu(int width, int height)
-{
-    forms::DibSurface display(width, height), startup(width, height);
-    TickModel model(display, startup);
-    std::vector<core::Rect> changed;
-    constexpr int kTicks = 900;
-    const double c0 = ThreadCpuMs();
-    for (int i = 0; i < kTicks; ++i) model.animation.Advance(0, changed);
-    return (ThreadCpuMs() - c0) / kTicks;
-}
-
 struct SlideFigures {
     Split first, median;
     int steps = 0;
@@ -266,234 +172,54 @@ SlideFigures MeasureSlide(int width, int height, bool plain)
     return f;
 }
 
-// --- the real program, started as the system would ---------------------------
-
-struct Launched {
-    forms::KernelHandle process;
-    DWORD id = 0;
-};
-
-Launched Launch(const std::wstring& commandLine)
+void PrintModel()
 {
-    STARTUPINFOW si{sizeof(si)};
-    PROCESS_INFORMATION pi{};
-    std::wstring mutableLine = commandLine;
-    Launched result;
-    if (::CreateProcessW(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        ::CloseHandle(pi.hThread);
-        result.process.Reset(pi.hProcess);
-        result.id = pi.dwProcessId;
+    std::printf("The model (draw and move 1000 dots into the surface), median of 4500 ticks\n");
+    std::printf("  %-11s %-12s %-26s %s\n", "surface", "ours", "plain: the formula per dot", "same results");
+    const int sizes[2][2] = {{1024, 768}, {7680, 2160}};
+    for (const auto& size : sizes) {
+        const ModelFigures f = MeasureModel(size[0], size[1]);
+        std::printf("  %4dx%-6d %6.4f ms   %6.4f ms (%4.1fx)         %s\n", size[0], size[1], f.oursMs, f.formulaMs,
+                    f.oursMs > 0 ? f.formulaMs / f.oursMs : 0.0, f.same ? "yes" : "NO");
     }
-    return result;
+    std::printf("\n");
 }
 
-HWND WaitForVisible(const wchar_t* caption, double timeoutMs)
+void PrintCpu()
 {
-    const double end = NowMs() + timeoutMs;
-    while (NowMs() < end) {
-        if (HWND w = ::FindWindowW(nullptr, caption); w && ::IsWindowVisible(w)) return w;
-        Pump();
-        ::Sleep(1);
-    }
-    return nullptr;
-}
-
-void Click(int x, int y)
-{
-    ::SetCursorPos(x, y);
-    INPUT in[2]{};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, in, sizeof(INPUT));
-}
-
-struct Memory {
-    double peakWorkingSetMb = 0, peakCommitMb = 0;
-};
-
-Memory MemoryOf(HANDLE process)
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    Memory m;
-    if (::GetProcessMemoryInfo(process, &counters, sizeof(counters))) {
-        m.peakWorkingSetMb = static_cast<double>(counters.PeakWorkingSetSize) / 1048576.0;
-        m.peakCommitMb = static_cast<double>(counters.PeakPagefileUsage) / 1048576.0;
-    }
-    return m;
-}
-
-struct RunFigures {
-    double startToShownMs = -1, clickToExitMs = -1, clickToWindowGoneMs = -1;
-    Memory memory;
-};
-
-RunFigures MeasureRun(const std::wstring& program, bool waitForTransition)
-{
-    RunFigures f;
-    const double t0 = NowMs();
-    Launched run = Launch(L"\"" + program + L"\" /s");
-    if (!run.process) return f;
-    const HWND window = WaitForVisible(L"Corvalinth_Main", 20000);
-    if (!window) {
-        ::TerminateProcess(run.process.Get(), 1);
-        return f;
-    }
-    f.startToShownMs = NowMs() - t0;
-    // Long enough for the 1001st tick and its whole transition to have run.
-    const double settle = waitForTransition ? 30000 : 500;
-    const double end = NowMs() + settle;
-    while (NowMs() < end) {
-        Pump();
-        ::Sleep(20);
-    }
-    f.memory = MemoryOf(run.process.Get());
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    const double c0 = NowMs();
-    Click((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    // The window going away is the program's part; the rest is the process's
-    // teardown by the platform.
-    while (NowMs() - c0 < 10000 && ::IsWindow(window) &&
-           ::WaitForSingleObject(run.process.Get(), 0) == WAIT_TIMEOUT)
-        ::Sleep(1);
-    f.clickToWindowGoneMs = NowMs() - c0;
-    if (::WaitForSingleObject(run.process.Get(), 10000) == WAIT_OBJECT_0) f.clickToExitMs = NowMs() - c0;
-    else ::TerminateProcess(run.process.Get(), 1);
-    return f;
-}
-
-Memory MeasureIdleWindow(const std::wstring& self)
-{
-    Launched run = Launch(L"\"" + self + L"\" --idle-window");
-    Memory m;
-    if (!run.process) return m;
-    if (WaitForVisible(L"Corvalinth bench idle", 20000)) {
-        ::Sleep(1000);
-        m = MemoryOf(run.process.Get());
-    }
-    ::TerminateProcess(run.process.Get(), 0);
-    ::WaitForSingleObject(run.process.Get(), 5000);
-    return m;
-}
-
-int IdleWindow()
-{
-    // The platform's share of memory: a full-screen window that shows a black
-    // screen and does nothing else.
-    class Idle : public forms::Form {
-    public:
-        Idle()
-            : Form(forms::FormSpec{L"CorvalinthBenchIdle", L"Corvalinth bench idle", WS_POPUP, WS_EX_TOPMOST,
-                                   ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), RGB(0, 0, 0)})
-        {
-        }
-    } idle;
-    idle.Load();
-    idle.MovePixels(0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
-    idle.Show();
-    return forms::RunMessageLoop([&] { return idle.IsLoaded(); });
-}
-
-// --- object counts ----------------------------------------------------------------
-
-int GdiObjects()
-{
-    if (const DWORD n = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<int>(n);
-    // Where the platform does not report it, count the live slots of the
-    // process's handle table: a handle's low word names its slot.
-    int count = 0;
-    for (UINT_PTR slot = 1; slot < 0x10000; ++slot)
-        count += ::GetObjectType(reinterpret_cast<HGDIOBJ>(slot)) != 0;
-    return count;
-}
-
-int UserObjects()
-{
-    if (const DWORD n = ::GetGuiResources(::GetCurrentProcess(), GR_USEROBJECTS)) return static_cast<int>(n);
-    // Windows of this process, the user objects the saver makes.
-    struct Walk {
-        DWORD pid;
-        int count;
-    } walk{::GetCurrentProcessId(), 0};
-    ::EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
-            auto* walkState = reinterpret_cast<Walk*>(p);
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(w, &pid);
-            if (pid == walkState->pid) ++walkState->count;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
-    return walk.count;
-}
-
-struct Counts {
-    int gdiBefore, gdiAfterFirst, gdiAfter, userBefore, userAfterFirst, userAfter, transitions;
-};
-
-Counts CountAcrossTransitions()
-{
-    auto form = std::make_unique<saver::Corvalinth_S>(saver::SaverOptions{false, 0, 1000});
-    form->Load();
-    form->Timer1().SetEnabled(false);
-    std::vector<core::Rect> changed;
-    double now = 0;
-    for (int i = 0; i < 5; ++i) {
-        form->Model().Advance(now, changed);
-        form->Present(changed);
-    }
-    Pump();
-    Counts c{GdiObjects(), 0, 0, UserObjects(), 0, 0, 0};
-    for (int t = 0; t < 11; ++t) {
-        form->Model().SetFrameCount(1000);
-        form->Model().Advance(now, changed);
-        form->Present(changed);
-        while (form->Model().InTransition()) {
-            now += 20;
-            form->Model().Advance(now, changed);
-            form->Present(changed);
-        }
-        ++c.transitions;
-        form->Model().Advance(now, changed);
-        form->Present(changed);
-        Pump();
-        if (t == 0) {
-            c.gdiAfterFirst = GdiObjects();
-            c.userAfterFirst = UserObjects();
-        }
-    }
-    c.gdiAfter = GdiObjects();
-    c.userAfter = UserObjects();
-    form->Unload();
-    return c;
-}
-
-std::wstring HereFolder()
-{
-    wchar_t path[MAX_PATH]{};
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(path).parent_path().wstring();
-}
-
-}  // namespace
-
-int wmain(int argc, wchar_t** argv)
-{
-    if (argc > 1 && std::wstring(argv[1]) == L"--idle-window") return IdleWindow();
-    // Sections to run: ticks, slide, counts, run; all when none is named.
-    auto wanted = [&](const wchar_t* name) {
-        if (argc < 2) return true;
-        for (int i = 1; i < argc; ++i)
-            if (std::wstring(argv[i]) == name) return true;
-        return false;
+    constexpr int kW = 1920, kH = 1080;
+    constexpr double kSeconds = 8;
+    std::printf("The whole program while the swarm runs, %dx%d, 1000 dots, %.0f s: process CPU over wall time\n", kW,
+                kH, kSeconds);
+    const CpuFigures ours = MeasureOursCpu(kW, kH, kSeconds), plain = MeasurePlainCpu(kW, kH, kSeconds),
+                     floor = MeasurePlainCpu(kW, kH, kSeconds, false);
+    const auto row = [](const char* name, const CpuFigures& f) {
+        std::printf("  %-48s %5.2f %% of a core, %5.1f ticks/s, %5.1f presents/s\n", name, f.cpuPercent,
+                    f.ticksPerSecond, f.presentsPerSecond);
     };
-    const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
-    std::printf("Corvalinth saver benchmark on a %dx%d screen, 1000 particles, pen %d px\n\n", screenW, screenH,
-                saver::kPenWidth);
+    row("ours: presents once per refresh", ours);
+    row("plain: formula model, SetPixel per dot per tick", plain);
+    row("floor: a full-screen window whose timer only ticks", floor);
+    std::printf("\n");
+}
 
-    if (wanted(L"ticks")) {
+void PrintPacing()
+{
+    constexpr int kW = 1920, kH = 1080;
+    const SlidePacing ours = MeasureOursSlide(kW, kH), plain = MeasurePlainSlide(kW, kH);
+    std::printf("Slide steps at %dx%d against the display's refresh: %.2f ms (%.1f Hz, from %s)\n", kW, kH,
+                ours.refreshMs, 1000 / ours.refreshMs, ours.refreshSource);
+    std::printf("  %-44s %-6s %-14s %-14s %s\n", "", "steps", "median period", "longest", "over 1.5 refreshes");
+    const auto row = [](const char* name, const SlidePacing& f) {
+        std::printf("  %-44s %-6d %8.2f ms    %8.2f ms    %d\n", name, f.steps, f.medianMs, f.longestMs, f.late);
+    };
+    row("ours: refresh timer, one step per refresh", ours);
+    row("plain: 1 ms message timer, fixed 16.7 ms", plain);
+    std::printf("\n");
+}
+
+void PrintTicks()
+{
     std::printf("One tick (draw, move, present); ms per tick: program's own | platform flush\n");
     const char* ways[4] = {"ours: one solid fill", "clip region + blit", "blit per dot", "plain: SetPixel/dot"};
     std::printf("  %-11s", "surface");
@@ -513,35 +239,35 @@ int wmain(int argc, wchar_t** argv)
     for (int w = 0; w < 4; ++w) std::printf(" %7.2f %-14s", ticks[1][w].own / ticks[0][w].own, "");
     std::printf("\n  %-11s", "ratio flush");
     for (int w = 0; w < 4; ++w) std::printf(" %7.2f %-14s", ticks[1][w].flush / ticks[0][w].flush, "");
-    std::printf("\n");
-    std::printf("  of ours, the model (draw and move into the surface): %.3f ms at 1024x768, %.3f ms at 7680x2160\n",
+    std::printf("\n  of ours, the model (draw and move into the surface): %.3f ms at 1024x768, %.3f ms at 7680x2160\n\n",
                 ticks[0][0].model, ticks[1][0].model);
-    const double model1 = MeasureModelCpu(1024, 768), model2 = MeasureModelCpu(7680, 2160);
-    std::printf("  model alone (draw and move, thread CPU time): %.3f ms at 1024x768, %.3f ms at 7680x2160\n\n",
-                model1, model2);
-    }
+}
 
-    if (wanted(L"slide")) {
+void PrintSlide()
+{
     std::printf("One slide step of the transition at 3840x2160; ms: program's own | platform flush\n");
     const SlideFigures slide = MeasureSlide(3840, 2160, false), plainSlide = MeasureSlide(3840, 2160, true);
     std::printf("  %-38s %-20s %-20s steps\n", "", "first step", "median step");
-    std::printf("  %-38s %7.3f | %-10.3f %7.3f | %-10.3f %d\n", "ours: middle composed, outer parts direct", slide.first.own,
-                slide.first.flush, slide.median.own, slide.median.flush, slide.steps);
-    std::printf("  %-38s %7.3f | %-10.3f %7.3f | %-10.3f %d\n\n", "plain: one blit per band and copy",
-                plainSlide.first.own, plainSlide.first.flush, plainSlide.median.own, plainSlide.median.flush,
-                plainSlide.steps);
-    }
+    const auto row = [](const char* name, const SlideFigures& f) {
+        std::printf("  %-38s %7.3f | %-10.3f %7.3f | %-10.3f %d\n", name, f.first.own, f.first.flush, f.median.own,
+                    f.median.flush, f.steps);
+    };
+    row("ours: middle composed, outer parts direct", slide);
+    row("plain: one blit per band and copy", plainSlide);
+    std::printf("\n");
+}
 
-    if (wanted(L"counts")) {
+void PrintCounts()
+{
     std::printf("Object counts across transitions (in process, full screen): before, after the first, after ten more\n");
     const Counts counts = CountAcrossTransitions();
     std::printf("  GDI objects %d, %d, %d; USER objects %d, %d, %d\n\n", counts.gdiBefore, counts.gdiAfterFirst,
                 counts.gdiAfter, counts.userBefore, counts.userAfterFirst, counts.userAfter);
-    }
-    if (!wanted(L"run")) return 0;
+}
 
-    const std::wstring here = HereFolder();
-    const std::wstring program = here + L"\\Corvalinth.scr";
+void PrintRun(int screenW, int screenH)
+{
+    const std::wstring program = HereFolder() + L"\\Corvalinth.scr";
     std::printf("The program, started with /s (warm: one run first)\n");
     MeasureRun(program, false);
     const RunFigures quick = MeasureRun(program, false);
@@ -561,5 +287,29 @@ int wmain(int argc, wchar_t** argv)
                 idle.peakWorkingSetMb);
     std::printf("  program's own (peak commit minus idle window): %.1f MB; three screen surfaces + 16 MB: %.1f MB\n",
                 full.memory.peakCommitMb - idle.peakCommitMb, 3 * surfaceMb + 16);
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    if (argc > 1 && std::wstring(argv[1]) == L"--idle-window") return IdleWindow();
+    // Sections to run: model, cpu, pacing, ticks, slide, counts, run; all when none is named.
+    const auto wanted = [&](const wchar_t* name) {
+        if (argc < 2) return true;
+        for (int i = 1; i < argc; ++i)
+            if (std::wstring(argv[i]) == name) return true;
+        return false;
+    };
+    const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
+    std::printf("Corvalinth saver benchmark on a %dx%d screen, 1000 particles, pen %d px\n\n", screenW, screenH,
+                saver::kPenWidth);
+    if (wanted(L"model")) PrintModel();
+    if (wanted(L"cpu")) PrintCpu();
+    if (wanted(L"pacing")) PrintPacing();
+    if (wanted(L"ticks")) PrintTicks();
+    if (wanted(L"slide")) PrintSlide();
+    if (wanted(L"counts")) PrintCounts();
+    if (wanted(L"run")) PrintRun(screenW, screenH);
     return 0;
 }

@@ -5,7 +5,7 @@ enable_language(RC)
 
 set(CORVALINTH_RIG_DIR ${CMAKE_BINARY_DIR}/rig)
 set(CORVALINTH_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/rig/wine-run.sh ${CORVALINTH_RIG_DIR})
-set(CORVALINTH_WIN_LIBS user32 gdi32 kernel32 shell32 msimg32 ole32 oleaut32 uuid comctl32 imm32 advapi32)
+set(CORVALINTH_WIN_LIBS user32 gdi32 kernel32 shell32 msimg32 ole32 oleaut32 uuid comctl32 imm32 advapi32 dwmapi winmm)
 
 # One self-contained executable: static C++ runtime, libgcc and winpthread.
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -81,10 +81,14 @@ corvalinth_warnings(e2e_tests)
 corvalinth_wine_tests(e2e_tests e2e 180 dual DualMonitor)
 endif()
 
+# Every benchmark program is one *_bench_win.cpp with the other bench sources.
 file(GLOB CORVALINTH_BENCHES CONFIGURE_DEPENDS bench/*_bench_win.cpp)
+file(GLOB CORVALINTH_BENCH_PARTS CONFIGURE_DEPENDS bench/*.cpp)
+list(REMOVE_ITEM CORVALINTH_BENCH_PARTS ${CORVALINTH_BENCHES})
 foreach(source ${CORVALINTH_BENCHES})
   get_filename_component(name ${source} NAME_WE)
-  add_executable(${name} ${source} $<TARGET_OBJECTS:corvalinth_resources>)
+  add_executable(${name} ${source} ${CORVALINTH_BENCH_PARTS} $<TARGET_OBJECTS:corvalinth_resources>)
+  target_include_directories(${name} PRIVATE bench)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   target_link_libraries(${name} PRIVATE corvalinth_win)
   target_link_options(${name} PRIVATE -municode)

@@ -29,6 +29,16 @@ std::optional<std::int64_t> ToInt64(double value);
 // (positions, offsets); out-of-range values saturate rather than wrap.
 std::int32_t NearestInt32(double value);
 
+// NearestInt32 for values well inside 32 bits (|value| < 2^30), inline for the
+// loops that place every particle on every tick; same results.
+inline std::int32_t NearestSmallInt32(double value)
+{
+    auto whole = static_cast<std::int32_t>(value);  // toward zero
+    if (static_cast<double>(whole) > value) --whole;  // now the floor
+    const double diff = value - whole;               // exact
+    return whole + ((diff > 0.5 || (diff == 0.5 && (whole & 1) != 0)) ? 1 : 0);
+}
+
 // The general string-to-number rule: blanks around the number, an optional sign,
 // digits with an optional fraction and an exponent (E or D), or a &H / &O
 // prefix with hexadecimal or octal digits. The decimal separator is the

@@ -15,8 +15,6 @@ std::uint64_t SplitMix64(std::uint64_t& x)
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
 }
-
-std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 }  // namespace
 
 void SeededRandom::Reseed(double seed)
@@ -29,18 +27,6 @@ void SeededRandom::Reseed(double seed)
     state_[0] = SplitMix64(bits);
     state_[1] = SplitMix64(bits);
     if (state_[0] == 0 && state_[1] == 0) state_[1] = 1;
-}
-
-float SeededRandom::Next()
-{
-    // xoroshiro128+: the high bits are the good ones.
-    const std::uint64_t s0 = state_[0];
-    std::uint64_t s1 = state_[1];
-    const std::uint64_t result = s0 + s1;
-    s1 ^= s0;
-    state_[0] = Rotl(s0, 24) ^ s1 ^ (s1 << 16);
-    state_[1] = Rotl(s1, 37);
-    return static_cast<float>(result >> 40) * (1.0f / 16777216.0f);
 }
 
 namespace {

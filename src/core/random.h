@@ -20,10 +20,22 @@ public:
 class SeededRandom final : public Random {
 public:
     explicit SeededRandom(double seed = 0.0) { Reseed(seed); }
-    float Next() override;
+    // Inline, so that a loop over a whole swarm calls it without a jump.
+    float Next() override
+    {
+        // xoroshiro128+: the high bits are the good ones.
+        const std::uint64_t s0 = state_[0];
+        std::uint64_t s1 = state_[1];
+        const std::uint64_t result = s0 + s1;
+        s1 ^= s0;
+        state_[0] = Rotl(s0, 24) ^ s1 ^ (s1 << 16);
+        state_[1] = Rotl(s1, 37);
+        return static_cast<float>(result >> 40) * (1.0f / 16777216.0f);
+    }
     void Reseed(double seed) override;
 
 private:
+    static std::uint64_t Rotl(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
     std::uint64_t state_[2] = {};
 };
 

@@ -4,6 +4,17 @@
 
 namespace corvalinth::saver {
 
+namespace {
+void PrefetchForWrite(const void* address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address, 1);
+#else
+    (void)address;
+#endif
+}
+}  // namespace
+
 Animation::Animation(const ScreenGeometry& geometry, const AnimationSettings& settings,
                      core::Random& random, const core::Clock& clock)
     : geometry_(geometry), settings_(settings), random_(random), clock_(clock)
@@ -46,29 +57,41 @@ void Animation::DrawParticles(std::vector<core::Rect>& changed)
     }
     const int pen = settings_.penWidth;
     const int count = ClampParticleCount(swarm_.ParticleCount);
+    const int width = display_.Width(), height = display_.Height();
     for (int i = 0; i < count; ++i) {
         const ParticleRecord& p = swarm_.Particles[static_cast<std::size_t>(i)];
-        // Each component is narrowed to 16 bits and composed as red + 256 green
-        // + 65536 blue; seeded values are 0..254, so the mask never bites.
-        const core::Pixel colour =
-            core::Rgb(static_cast<std::int16_t>(p.Red), static_cast<std::int16_t>(p.Green),
-                      static_cast<std::int16_t>(p.Blue));
         const int left = geometry_.PixelX(p.X) - pen / 2;
         const int top = geometry_.PixelY(p.Y) - pen / 2;
-        const core::Rect dot = core::Intersect({left, top, left + pen, top + pen}, display_.Bounds());
+        const core::Rect dot{std::max(left, 0), std::max(top, 0), std::min(left + pen, width),
+                             std::min(top + pen, height)};
         if (dot.Empty()) continue;
-        display_.FillRect(dot, colour);
         changed.push_back(dot);
-        dotColours_.push_back(colour);
+        // Composed as red + 256 green + 65536 blue from the 0..254 components.
+        dotColours_.push_back(core::Rgb(p.Red, p.Green, p.Blue));
+    }
+    FillDots(changed);
+}
+
+void Animation::FillDots(const std::vector<core::Rect>& dots) const
+{
+    // The dots land at random places in a screen-sized surface, mostly outside
+    // the caches: asking for the lines a few dots ahead overlaps those misses.
+    constexpr std::size_t kAhead = 8;
+    const std::size_t count = dots.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (i + kAhead < count) {
+            const core::Rect& next = dots[i + kAhead];
+            for (int y = next.top; y < next.bottom; ++y) PrefetchForWrite(display_.Row(y) + next.left);
+        }
+        const core::Rect& dot = dots[i];
+        for (int y = dot.top; y < dot.bottom; ++y)
+            std::fill(display_.Row(y) + dot.left, display_.Row(y) + dot.right, dotColours_[i]);
     }
 }
 
 void Animation::MoveParticles()
 {
-    const int count = ClampParticleCount(swarm_.ParticleCount);
-    for (int i = 0; i < count; ++i)
-        MoveParticle(swarm_.Particles[static_cast<std::size_t>(i)], geometry_.DisplayWidth(),
-                     geometry_.DisplayHeight(), random_);
+    saver::MoveParticles(swarm_, geometry_.DisplayWidth(), geometry_.DisplayHeight(), random_);
 }
 
 void Animation::Advance(double nowMs, std::vector<core::Rect>& changed)

@@ -30,7 +30,9 @@ struct AnimationSettings {
     std::int16_t gNum = kMaxParticles;  // particles wanted (clamped to the table)
     std::int16_t gColor = 0;    // 0 colour, anything else grey
     int penWidth = kPenWidth;   // 1..3 pixels
-    double frameMs = 1000.0 / 60;  // slide pacing
+    // Slide pacing: the least time between two steps. 0 lets every event during
+    // the slide take a step, for a host that waits for the display's refresh itself.
+    double frameMs = 1000.0 / 60;
 };
 
 class Animation {
@@ -89,6 +91,7 @@ public:
 
 private:
     void DrawParticles(std::vector<core::Rect>& changed);
+    void FillDots(const std::vector<core::Rect>& dots) const;
     void MoveParticles();
 
     enum class Phase { ReadyToDraw, Drawn, Sliding };

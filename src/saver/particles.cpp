@@ -7,6 +7,8 @@
 
 namespace corvalinth::saver {
 
+static_assert(sizeof(ParticleRecord) == 16, "a particle's record fills a quarter of a cache line");
+
 std::int32_t ClampParticleCount(std::int32_t wanted)
 {
     return std::clamp<std::int32_t>(wanted, 0, kParticleTableSize);
@@ -55,24 +57,115 @@ double ParticleSeed(const core::Clock& clock)
                     static_cast<double>(clock.Seconds()));
 }
 
+namespace {
+// Both headings and speeds are whole numbers in a small range, so the formula's
+// results are worked out once: the run then reads two bytes per step.
+class DisplacementTable {
+public:
+    DisplacementTable()
+    {
+        for (int speed = 0; speed <= kMaxSpeed; ++speed)
+            for (int angle = 0; angle < kHeadings; ++angle) {
+                Entry& e = entries_[Index(angle, speed)];
+                e.dx = static_cast<std::int8_t>(GimmeX(static_cast<float>(angle), speed));
+                e.dy = static_cast<std::int8_t>(GimmeY(static_cast<float>(angle), speed));
+            }
+    }
+    static bool Covers(std::int32_t angle, std::int32_t speed)
+    {
+        return angle >= 0 && angle < kHeadings && speed >= 0 && speed <= kMaxSpeed;
+    }
+    Displacement At(std::int32_t angle, std::int32_t speed) const
+    {
+        const Entry& e = entries_[Index(angle, speed)];
+        return {e.dx, e.dy};
+    }
+
+private:
+    struct Entry {
+        std::int8_t dx, dy;
+    };
+    static std::size_t Index(std::int32_t angle, std::int32_t speed)
+    {
+        return static_cast<std::size_t>(speed * kHeadings + angle);
+    }
+    std::array<Entry, kHeadings*(kMaxSpeed + 1)> entries_{};
+};
+
+const DisplacementTable& Table()
+{
+    static const DisplacementTable table;
+    return table;
+}
+
+// The edges a step wraps at, worked out once per move of the swarm.
+struct Edges {
+    Edges(float displayWidth, float displayHeight)
+        : width(displayWidth), height(displayHeight), right(core::NearestInt32(displayWidth)),
+          bottom(core::NearestInt32(displayHeight))
+    {
+    }
+    double width, height;
+    std::int32_t right, bottom;
+};
+
+void Step(ParticleRecord& p, Displacement d, const Edges& edges)
+{
+    // Displacements stay within +-30 (+-speed beyond the table), narrowed to 16 bits.
+    p.X += static_cast<std::int16_t>(d.dx);
+    if (p.X < 0) p.X = edges.right;
+    if (static_cast<double>(p.X) > edges.width) p.X = 0;
+    p.Y += static_cast<std::int16_t>(d.dy);
+    if (p.Y < 0) p.Y = edges.bottom;
+    if (static_cast<double>(p.Y) > edges.height) p.Y = 0;
+}
+
+std::int16_t Turn(std::int32_t angle, float first, float second)
+{
+    const float t = static_cast<float>(static_cast<double>(first) * 1000.0);
+    const bool positive = t > 500.0f;
+    // The draw is in [0, 1): truncation is the floor.
+    const auto amount = static_cast<std::int32_t>(static_cast<double>(second) * 10.0);
+    return static_cast<std::int16_t>(WrapAngle(positive ? angle + amount : angle - amount));
+}
+
+template <class Generator>
+void MoveAll(Swarm& swarm, const Edges& edges, Generator& random)
+{
+    const int count = ClampParticleCount(swarm.ParticleCount);
+    for (int i = 0; i < count; ++i) {
+        ParticleRecord& p = swarm.Particles[static_cast<std::size_t>(i)];
+        const float first = random.Next();
+        p.Angle = Turn(p.Angle, first, random.Next());
+        Step(p, DisplacementOf(p.Angle, p.Speed), edges);
+    }
+}
+}  // namespace
+
+Displacement DisplacementOf(std::int32_t angle, std::int32_t speed)
+{
+    if (DisplacementTable::Covers(angle, speed)) return Table().At(angle, speed);
+    return {GimmeX(static_cast<float>(angle), speed), GimmeY(static_cast<float>(angle), speed)};
+}
+
 void LoadParticles(Swarm& swarm, float displayWidth, float displayHeight, std::int16_t gColor,
                    core::Random& random, const core::Clock& clock)
 {
     random.Reseed(ParticleSeed(clock));
     swarm.ParticleCount = ClampParticleCount(swarm.ParticleCount);
     // The draw order per particle is fixed: X, Y, heading, speed, colour.
+    // Headings are 0..359, speeds 0..30 and colours 0..254, so the narrow fields hold them.
     for (std::int32_t i = 0; i < swarm.ParticleCount; ++i) {
         ParticleRecord& p = swarm.Particles[static_cast<std::size_t>(i)];
         p.X = Draw(random, displayWidth);
         p.Y = Draw(random, displayHeight);
-        p.Angle = FloorDraw(random, 360);
-        p.Speed = Draw(random, 30);
+        p.Angle = static_cast<std::int16_t>(FloorDraw(random, 360));
+        p.Speed = static_cast<std::uint8_t>(Draw(random, 30));
+        p.Red = static_cast<std::uint8_t>(FloorDraw(random, 255));
         if (gColor == 0) {
-            p.Red = FloorDraw(random, 255);
-            p.Green = FloorDraw(random, 255);
-            p.Blue = FloorDraw(random, 255);
+            p.Green = static_cast<std::uint8_t>(FloorDraw(random, 255));
+            p.Blue = static_cast<std::uint8_t>(FloorDraw(random, 255));
         } else {
-            p.Red = FloorDraw(random, 255);
             p.Green = p.Red;
             p.Blue = p.Red;
         }
@@ -89,24 +182,22 @@ std::int32_t WrapAngle(std::int32_t angle)
 
 void StepParticle(ParticleRecord& p, float displayWidth, float displayHeight)
 {
-    // Displacements stay within +-30, so the 16-bit narrowing never overflows.
-    const auto dx = static_cast<std::int16_t>(GimmeX(static_cast<float>(p.Angle), p.Speed));
-    const auto dy = static_cast<std::int16_t>(GimmeY(static_cast<float>(p.Angle), p.Speed));
-    p.X += dx;
-    if (p.X < 0) p.X = core::NearestInt32(displayWidth);
-    if (static_cast<double>(p.X) > static_cast<double>(displayWidth)) p.X = 0;
-    p.Y += dy;
-    if (p.Y < 0) p.Y = core::NearestInt32(displayHeight);
-    if (static_cast<double>(p.Y) > static_cast<double>(displayHeight)) p.Y = 0;
+    Step(p, DisplacementOf(p.Angle, p.Speed), Edges(displayWidth, displayHeight));
 }
 
 void MoveParticle(ParticleRecord& p, float displayWidth, float displayHeight, core::Random& random)
 {
-    const float t = static_cast<float>(static_cast<double>(random.Next()) * 1000.0);
-    const bool positive = t > 500.0f;
-    const std::int32_t amount = FloorDraw(random, 10);
-    p.Angle = WrapAngle(positive ? p.Angle + amount : p.Angle - amount);
+    const float first = random.Next();
+    p.Angle = Turn(p.Angle, first, random.Next());
     StepParticle(p, displayWidth, displayHeight);
+}
+
+void MoveParticles(Swarm& swarm, float displayWidth, float displayHeight, core::Random& random)
+{
+    const Edges edges(displayWidth, displayHeight);
+    // The program's own generator is final: its draws inline into the loop.
+    if (auto* own = dynamic_cast<core::SeededRandom*>(&random)) MoveAll(swarm, edges, *own);
+    else MoveAll(swarm, edges, random);
 }
 
 }  // namespace corvalinth::saver

@@ -80,4 +80,36 @@ void PresentChanged(HDC target, const forms::DibSurface& surface,
     ::SelectClipRgn(target, nullptr);
 }
 
+void PresentOuterCopies(HDC target, HDC latest, const std::vector<SplitScreen::OuterCopy>& copies)
+{
+    for (const auto& copy : copies) {
+        const core::Rect& r = copy.target;
+        ::BitBlt(target, r.left, r.top, r.Width(), r.Height(), latest, r.left - copy.offsetX, r.top, SRCCOPY);
+    }
+}
+
+void PendingPresent::Add(const std::vector<core::Rect>& changed, const std::vector<core::Pixel>& colours)
+{
+    if (colours.size() == changed.size()) {
+        dots_.insert(dots_.end(), changed.begin(), changed.end());
+        colours_.insert(colours_.end(), colours.begin(), colours.end());
+    } else {
+        rects_.insert(rects_.end(), changed.begin(), changed.end());
+    }
+}
+
+void PendingPresent::Present(HDC target, const forms::DibSurface& surface, PresentMode mode)
+{
+    PresentChanged(target, surface, dots_, colours_, mode, scratch_);
+    PresentChanged(target, surface, rects_, {}, PresentMode::PerRect, scratch_);
+    Clear();
+}
+
+void PendingPresent::Clear()
+{
+    dots_.clear();
+    colours_.clear();
+    rects_.clear();
+}
+
 }  // namespace corvalinth::saver

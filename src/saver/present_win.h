@@ -7,6 +7,7 @@
 
 #include "core/surface.h"
 #include "forms/dib_surface_win.h"
+#include "saver/split_screen.h"
 
 namespace corvalinth::saver {
 
@@ -30,5 +31,28 @@ struct PresentScratch {
 void PresentChanged(HDC target, const forms::DibSurface& surface,
                     const std::vector<core::Rect>& changed, const std::vector<core::Pixel>& colours,
                     PresentMode mode, PresentScratch& scratch);
+
+// The parts of a slide step shown straight from the latest snapshot, selected
+// into `latest`.
+void PresentOuterCopies(HDC target, HDC latest, const std::vector<SplitScreen::OuterCopy>& copies);
+
+// What changed on a surface since it was last shown on the window: dots with
+// their colours, and other rectangles to copy from the surface.
+class PendingPresent {
+public:
+    // `colours`, when it has one entry per rectangle, gives each its one colour.
+    void Add(const std::vector<core::Rect>& changed, const std::vector<core::Pixel>& colours);
+    bool Empty() const { return dots_.empty() && rects_.empty(); }
+    // Shows everything and empties the queue: dots first, in the order drawn;
+    // then the rest straight from the surface, which holds the latest of every
+    // pixel in them.
+    void Present(HDC target, const forms::DibSurface& surface, PresentMode mode);
+    void Clear();
+
+private:
+    std::vector<core::Rect> dots_, rects_;
+    std::vector<core::Pixel> colours_;
+    PresentScratch scratch_;
+};
 
 }  // namespace corvalinth::saver

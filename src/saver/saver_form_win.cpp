@@ -3,6 +3,7 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <optional>
 #include <utility>
@@ -17,6 +18,8 @@
 namespace corvalinth::saver {
 
 namespace {
+constexpr UINT kRefreshMessage = WM_APP + 2;
+
 // The whole virtual screen in pixels; twips follow the primary monitor's DPI.
 ScreenGeometry GeometryOf(const core::MonitorLayout& layout)
 {
@@ -69,13 +72,12 @@ Corvalinth_S::Corvalinth_S(const SaverOptions& options)
       layout_(forms::Screen::Layout()),
       geometry_(GeometryOf(layout_)),
       timer1_([this] { Timer1_Timer(); }, 1, false)
-{
-    ::QueryPerformanceFrequency(&frequency_);
-}
+{}
 
 Corvalinth_S::~Corvalinth_S()
 {
     timer1_.SetEnabled(false);
+    frames_.reset();
     ReleaseLatestDc();
 }
 
@@ -105,6 +107,8 @@ void Corvalinth_S::Form_Load()
     AnimationSettings settings;
     settings.gNum = options_.gNum;
     settings.gColor = options_.gColor;
+    // The refresh timer paces the slide: every step it asks for is taken.
+    settings.frameMs = 0;
     animation_ = std::make_unique<Animation>(geometry_, settings, random_, clock_);
     animation_->Attach(display_.View(), startupPixels_);
     animation_->SetSnapshotSource([this] { return TakeTransitionSnapshot(); });
@@ -122,7 +126,31 @@ void Corvalinth_S::Form_Load()
     // is already off keeps the timer at rest.
     watch_ = std::make_unique<ScreenWatch>(hWnd());
     paused_ = watch_->Unseen();
-    timer1_.SetEnabled(!paused_);
+    refresh_ = forms::DisplayRefresh(hWnd());
+    frames_ = std::make_unique<forms::FrameTimer>(hWnd(), kRefreshMessage);
+    RunTimers(!paused_);
+}
+
+void Corvalinth_S::RunTimers(bool run)
+{
+    timer1_.SetEnabled(run);
+    PaceFrames();
+}
+
+void Corvalinth_S::PaceFrames()
+{
+    // The swarm presents from its ticks; only the slide needs the refresh timer.
+    if (!frames_) return;
+    if (timer1_.Enabled() && animation_ && animation_->InTransition()) frames_->Start(refresh_.periodMs);
+    else frames_->Stop();
+}
+
+bool Corvalinth_S::NewRefresh(double nowMs)
+{
+    const auto refresh = static_cast<long long>(std::floor(nowMs / refresh_.periodMs));
+    if (refresh == lastPresentRefresh_) return false;
+    lastPresentRefresh_ = refresh;
+    return true;
 }
 
 void Corvalinth_S::CoverScreen()
@@ -167,8 +195,11 @@ void Corvalinth_S::Relayout(core::MonitorLayout layout)
     master_[1] = {};
     master1Storage_ = {};
     latestPixels_ = {};
+    pending_.Clear();  // the window is drawn again in full
 
     CoverScreen();
+    refresh_ = forms::DisplayRefresh(hWnd());
+    PaceFrames();
     ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
@@ -186,7 +217,7 @@ void Corvalinth_S::UpdatePause()
     if (unseen == paused_) return;
     paused_ = unseen;
     // No ticks while nobody can see them; the run takes up where it was.
-    if (!ending_) timer1_.SetEnabled(!paused_);
+    if (!ending_) RunTimers(!paused_);
     if (!paused_ && hWnd()) ::InvalidateRect(hWnd(), nullptr, FALSE);
 }
 
@@ -213,6 +244,8 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
     master_[1] = {};
     latestPixels_ = {};
     master1Storage_ = {};
+    // The snapshot shows the window: it must hold every dot drawn so far.
+    PresentPending(false);
     // Make sure everything presented so far has reached the screen; the platform
     // may hold back what was drawn since its last idle moment.
     ::GdiFlush();
@@ -234,39 +267,75 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
     return latestPixels_;
 }
 
-void Corvalinth_S::Timer1_Timer()
+bool Corvalinth_S::Animating() const
 {
     // Ticks that come due while EndSaver yields wait: the run is about to end or to
     // ask for the password. While the prompt is open the animation goes on.
-    if (!animation_ || ending_ || paused_ || (endOfRun_.Running() && !promptOpen_) || !hWnd()) return;
-    LARGE_INTEGER counter{};
-    ::QueryPerformanceCounter(&counter);
-    const double nowMs = frequency_.QuadPart > 0
-                             ? static_cast<double>(counter.QuadPart) * 1000.0 /
-                                   static_cast<double>(frequency_.QuadPart)
-                             : static_cast<double>(::GetTickCount64());
-    animation_->Advance(nowMs, changed_);
-    Present(changed_);
+    return animation_ && !ending_ && !paused_ && (!endOfRun_.Running() || promptOpen_) && hWnd();
+}
+
+void Corvalinth_S::Timer1_Timer()
+{
+    // During the slide the ticks wait; its steps come with the display's refresh.
+    if (!Animating() || animation_->InTransition()) return;
+    const double now = forms::MonotonicMs();
+    animation_->Advance(now, changed_);
+    Collect(changed_);
+    if (animation_->InTransition()) {
+        // The crack shows at once; the steps come with the refreshes after it.
+        PresentPending(false);
+        PaceFrames();
+        return;
+    }
+    // The first tick in a new refresh shows what every tick since the last present
+    // drew: one present per refresh, without a wake-up of its own. A tick held
+    // back waits for the next one, 10 to 16 ms.
+    if (NewRefresh(now)) PresentPending(false);
+}
+
+void Corvalinth_S::Refresh_Timer()
+{
+    if (!timer1_.Enabled()) return PaceFrames();  // the run is ending
+    if (!Animating()) return;
+    // The crack, left by the tick that began the slide, has a refresh of its own.
+    const bool step = animation_->InTransition() && pending_.Empty();
+    if (step) {
+        animation_->Advance(forms::MonotonicMs(), changed_);
+        Collect(changed_);
+    }
+    PresentPending(step);
+    lastPresentRefresh_ = -1;
+    PaceFrames();  // stops once the slide is over
+}
+
+void Corvalinth_S::Collect(const std::vector<core::Rect>& changed)
+{
+    pending_.Add(changed, animation_ ? animation_->DotColours() : noColours_);
 }
 
 void Corvalinth_S::Present(const std::vector<core::Rect>& changed)
 {
-    if (changed.empty() || !hWnd()) return;
-    forms::ScopedGetDC window(hWnd());
-    PresentChanged(window.Get(), display_, changed, animation_ ? animation_->DotColours() : noColours_,
-                   presentMode_, scratch_);
-    if (!animation_ || animation_->OuterCopies().empty()) return;
+    Collect(changed);
+    PresentPending(animation_ && !animation_->OuterCopies().empty());
+}
+
+void Corvalinth_S::ShowOuterCopies(HDC window)
+{
     const HDC latest = master1Storage_.Valid() ? master1Storage_.Dc() : latestDc_.Get();
-    if (!latest) {
-        // Nothing to copy from: show the whole frame from the display instead.
-        animation_->RepairDisplay();
-        for (const auto& copy : animation_->OuterCopies()) display_.Present(window.Get(), copy.target);
-        return;
-    }
-    for (const auto& copy : animation_->OuterCopies()) {
-        const core::Rect& r = copy.target;
-        ::BitBlt(window.Get(), r.left, r.top, r.Width(), r.Height(), latest, r.left - copy.offsetX, r.top, SRCCOPY);
-    }
+    if (latest) return PresentOuterCopies(window, latest, animation_->OuterCopies());
+    // Nothing to copy from: show the whole frame from the display instead.
+    animation_->RepairDisplay();
+    for (const auto& copy : animation_->OuterCopies()) display_.Present(window, copy.target);
+}
+
+void Corvalinth_S::PresentPending(bool slideStep)
+{
+    const bool outer = slideStep && animation_ && !animation_->OuterCopies().empty();
+    if ((pending_.Empty() && !outer) || !hWnd()) return;
+    forms::ScopedGetDC window(hWnd());
+    pending_.Present(window.Get(), display_, presentMode_);
+    if (outer) ShowOuterCopies(window.Get());
+    if (presentObserver_) presentObserver_(slideStep);
 }
 
 void Corvalinth_S::Paint()
@@ -281,6 +350,11 @@ void Corvalinth_S::Paint()
 
 std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == kRefreshMessage) {
+        if (frames_) frames_->Taken();
+        Refresh_Timer();
+        return 0;
+    }
     if (auto handled = password::SaverCloseMessage(message, wParam, timer1_, options_.fullScreen,
                                                       [this] { EndSaver(); }))
         return handled;
@@ -321,6 +395,9 @@ std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_SETFOCUS:
         return 0;
+    case WM_DESTROY:
+        frames_.reset();  // nothing more is posted to a window that is going
+        return std::nullopt;
     default:
         return std::nullopt;
     }

@@ -14,6 +14,7 @@
 #include "forms/dib_surface_win.h"
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
+#include "forms/frame_timer_win.h"
 #include "forms/picture_win.h"
 #include "forms/timer_win.h"
 #include "password/end_of_run.h"
@@ -37,6 +38,9 @@ public:
     ~Corvalinth_S() override;
 
     void Timer1_Timer();
+    // Once per display refresh during the slide: a step, then what changed
+    // since the last present goes to the window in one go.
+    void Refresh_Timer();
     void Display_Click();
     void Display_KeyPress(std::int16_t keyAscii);
 
@@ -64,6 +68,11 @@ public:
     // Draws the changed rectangles of the display onto the window; the dots of
     // the last event go as solid fills.
     void Present(const std::vector<core::Rect>& changed);
+    // The display's refresh the window presents and slides at.
+    const forms::RefreshRate& Refresh() const { return refresh_; }
+    // Told of every present (slideStep: it showed a step of the slide), for
+    // measuring how evenly the window is served.
+    void SetPresentObserver(std::function<void(bool slideStep)> observer) { presentObserver_ = std::move(observer); }
 
 protected:
     void Form_Load() override;
@@ -79,6 +88,13 @@ private:
     void Paint();
     void CoverScreen();
     void UpdatePause();
+    void RunTimers(bool run);
+    void PaceFrames();
+    bool NewRefresh(double nowMs);
+    void Collect(const std::vector<core::Rect>& changed);
+    bool Animating() const;
+    void PresentPending(bool slideStep);
+    void ShowOuterCopies(HDC window);
 
     SaverOptions options_;
     core::MonitorLayout layout_;
@@ -96,8 +112,12 @@ private:
     forms::MemoryDC latestDc_;
     std::optional<forms::ScopedSelectObject> latestSelection_;  // leaves the DC before it goes
     forms::Timer timer1_;
+    forms::RefreshRate refresh_;
+    std::unique_ptr<forms::FrameTimer> frames_;
+    long long lastPresentRefresh_ = -1;  // the refresh (time over period) of the last present
     std::vector<core::Rect> changed_;
-    PresentScratch scratch_;
+    PendingPresent pending_;  // what the ticks changed since the last present
+    std::function<void(bool)> presentObserver_;
     std::vector<core::Pixel> noColours_;
     PresentMode presentMode_ = PresentMode::SolidDots;
     std::function<void()> passwordPrompt_;
@@ -107,7 +127,6 @@ private:
     bool promptOpen_ = false;  // the password prompt is up: ticks go on behind it
     std::unique_ptr<ScreenWatch> watch_;
     bool paused_ = false;
-    LARGE_INTEGER frequency_{};
 };
 
 // Runs the saver window until the run ends; returns the exit code.

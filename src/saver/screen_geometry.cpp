@@ -31,14 +31,4 @@ ScreenGeometry::ScreenGeometry(int widthPixels, int heightPixels, int dpiX, int 
 {
 }
 
-int ScreenGeometry::PixelX(std::int32_t x) const
-{
-    return core::NearestInt32(static_cast<double>(static_cast<float>(x)) / twipsPerPixelX_);
-}
-
-int ScreenGeometry::PixelY(std::int32_t y) const
-{
-    return core::NearestInt32(static_cast<double>(static_cast<float>(y)) / twipsPerPixelY_);
-}
-
 }  // namespace corvalinth::saver

@@ -7,6 +7,8 @@
 // the pixel size wrong. The factor T = 1440 / DPI is used only to map positions.
 #include <cstdint>
 
+#include "core/number_rules.h"
+
 namespace corvalinth::saver {
 
 class ScreenGeometry {
@@ -25,10 +27,18 @@ public:
     float DisplayHeight() const { return displayHeight_; }
 
     // The pixel a particle position is drawn at: nearest(X / T).
-    int PixelX(std::int32_t x) const;
-    int PixelY(std::int32_t y) const;
+    // Inline: the draw loop places every particle on every tick.
+    int PixelX(std::int32_t x) const { return Pixel(x, twipsPerPixelX_); }
+    int PixelY(std::int32_t y) const { return Pixel(y, twipsPerPixelY_); }
 
 private:
+    static int Pixel(std::int32_t twips, double twipsPerPixel)
+    {
+        // Positions go through single precision, as the runtime keeps them.
+        const double value = static_cast<double>(static_cast<float>(twips)) / twipsPerPixel;
+        return value > -1e9 && value < 1e9 ? core::NearestSmallInt32(value) : core::NearestInt32(value);
+    }
+
     int widthPixels_, heightPixels_;
     double twipsPerPixelX_, twipsPerPixelY_;
     float displayWidth_, displayHeight_;

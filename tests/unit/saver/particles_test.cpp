@@ -12,6 +12,18 @@ namespace {
 using testing::kAlmostOne;
 using testing::ScriptedRandom;
 
+TEST(Gimme, TheTableHoldsTheFormulaForEveryHeadingAndSpeed)
+{
+    for (std::int32_t speed = 0; speed <= kMaxSpeed; ++speed)
+        for (std::int32_t angle = 0; angle < kHeadings; ++angle)
+            ASSERT_EQ(DisplacementOf(angle, speed),
+                      (Displacement{GimmeX(static_cast<float>(angle), speed), GimmeY(static_cast<float>(angle), speed)}))
+                << angle << " " << speed;
+    // Beyond the table the formula answers.
+    EXPECT_EQ(DisplacementOf(360, 31), (Displacement{GimmeX(360, 31), GimmeY(360, 31)}));
+    EXPECT_EQ(DisplacementOf(-90, 100), (Displacement{-100, 0}));
+}
+
 TEST(LoadParticles, DrawsEachParticleInOrderAndReachesTheEdges)
 {
     Swarm swarm;
@@ -65,7 +77,9 @@ TEST(Move, EdgesWrap)
 {
     constexpr float kWidth = 15360, kHeight = 11520;
     struct Case {
-        std::int32_t angle, speed, x, y, wantX, wantY;
+        std::int16_t angle;
+        std::uint8_t speed;
+        std::int32_t x, y, wantX, wantY;
     } cases[] = {
         {270, 5, 2, 50, 15360, 50},             // X = -3 re-enters on the right edge itself
         {90, 4, 15358, 50, 0, 50},              // width + 2 re-enters at 0
