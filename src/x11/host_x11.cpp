@@ -46,6 +46,7 @@ Host::~Host()
 {
     animation_.reset();
     image_.reset();
+    latestImage_.reset();
     if (gc_) XFreeGC(display_, gc_);
     CloseTarget(display_, target_);
     XSync(display_, False);
@@ -66,6 +67,9 @@ bool Host::Build(int width, int height)
     direct_ = target_.format.SameAsSurface();
     ownDisplay_ = direct_ ? core::PixelSurface() : core::PixelSurface(width, height);
     shown_ = direct_ ? image_->Pixels() : ownDisplay_.View();
+    latestImage_ = direct_ ? WindowImage::Create(display_, target_.visual, target_.depth, width, height) : nullptr;
+    latest_ = latestImage_ ? core::PixelSurface() : core::PixelSurface(width, height);
+    const core::SurfaceView latest = latestImage_ ? latestImage_->Pixels() : latest_.View();
     saver::AnimationSettings settings;
     settings.gNum = static_cast<std::int16_t>(options_.count);
     settings.gColor = options_.mono ? 1 : 0;
@@ -74,10 +78,9 @@ bool Host::Build(int width, int height)
     animation_ = std::make_unique<saver::Animation>(saver::ScreenGeometry(width, height), settings, random_, clock_);
     animation_->Attach(shown_, startup_.View());
     // The transition slides the window as shown now: the retained surface.
-    animation_->SetSnapshotSource([this] {
-        latest_ = core::PixelSurface(shown_.Width(), shown_.Height());
-        core::Copy(latest_.View(), 0, 0, shown_.Width(), shown_.Height(), shown_, 0, 0);
-        return latest_.View();
+    animation_->SetSnapshotSource([this, latest] {
+        core::Copy(latest, 0, 0, shown_.Width(), shown_.Height(), shown_, 0, 0);
+        return latest;
     });
     animation_->Cls();
     target_.width = width;
@@ -95,15 +98,17 @@ void Host::Stage(const core::Rect& r, int offsetX, const core::SurfaceView& sour
 void Host::Advance(double nowMs)
 {
     animation_->Advance(nowMs, changed_);
-    const auto& outer = animation_->OuterCopies();
-    // The image is the display: the slide's outer parts are written into it.
-    if (direct_ && !outer.empty()) animation_->RepairDisplay();
     for (const core::Rect& r : changed_) Stage(r, 0, shown_);
-    for (const auto& copy : outer) Stage(copy.target, copy.offsetX, animation_->LatestPicture());
+    for (const auto& copy : animation_->OuterCopies()) {
+        if (latestImage_) pendingOuter_.push_back({copy.target, copy.offsetX});
+        else Stage(copy.target, copy.offsetX, animation_->LatestPicture());
+    }
 }
 
 void Host::PresentPending()
 {
+    for (const OuterPut& put : pendingOuter_) latestImage_->Put(target_.window, gc_, put.target, put.offsetX);
+    pendingOuter_.clear();
     if (pending_.empty()) return;
     core::Rect bounds;
     std::int64_t area = 0;
@@ -168,6 +173,8 @@ void Host::Handle(XEvent& event)
     if (event.xany.window != target_.window) return;
     switch (event.type) {
     case Expose: {
+        // Mid-slide the display lacks what went to the window straight from the latest picture.
+        if (latestImage_ && animation_->InTransition()) animation_->RepairDisplay();
         const XExposeEvent& e = event.xexpose;
         pending_.push_back({e.x, e.y, e.x + e.width, e.y + e.height});
         break;

@@ -51,7 +51,7 @@ private:
     Options options_;
     GC gc_ = nullptr;
     Atom deleteWindow_ = None;
-    core::PixelSurface startup_, latest_;
+    core::PixelSurface startup_;
     // What the window shows. Where the window takes surface pixels as they are
     // (the usual 24-bit visual) it is the window image itself, so a tick writes
     // its dots once; otherwise it is `ownDisplay_`, copied into the image.
@@ -59,6 +59,16 @@ private:
     core::PixelSurface ownDisplay_;
     bool direct_ = false;
     std::unique_ptr<WindowImage> image_;
+    // The screen as the transition found it. Where the display is the window
+    // image, it is an image too, so the slide's outer parts go to the window
+    // straight from it instead of being copied into the display every frame.
+    core::PixelSurface latest_;
+    std::unique_ptr<WindowImage> latestImage_;
+    struct OuterPut {
+        core::Rect target;
+        int offsetX;
+    };
+    std::vector<OuterPut> pendingOuter_;
     core::SeededRandom random_;
     core::SystemClock clock_;
     std::unique_ptr<saver::Animation> animation_;

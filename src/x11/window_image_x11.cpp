@@ -82,14 +82,16 @@ void WindowImage::Stage(const core::SurfaceView& source, core::Rect target, int 
                          source.Row(y) + (target.left - offsetX), target.Width());
 }
 
-void WindowImage::Put(Drawable drawable, GC gc, const core::Rect& r) const
+void WindowImage::Put(Drawable drawable, GC gc, core::Rect r, int offsetX) const
 {
+    r = core::Intersect(r, {offsetX, 0, Width() + offsetX, Height()});
     if (r.Empty()) return;
     const auto w = static_cast<unsigned>(r.Width()), h = static_cast<unsigned>(r.Height());
+    const int sourceX = r.left - offsetX;
     if (shared_)
-        XShmPutImage(display_, drawable, gc, image_, r.left, r.top, r.left, r.top, w, h, False);
+        XShmPutImage(display_, drawable, gc, image_, sourceX, r.top, r.left, r.top, w, h, False);
     else
-        XPutImage(display_, drawable, gc, image_, r.left, r.top, r.left, r.top, w, h);
+        XPutImage(display_, drawable, gc, image_, sourceX, r.top, r.left, r.top, w, h);
 }
 
 }  // namespace corvalinth::x11

@@ -37,7 +37,8 @@ public:
     // Writes `target` (clipped to the image) with the pixels of `source` that
     // lie `offsetX` to the left of each.
     void Stage(const core::SurfaceView& source, core::Rect target, int offsetX, const PixelFormat& format);
-    void Put(Drawable drawable, GC gc, const core::Rect& r) const;
+    // Sends the window pixels `r`, taken from the image `offsetX` to the left of each.
+    void Put(Drawable drawable, GC gc, core::Rect r, int offsetX = 0) const;
 
 private:
     WindowImage(Display* display, XImage* image) : display_(display), image_(image) {}
