@@ -75,28 +75,6 @@ protected:
     std::unique_ptr<Corvalinth_P> dialog;
 };
 
-TEST_F(SettingsDialog, TabVisitsTheControlsInTabIndexOrder)
-{
-    Corvalinth_P& d = Open();
-    const auto order = [&] {
-        std::vector<HWND> seen;
-        HWND first = ::GetNextDlgTabItem(d.hWnd(), nullptr, FALSE);
-        for (HWND h = first; h && seen.size() < 10; h = ::GetNextDlgTabItem(d.hWnd(), h, FALSE)) {
-            if (!seen.empty() && h == first) break;
-            seen.push_back(h);
-        }
-        return seen;
-    };
-    EXPECT_EQ(order(), (std::vector<HWND>{d.Opt_C(0).hWnd(), d.HS_Num().hWnd(), d.PW().hWnd(), d.Cmd_Can().hWnd(),
-                                          d.Cmd_Set().hWnd()}));
-    // The options are one group: only the chosen one is a stop, at the group's place.
-    d.Opt_C(1).SetValue(true);
-    EXPECT_EQ(order(), (std::vector<HWND>{d.Opt_C(1).hWnd(), d.HS_Num().hWnd(), d.PW().hWnd(), d.Cmd_Can().hWnd(),
-                                          d.Cmd_Set().hWnd()}));
-    // The first control in that order has the focus when the dialog is active.
-    EXPECT_EQ(::GetFocus(), d.Opt_C(0).hWnd());
-}
-
 TEST_F(SettingsDialog, GradientSurvivesBeingCoveredAndUncovered)
 {
     Corvalinth_P& d = Open();
