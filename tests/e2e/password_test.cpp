@@ -30,17 +30,13 @@ double CleanShare(const core::PixelSurface& now, const core::PixelSurface& refer
 class PasswordTest : public E2eTest {
 protected:
     // Starts a run with this password in the settings file (UTF-16, so any text fits).
-    HWND StartSaver(std::wstring_view password, std::wstring_view arguments = L"/s")
+    HWND StartSaver(std::wstring_view password)
     {
-        if (!password.empty()) {
-            std::string bytes = "\xFF\xFE";
-            for (wchar_t c : L"[Section]\r\nPassword=" + std::wstring(password) + L"\r\n") {
-                bytes += static_cast<char>(c & 0xFF);
-                bytes += static_cast<char>((c >> 8) & 0xFF);
-            }
-            WriteIniBytes(bytes);
-        }
-        Launch(arguments);
+        std::string bytes = "\xFF\xFE";
+        for (wchar_t c : L"[Section]\r\nPassword=" + std::wstring(password) + L"\r\n")
+            bytes += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+        WriteIniBytes(bytes);
+        Launch(L"/s");
         const HWND saver = WaitForWindow(kSaverCaption);
         EXPECT_NE(saver, nullptr) << "no saver window";
         // Let the window take the keyboard and the animation get going.
@@ -54,11 +50,7 @@ protected:
         const HWND prompt = FindWindowW(nullptr, kPromptCaption);
         return prompt != nullptr && IsWindowVisible(prompt) ? prompt : nullptr;
     }
-    static HWND WaitForPrompt()
-    {
-        Eventually([] { return Prompt() != nullptr; });
-        return Prompt();
-    }
+    static HWND WaitForPrompt() { return Eventually([] { return Prompt() != nullptr; }) ? Prompt() : nullptr; }
     static HWND TextBoxOf(HWND prompt) { return GetWindow(prompt, GW_CHILD); }
 
     // The run is still on after the input has had time to arrive.
@@ -74,7 +66,7 @@ protected:
     }
     static void Repeat(WORD key, int times)
     {
-        for (int i = 0; i < times; ++i) PressKey(key);
+        while (times-- > 0) PressKey(key);
     }
     static void AltF4()
     {
@@ -86,7 +78,8 @@ protected:
 
 TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
 {
-    const std::wstring password = L"Pw語 x";  // outside the ANSI code page, with a blank
+    // Outside the ANSI code page, with a blank, and wider than the box: the text scrolls.
+    const std::wstring start = std::wstring(40, L'w') + L"Pw語 ", password = start + L"x";
     const HWND saver = StartSaver(password);
     ASSERT_NE(saver, nullptr);
     PressKey('A');
@@ -114,7 +107,7 @@ TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
     EXPECT_EQ(TextOf(box), std::wstring(L"wrong") + kHint);  // typed in clear, before the hint
     Repeat(VK_DELETE, 19);
     Repeat(VK_BACK, 5);
-    TypeText(L"Pw語 ");
+    TypeText(start);
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(Prompt(), prompt);
     TypeText(L"x");  // no Enter needed

@@ -235,7 +235,7 @@ TEST_F(SettingsDialogTest, KeysChooseAndTheSaveGoesToThePerUserCopyWhenTheFolder
     ASSERT_NE(saver, nullptr);
     ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == saver; }));
     LetInputSettle();
-    TypeCharacter(L'x');
+    TypeText(L"x");
     EXPECT_TRUE(Eventually([] {
         const HWND prompt = FindWindowW(nullptr, L"Corvalinth_Pass");
         return prompt && ::IsWindowVisible(prompt);

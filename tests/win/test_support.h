@@ -34,9 +34,6 @@ inline bool PumpUntil(const std::function<bool()>& done, Milliseconds limit = 3s
     }
 }
 inline void PumpFor(Milliseconds duration) { PumpUntil([] { return false; }, duration); }
-// The window tests count in plain milliseconds.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) { return PumpUntil(done, Milliseconds(limitMs)); }
-inline void PumpFor(DWORD milliseconds) { PumpFor(Milliseconds(milliseconds)); }
 
 inline RECT VirtualScreen()
 {
@@ -96,7 +93,6 @@ inline INPUT Key(WORD virtualKey, bool up)
 inline void KeyDown(WORD key) { Send({Key(key, false)}); }
 inline void KeyUp(WORD key) { Send({Key(key, true)}); }
 inline void PressKey(WORD key) { Send({Key(key, false), Key(key, true)}); }
-inline void SendKey(WORD key) { PressKey(key); }
 // As typed text, not keys.
 inline void TypeText(std::wstring_view text)
 {
@@ -110,8 +106,6 @@ inline void TypeText(std::wstring_view text)
         Send({in, up});
     }
 }
-
-inline void TypeCharacter(wchar_t c) { TypeText(std::wstring_view(&c, 1)); }
 
 inline POINT CentreOnScreen(HWND window)
 {
@@ -135,7 +129,6 @@ inline core::PixelSurface Capture(const RECT& r, HDC source = nullptr)
     return out;
 }
 inline core::PixelSurface CaptureScreen() { return Capture(VirtualScreen()); }
-inline core::PixelSurface CaptureScreen(const RECT& area) { return Capture(area); }
 
 // For the documentation's pictures (scripts/button-looks.sh converts them).
 inline bool WriteBmp(const std::filesystem::path& path, const core::PixelSurface& image)

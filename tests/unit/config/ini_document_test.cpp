@@ -113,21 +113,6 @@ TEST(IniDocument, SeveralKeysAreWrittenAllOrNone)
                                "Color= 1\r\nPassword=\" pw \"\r\n[Last]\nk=v\n");
 }
 
-TEST(IniDocument, AwkwardValuesReadBackExactly)
-{
-    const std::wstring values[] = {
-        L"", L" both ", L"\"", L"\"q\"", L"\"half", L"a=b", L";semi", L"[x]", L"\x4E5D\x4E5B",
-        std::wstring(100000, L'x'),
-    };
-    for (const auto& value : values) {
-        auto doc = IniDocument::Parse("[Section]\r\nPassword=old\r\n", kCodec);
-        ASSERT_TRUE(doc.Set(L"Section", L"Password", value)) << Printable(value);
-        const auto reread = IniDocument::Parse(doc.Serialize(), kCodec);
-        EXPECT_EQ(reread.Get(L"Section", L"Password"), value) << Printable(value);
-        EXPECT_FALSE(reread.IsUtf16());
-    }
-}
-
 TEST(IniDocument, TextOutsideTheCodePageTurnsTheFileIntoUtf16)
 {
     // 8D 5D is a double-byte character whose trail byte is ']'.

@@ -10,7 +10,6 @@
 #include "core/number_rules.h"
 #include "forms/app_win.h"
 #include "forms/dpi_win.h"
-#include "forms/font_win.h"
 #include "forms/handles_win.h"
 #include "forms/screen_win.h"
 #include "password/password_form_win.h"
@@ -203,23 +202,6 @@ TEST_F(Dpi144, DialogAndPromptOpenScaled)
     forms::DoEvents();
     ExpectPromptAt(prompt, 144);
     prompt.Unload();
-}
-
-TEST(Fonts, JapaneseFaceResolvesToAnInstalledFont)
-{
-    const forms::FontSpec design;  // the forms' Japanese face, Shift-JIS
-    const std::wstring face = forms::ResolveFace(design);
-    ASSERT_FALSE(face.empty());
-    forms::Font font = forms::CreateUiFont(design, 96);
-    ASSERT_TRUE(font);
-    forms::ScopedGetDC screen(nullptr);
-    forms::ScopedSelectObject select(screen.Get(), font.Get());
-    wchar_t used[LF_FACESIZE] = {};
-    ::GetTextFaceW(screen.Get(), LF_FACESIZE, used);
-    EXPECT_EQ(std::wstring(used), face);
-    SIZE extent{};
-    ::GetTextExtentPoint32W(screen.Get(), L"設定", 2, &extent);
-    EXPECT_GT(extent.cx, 10);
 }
 
 }  // namespace

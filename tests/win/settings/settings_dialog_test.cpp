@@ -51,7 +51,7 @@ protected:
     void SetUp() override
     {
         SendMouse(MOUSEEVENTF_MOVE, 5, 5);
-        PumpFor(50);
+        PumpFor(50ms);
         Module() = CorvalinthB{};
         Module().gNum = 1000;
     }
@@ -59,7 +59,7 @@ protected:
     {
         if (dialog && dialog->IsLoaded()) dialog->Unload();
         dialog.reset();
-        PumpFor(20);
+        PumpFor(20ms);
         forms::ResetEndingForTests();
     }
     Corvalinth_P& Open()
@@ -67,7 +67,7 @@ protected:
         dialog = std::make_unique<Corvalinth_P>(recorder.Services());
         dialog->Show();
         ::SetForegroundWindow(dialog->hWnd());
-        PumpFor(50);
+        PumpFor(50ms);
         return *dialog;
     }
 
@@ -93,10 +93,10 @@ TEST_F(SettingsDialog, GradientSurvivesBeingCoveredAndUncovered)
     ::GetWindowRect(d.hWnd(), &r);
     forms::UniqueWindow cover(::CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, r.left, r.top,
                                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr, nullptr, nullptr));
-    PumpFor(50);
+    PumpFor(50ms);
     EXPECT_NE(screenAt(x, height / 2), rows[static_cast<std::size_t>(height / 2)]);
     cover.Reset();
-    PumpFor(100);
+    PumpFor(100ms);
     for (const int y : {0, height / 2, height - 1}) EXPECT_EQ(screenAt(x, y), rows[static_cast<std::size_t>(y)]) << y;
     // The illustration and the panel came back too.
     const RECT panel = d.ClientRectOf("Pic_1");
@@ -110,7 +110,7 @@ TEST_F(SettingsDialog, LinkShowsAHandAndOpensTheAddressUnderTheHourglass)
     POINT p{link.left + 10, (link.top + link.bottom) / 2};
     ::ClientToScreen(d.hWnd(), &p);
     SendMouse(MOUSEEVENTF_MOVE, p.x, p.y);
-    PumpFor(80);
+    PumpFor(80ms);
     CURSORINFO info{sizeof(info)};
     ::GetCursorInfo(&info);
     EXPECT_EQ(info.hCursor, ::LoadCursorW(nullptr, IDC_HAND));
@@ -126,7 +126,7 @@ TEST_F(SettingsDialog, LinkShowsAHandAndOpensTheAddressUnderTheHourglass)
     POINT away{4, 4};
     ::ClientToScreen(d.hWnd(), &away);
     ClickAt(away);
-    PumpFor(80);
+    PumpFor(80ms);
     EXPECT_EQ(recorder.opened.size(), 1u);
 }
 
