@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "settings/dialog_gradient.h"
 #include "settings/dialog_layout.h"
 
 namespace corvalinth::e2e {
@@ -119,6 +120,14 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsOrTheNearestChoiceAndClosingWrite
     EXPECT_EQ(d.Count(), 1000);
     EXPECT_EQ(::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0), 0);
     EXPECT_EQ(::SendMessageW(d.password, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    // The backdrop's gradient, left of the illustration, row for row (15 twips a pixel).
+    RECT client{};
+    ::GetClientRect(d.window, &client);
+    POINT origin{};
+    ::ClientToScreen(d.window, &origin);
+    const auto rows = settings::GradientRows(client.bottom, 15.0);
+    const core::PixelSurface column = Capture({origin.x + 4, origin.y, origin.x + 5, origin.y + client.bottom});
+    for (int y = 0; y < client.bottom; y += 7) EXPECT_EQ(column.At(0, y), rows[static_cast<std::size_t>(y)]) << y;
     if (const wchar_t* target = _wgetenv(L"CORVALINTH_DIALOG_SHOT")) {
         // The documentation's picture: the dialog as it stands, Japanese text and all,
         // written when CORVALINTH_DIALOG_SHOT names the file (a BMP; docs/settings-dialog.png).

@@ -71,12 +71,6 @@ inline void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN)
     Send({Mouse(down), Mouse(down << 1)});
 }
 inline void ClickAt(POINT p) { ClickAt(p.x, p.y); }
-// One mouse event; a move goes to the screen pixel (x, y).
-inline void SendMouse(DWORD flags, int x = 0, int y = 0)
-{
-    if (flags & MOUSEEVENTF_MOVE) MoveMouseTo(x, y);
-    else Send({Mouse(flags)});
-}
 
 inline INPUT Key(WORD virtualKey, bool up)
 {

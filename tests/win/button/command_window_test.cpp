@@ -105,10 +105,10 @@ protected:
         MoveOverButton();
         EXPECT_TRUE(WaitState(2));
         shots.push_back(Shot());
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
         EXPECT_TRUE(WaitState(4));
         shots.push_back(Shot());
-        SendMouse(MOUSEEVENTF_LEFTUP);
+        Send({Mouse(MOUSEEVENTF_LEFTUP)});
         EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
         shots.push_back(Shot());
         MoveOntoForm();
@@ -175,7 +175,7 @@ TEST_F(CommandWindow, AnyButtonsReleaseClicksAndThePointerLeavingBringsTheIdleLo
     MoveOverButton();
     ASSERT_TRUE(WaitState(2));
     for (DWORD flag : {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP})
-        SendMouse(flag);
+        Send({Mouse(flag)});
     ASSERT_TRUE(PumpUntil([&] { return clicks == 2; }));
     PumpFor(150ms);
     EXPECT_EQ(clicks, 2);
