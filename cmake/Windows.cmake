@@ -70,7 +70,8 @@ endif()
 
 # The harness lives beside Corvalinth.scr and copies it into a fresh folder per test;
 # it shares the window tests' input and screen helpers, which use the forms layer.
-file(GLOB_RECURSE CORVALINTH_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
+# tools/pictures/*_e2e.cpp write the docs' pictures through the same harness.
+file(GLOB_RECURSE CORVALINTH_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp tools/pictures/*_e2e.cpp)
 if(CORVALINTH_E2E_TESTS)
 add_executable(e2e_tests ${CORVALINTH_E2E_TESTS})
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

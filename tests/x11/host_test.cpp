@@ -226,23 +226,6 @@ int SegmentsOf(pid_t pid)
     return count;
 }
 
-// Shared memory: the trails in colour, the wipe, and SIGTERM during it ends
-// cleanly and frees the segments.
-TEST(OwnWindow, TrailsTheWipeAndSigtermFreesSharedMemory)
-{
-    Xvfb x(/*sharedMemory=*/true);
-    ASSERT_NE(x.d, nullptr);
-    ShowPatternOnRoot(x.d);
-    Process program(x.Program({"--count", "1000"}));
-    Trails seen;
-    ASSERT_TRUE(TrailsAppear(x.d, seen)) << "no trails over the desktop";
-    EXPECT_TRUE(seen.coloured);
-    ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true));
-    ::kill(program.Pid(), SIGTERM);
-    EXPECT_EQ(program.WaitExit(10), 0);
-    EXPECT_EQ(SegmentsOf(program.Pid()), 0);
-}
-
 // The settings program's preview: a small window of another program, here with
 // a 32-bit visual, carrying a screenshot of the whole screen whose left half is
 // red and right half green.
@@ -387,11 +370,23 @@ struct DaemonHome {
     }
 };
 
-TEST(UnderTheDaemon, TheDesktopWithGreyTrailsAWipeAndAKeyEndsIt)
+// Shared memory: a run in its own window shows trails in colour and the wipe,
+// and SIGTERM during it ends cleanly and frees the segments. Then the daemon
+// starts the program: grey trails over its screenshot, the wipe, and a key ends it.
+TEST(SharedMemory, AnOwnRunThenOneUnderTheDaemon)
 {
     Xvfb x(/*sharedMemory=*/true);
     ASSERT_NE(x.d, nullptr);
     ShowPatternOnRoot(x.d);
+    Trails seen;
+    {
+        Process program(x.Program({"--count", "1000"}));
+        ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the desktop";
+        EXPECT_TRUE(seen.coloured);
+        ::kill(program.Pid(), SIGTERM);
+        EXPECT_EQ(program.WaitExit(10), 0);
+        EXPECT_EQ(SegmentsOf(program.Pid()), 0);
+    }
     DaemonHome home;
     Process daemon(home.Daemon(x), (home.dir / "daemon.log").string());
     const auto command = [&](const char* what) { return Shell(x.Env() + " xscreensaver-command " + what).first == 0; };
@@ -401,7 +396,6 @@ TEST(UnderTheDaemon, TheDesktopWithGreyTrailsAWipeAndAKeyEndsIt)
     } stop{command};
     ASSERT_TRUE(WaitFor(15, [&] { return command("-activate"); })) << "the daemon did not answer";
     ASSERT_TRUE(WaitFor(15, [&] { return !ProcessesOf(home.program).empty(); })) << "no program started";
-    Trails seen;
     ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the daemon's screenshot";
     EXPECT_FALSE(seen.coloured) << "--mono draws grey dots only";
     // The daemon ignores input for a moment after blanking: long past by now.

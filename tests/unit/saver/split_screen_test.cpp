@@ -61,11 +61,6 @@ TEST(SplitScreen, CrackIsABlackPolylineFromTheTopCentre)
                         {15, 3}, {14, 3}, {13, 4}})
         expected.View().Set(x, y, 0);
     EXPECT_EQ(display, expected);
-
-    PixelSurface thick(20, 6, 0xFFFFFF);
-    EXPECT_EQ(s.DrawCrack(thick.View(), 2), (core::Rect{9, 0, 17, 5}));
-    EXPECT_EQ(thick.At(9, 0), 0u);
-    EXPECT_EQ(thick.At(16, 1), 0u);
 }
 
 TEST(SplitScreen, SlidesTheHalvesApartOverTheStartupPicture)

@@ -168,23 +168,6 @@ TEST_F(CommandWindow, EachLookShowsItsRingsAndGradient)
     for (int y = 5; y <= 24; ++y) EXPECT_LE(core::RedOf(shots[0].At(46, y)), core::RedOf(shots[0].At(46, y - 1))) << y;
 }
 
-// The left button's click is seen end to end, on the settings dialog's buttons.
-TEST_F(CommandWindow, AnyButtonsReleaseClicksAndThePointerLeavingBringsTheIdleLookBack)
-{
-    cmd->Initialize();
-    MoveOverButton();
-    ASSERT_TRUE(WaitState(2));
-    for (DWORD flag : {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP})
-        Send({Mouse(flag)});
-    ASSERT_TRUE(PumpUntil([&] { return clicks == 2; }));
-    PumpFor(150ms);
-    EXPECT_EQ(clicks, 2);
-    // The pointer leaving is found by the timer.
-    ParkPointer();
-    ASSERT_TRUE(WaitState(1));
-    EXPECT_EQ(RingOf(Shot(), 3).top, RingsOf(StatePicture::Normal).rings[2].top);
-}
-
 TEST_F(CommandWindow, KeysNeverClickAndACoveredButtonPaintsItsLookAgain)
 {
     cmd->Initialize();
