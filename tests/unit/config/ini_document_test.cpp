@@ -46,7 +46,6 @@ TEST(IniDocument, ReadsHandEditedFiles)
     struct Case { const wchar_t* section; const wchar_t* key; std::optional<std::wstring> value; };
     const Case cases[] = {
         {L"Section", L"Num", L"42"},
-        {L" Section ", L" Num", L"42"},
         {L"Other", L"Num", L"3"},
         {L"Section", L"Password", L"  two  blanks "},
         {L"Section", L"Quoted", L"\"inner\""},

@@ -20,9 +20,6 @@ struct LayoutCase {
 TEST(MonitorLayout, WindowScreenSizeCrackAndPrimaryFollowTheMonitors)
 {
     const std::vector<LayoutCase> cases = {
-        {"one monitor",
-         {{{0, 0, 1024, 768}, true}},
-         {0, 0, 1024, 768}, {0, 0, 1024, 768}, 512, {}},
         {"second left of the primary, negative coordinates",
          {{{0, 0, 1920, 1080}, true}, {{-1280, 0, 0, 1024}, false}},
          {-1280, 0, 1920, 1080}, {1280, 0, 3200, 1080}, 320,
