@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <array>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -48,14 +47,6 @@ UniqueHandle Start(const std::wstring& program, std::wstring commandLine, DWORD 
     UniqueHandle thread(info.hThread);
     if (processId != nullptr) *processId = info.dwProcessId;
     return UniqueHandle(info.hProcess);
-}
-
-bool Ended(HANDLE process) { return process == nullptr || WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
-
-void RemoveAll(const std::filesystem::path& path)
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
 }
 
 // Whether a new file can be made in the folder (and removed again).
@@ -113,12 +104,11 @@ WindowFacts FactsOf(HWND hwnd)
 {
     WindowFacts f;
     f.hwnd = hwnd;
-    std::array<wchar_t, 512> text{};
-    GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
-    f.caption = text.data();
-    text.fill(0);
-    GetClassNameW(hwnd, text.data(), static_cast<int>(text.size()));
-    f.className = text.data();
+    wchar_t text[512] = {}, kind[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    GetClassNameW(hwnd, kind, 512);
+    f.caption = text;
+    f.className = kind;
     f.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
     GetWindowRect(hwnd, &f.rect);
     GetClientRect(hwnd, &f.clientRect);
@@ -149,16 +139,14 @@ std::vector<HWND> ChildWindowsOf(HWND parent)
 
 HWND WaitForWindow(std::wstring_view caption, Milliseconds timeout)
 {
-    const std::wstring name(caption);
     HWND hwnd = nullptr;
-    Eventually([&] { return (hwnd = FindWindowW(nullptr, name.c_str())) != nullptr; }, timeout);
+    Eventually([&] { return (hwnd = FindWindowW(nullptr, std::wstring(caption).c_str())) != nullptr; }, timeout);
     return hwnd;
 }
 
 bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout)
 {
-    const std::wstring name(caption);
-    return Eventually([&] { return FindWindowW(nullptr, name.c_str()) == nullptr; }, timeout);
+    return Eventually([&] { return FindWindowW(nullptr, std::wstring(caption).c_str()) == nullptr; }, timeout);
 }
 
 TestWindow TestWindow::TopLevel(std::wstring_view caption, bool visible)
@@ -218,12 +206,12 @@ void E2eTest::MakeProgramFolderRefuseWrites()
 
 void E2eTest::SetUp()
 {
-    RemoveAll(PerUserFolder());
+    std::error_code error;
+    std::filesystem::remove_all(PerUserFolder(), error);
     static unsigned counter = 0;
     folder_ = std::filesystem::temp_directory_path() /
               (L"corvalinth-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()) +
                L"-" + std::to_wstring(counter++));
-    std::error_code error;
     std::filesystem::create_directories(folder_, error);
     ASSERT_FALSE(error) << "cannot make " << folder_.string();
     const auto program = OwnPath().parent_path() / L"Corvalinth.scr";
@@ -239,13 +227,11 @@ void E2eTest::TearDown()
         SetImmutable(refusingUnixPath_, false);
         EXPECT_TRUE(Eventually([&] { return TakesNewFiles(folder_); })) << "could not clear the folder's flag";
     }
-    RemoveAll(PerUserFolder());
     // The image of a process that has just ended may stay locked for a moment.
-    EXPECT_TRUE(Eventually([&] {
-        std::error_code error;
-        std::filesystem::remove_all(folder_, error);
-        return !error;
-    })) << "could not remove " << folder_.string();
+    std::error_code error;
+    std::filesystem::remove_all(PerUserFolder(), error);
+    EXPECT_TRUE(Eventually([&] { return std::filesystem::remove_all(folder_, error), !error; }))
+        << "could not remove " << folder_.string();
 }
 
 void E2eTest::WriteIniBytes(std::string_view bytes) const
@@ -265,7 +251,10 @@ void E2eTest::Launch(std::wstring_view arguments)
     ASSERT_TRUE(process_) << "cannot start the program, error " << GetLastError();
 }
 
-bool E2eTest::Running() const { return !Ended(process_.Get()); }
+bool E2eTest::Running() const
+{
+    return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
 
 std::optional<DWORD> E2eTest::WaitForExit(Milliseconds timeout)
 {

@@ -28,10 +28,7 @@ using UniqueHandle = forms::KernelHandle;
 // Long enough for a slow Wine start, short enough that a hang fails the test.
 inline constexpr Milliseconds kStartTimeout = 15s;
 
-inline bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s)
-{
-    return PumpUntil(done, timeout);
-}
+inline bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s) { return PumpUntil(done, timeout); }
 // Gives the program a moment to take what was sent (input is asynchronous).
 inline void LetInputSettle() { PumpFor(300ms); }
 

@@ -1,6 +1,4 @@
 // Ending a full-screen run, with and without a password, driven by real input.
-#include <string>
-
 #include "harness.h"
 
 namespace corvalinth::e2e {
@@ -23,8 +21,8 @@ std::wstring TextOf(HWND window)
 double CleanShare(const core::PixelSurface& now, const core::PixelSurface& reference, int x)
 {
     int clean = 0;
-    for (int y = 0; y < now.Height(); ++y) clean += now.At(x, y) == reference.At(x, y) ? 1 : 0;
-    return now.Height() > 0 ? static_cast<double>(clean) / now.Height() : 0.0;
+    for (int y = 0; y < now.Height(); ++y) clean += now.At(x, y) == reference.At(x, y);
+    return static_cast<double>(clean) / now.Height();
 }
 
 class PasswordTest : public E2eTest {
@@ -51,23 +49,16 @@ protected:
         return prompt != nullptr && IsWindowVisible(prompt) ? prompt : nullptr;
     }
     static HWND WaitForPrompt() { return Eventually([] { return Prompt() != nullptr; }) ? Prompt() : nullptr; }
-    static HWND TextBoxOf(HWND prompt) { return GetWindow(prompt, GW_CHILD); }
+    static std::wstring TextIn(HWND prompt) { return TextOf(GetWindow(prompt, GW_CHILD)); }
 
     // The run is still on after the input has had time to arrive.
-    bool StillRunning()
-    {
-        LetInputSettle();
-        return Running();
-    }
+    bool StillRunning() { return LetInputSettle(), Running(); }
     void ExpectEndedCleanly()
     {
         EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
         EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
     }
-    static void Repeat(WORD key, int times)
-    {
-        while (times-- > 0) PressKey(key);
-    }
+    static void Repeat(WORD key, int times) { while (times-- > 0) PressKey(key); }
     static void AltF4()
     {
         KeyDown(VK_MENU);
@@ -86,7 +77,7 @@ TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
     const HWND prompt = WaitForPrompt();
     ASSERT_NE(prompt, nullptr) << "a character key opens the prompt";
     const WindowFacts facts = FactsOf(prompt);
-    const HWND box = TextBoxOf(prompt);
+    const HWND box = GetWindow(prompt, GW_CHILD);
     ASSERT_NE(box, nullptr);
 
     // Centred on the screen, above the saver, and cut down to its text box: the
@@ -114,48 +105,9 @@ TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
     ExpectEndedCleanly();
 }
 
-TEST_F(PasswordTest, CloseRequestsEndNothingWhileAPasswordIsSetButALogOffDoes)
-{
-    const HWND saver = StartSaver(L"pw");
-    ASSERT_NE(saver, nullptr);
-
-    // Alt+F4 counts as input: the prompt asks. Closing the prompt the same way
-    // is not an accepted password.
-    AltF4();
-    EXPECT_TRUE(StillRunning());
-    ASSERT_NE(WaitForPrompt(), nullptr);
-    EXPECT_TRUE(CursorShowing());
-    AltF4();
-    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
-    EXPECT_TRUE(StillRunning());
-    EXPECT_FALSE(CursorShowing());
-    EXPECT_EQ(GetForegroundWindow(), saver);
-
-    // Requests from outside: another program, the system menu.
-    PostMessageW(saver, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(StillRunning());
-    const HWND prompt = WaitForPrompt();
-    ASSERT_NE(prompt, nullptr);
-    PostMessageW(saver, WM_CLOSE, 0, 0);  // while the prompt is open: nothing more
-    PostMessageW(saver, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(StillRunning());
-    EXPECT_EQ(Prompt(), prompt);
-    PostMessageW(prompt, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
-    EXPECT_TRUE(StillRunning());
-    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
-
-    // A log-off ends the run, even with the prompt open.
-    PressKey('A');
-    ASSERT_NE(WaitForPrompt(), nullptr);
-    DWORD_PTR answer = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(saver, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
-    EXPECT_NE(answer, 0u) << "the log-off was refused";
-    SendMessageTimeoutW(saver, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
-    ExpectEndedCleanly();
-}
-
-TEST_F(PasswordTest, ATimedOutPromptLeavesTheSaverRunningAndTheNextKeyAsksAfresh)
+// One run: a prompt that times out leaves the saver running and the next key
+// asks afresh; close requests end nothing while a password is set; a log-off does.
+TEST_F(PasswordTest, APromptTimesOutCloseRequestsEndNothingButALogOffDoes)
 {
     const HWND saver = StartSaver(L"pw");
     ASSERT_NE(saver, nullptr);
@@ -173,7 +125,7 @@ TEST_F(PasswordTest, ATimedOutPromptLeavesTheSaverRunningAndTheNextKeyAsksAfresh
     ClickAt(r.left + 20, r.top + 20);
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(Prompt(), prompt);
-    EXPECT_EQ(TextOf(TextBoxOf(prompt)), std::wstring(L"p") + kHint);
+    EXPECT_EQ(TextIn(prompt), std::wstring(L"p") + kHint);
 
     // Thirty seconds after it opened, typing or not, the prompt closes by itself.
     for (int i = 0; i < 20 && Prompt() != nullptr; ++i) {
@@ -189,9 +141,43 @@ TEST_F(PasswordTest, ATimedOutPromptLeavesTheSaverRunningAndTheNextKeyAsksAfresh
     PressKey('B');
     const HWND fresh = WaitForPrompt();
     ASSERT_NE(fresh, nullptr) << "the next key opens a new prompt";
-    EXPECT_EQ(TextOf(TextBoxOf(fresh)), kHint);
-    Repeat(VK_DELETE, 19);
-    TypeText(L"pw");
+    EXPECT_EQ(TextIn(fresh), kHint);
+    PostMessageW(fresh, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+
+    // Alt+F4 counts as input: the prompt asks. Closing the prompt the same way
+    // is not an accepted password.
+    AltF4();
+    EXPECT_TRUE(StillRunning());
+    ASSERT_NE(WaitForPrompt(), nullptr);
+    EXPECT_TRUE(CursorShowing());
+    AltF4();
+    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_FALSE(CursorShowing());
+    EXPECT_EQ(GetForegroundWindow(), saver);
+
+    // Requests from outside: another program, the system menu.
+    PostMessageW(saver, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(StillRunning());
+    const HWND asked = WaitForPrompt();
+    ASSERT_NE(asked, nullptr);
+    PostMessageW(saver, WM_CLOSE, 0, 0);  // while the prompt is open: nothing more
+    PostMessageW(saver, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(Prompt(), asked);
+    PostMessageW(asked, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
+
+    // A log-off ends the run, even with the prompt open.
+    PressKey('A');
+    ASSERT_NE(WaitForPrompt(), nullptr);
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(saver, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_NE(answer, 0u) << "the log-off was refused";
+    SendMessageTimeoutW(saver, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
     ExpectEndedCleanly();
 }
 

@@ -39,19 +39,13 @@ struct Dialog {
         std::sort(d.commands.begin(), d.commands.end(), byLeft);
         return d;
     }
-    bool Complete() const
-    {
-        return window && options.size() == 2 && scrollBar && password && commands.size() == 2;
-    }
-    bool Checked(int i) const
-    {
-        return ::SendMessageW(options[static_cast<std::size_t>(i)], BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
+    bool Complete() const { return window && options.size() == 2 && scrollBar && password && commands.size() == 2; }
+    bool Checked(std::size_t i) const { return ::SendMessageW(options[i], BM_GETCHECK, 0, 0) == BST_CHECKED; }
     int Count() const { return static_cast<int>(::SendMessageW(scrollBar, SBM_GETPOS, 0, 0)); }
+    LRESULT PasswordLength() const { return ::SendMessageW(password, WM_GETTEXTLENGTH, 0, 0); }
     HWND Focus() const
     {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
+        GUITHREADINFO info{sizeof info};
         return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
     }
 
@@ -96,13 +90,7 @@ protected:
     }
 
     // Every window of the program lives in one process; that process ends.
-    void ExpectEnds()
-    {
-        const auto code = WaitForExit();
-        ASSERT_TRUE(code.has_value()) << "the program did not end with its dialog";
-        EXPECT_EQ(*code, 0u);
-    }
-
+    void ExpectEnds() { EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0)) << "the program did not end with its dialog"; }
 };
 
 // With no file: alone, the defaults, and the ｷｬﾝｾﾙ button writes nothing. Stored
@@ -118,7 +106,7 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsOrTheNearestChoiceAndClosingWrite
     EXPECT_TRUE(d.Checked(0));
     EXPECT_FALSE(d.Checked(1));
     EXPECT_EQ(d.Count(), 1000);
-    EXPECT_EQ(::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0), 0);
+    EXPECT_EQ(d.PasswordLength(), 0);
     EXPECT_EQ(::SendMessageW(d.password, EM_GETPASSWORDCHAR, 0, 0), L'*');
     // The backdrop's gradient, left of the illustration, row for row (15 twips a pixel).
     RECT client{};
@@ -148,7 +136,7 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsOrTheNearestChoiceAndClosingWrite
     EXPECT_TRUE(d.Checked(1));
     EXPECT_FALSE(d.Checked(0));
     EXPECT_EQ(d.Count(), 1000);
-    EXPECT_EQ(::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0), 3);
+    EXPECT_EQ(d.PasswordLength(), 3);
     const auto close = d.CloseBox();
     ASSERT_TRUE(close.has_value()) << "no close box";
     ClickAt(*close);
@@ -168,8 +156,7 @@ TEST_F(SettingsDialogTest, SavingWritesWhatTheUserChoseInOrderAndEnds)
     const core::PixelSurface at1000 = d.NumberLabel();
     RECT bar{};
     ::GetWindowRect(d.scrollBar, &bar);
-    const int arrow = ::GetSystemMetrics(SM_CXHSCROLL);
-    const int midY = (bar.top + bar.bottom) / 2;
+    const int arrow = ::GetSystemMetrics(SM_CXHSCROLL), midY = (bar.top + bar.bottom) / 2;
     ClickAt({bar.left + arrow / 2, midY});
     ASSERT_TRUE(Eventually([&] { return d.Count() == 999; }));
     LetInputSettle();
@@ -181,17 +168,13 @@ TEST_F(SettingsDialogTest, SavingWritesWhatTheUserChoseInOrderAndEnds)
     ASSERT_TRUE(Eventually([&] { return d.Count() == 1000; }));
     LetInputSettle();
     EXPECT_EQ(d.NumberLabel(), at1000);
-    PressKey(VK_LEFT);
-    PressKey(VK_LEFT);
-    PressKey(VK_PRIOR);
+    for (int key : {VK_LEFT, VK_LEFT, VK_PRIOR}) PressKey(static_cast<WORD>(key));
     ASSERT_TRUE(Eventually([&] { return d.Count() == 988; }));
 
     const std::wstring password = L" p@ss word=;\"x ";
     ClickAt(CentreOnScreen(d.password));
     TypeText(password);
-    ASSERT_TRUE(Eventually([&] {
-        return ::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0) == static_cast<LRESULT>(password.size());
-    }));
+    ASSERT_TRUE(Eventually([&] { return d.PasswordLength() == static_cast<LRESULT>(password.size()); }));
 
     ClickAt(CentreOnScreen(d.commands[1]));  // 設定
     ExpectEnds();
@@ -234,7 +217,7 @@ TEST_F(SettingsDialogTest, KeysChooseAndTheSaveGoesToThePerUserCopyWhenTheFolder
     EXPECT_TRUE(d.Checked(1));
     EXPECT_EQ(d.Focus(), d.options[1]) << "the chosen option is the group's tab stop";
     EXPECT_EQ(d.Count(), 7);
-    EXPECT_EQ(::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0), static_cast<LRESULT>(password.size()));
+    EXPECT_EQ(d.PasswordLength(), static_cast<LRESULT>(password.size()));
     ClickAt(CentreOnScreen(d.commands[0]));  // ｷｬﾝｾﾙ
     ExpectEnds();
 
@@ -245,10 +228,7 @@ TEST_F(SettingsDialogTest, KeysChooseAndTheSaveGoesToThePerUserCopyWhenTheFolder
     ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == saver; }));
     LetInputSettle();
     TypeText(L"x");
-    EXPECT_TRUE(Eventually([] {
-        const HWND prompt = FindWindowW(nullptr, L"Corvalinth_Pass");
-        return prompt && ::IsWindowVisible(prompt);
-    })) << "no password prompt";
+    EXPECT_NE(WaitForWindow(L"Corvalinth_Pass", 5s), nullptr) << "no password prompt";
     EXPECT_TRUE(Running());
 }
 
@@ -261,7 +241,9 @@ TEST_F(SettingsDialogTest, AFailedSaveIsShownAndTheNextClickTriesAgain)
     Dialog d = Open();
     ASSERT_TRUE(d.Complete());
 
-    const auto expectMessage = [&] {
+    // Each click on 設定 tries again, and one click is enough.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ClickAt(CentreOnScreen(d.commands[1]));
         HWND message = nullptr;
         EXPECT_TRUE(Eventually([&] {
             for (HWND w : TopLevelWindowsOf(ProcessId()))
@@ -276,11 +258,7 @@ TEST_F(SettingsDialogTest, AFailedSaveIsShownAndTheNextClickTriesAgain)
         EXPECT_TRUE(Eventually([&] { return !::IsWindow(message); }));
         LetInputSettle();
         EXPECT_TRUE(::IsWindowVisible(d.window));
-    };
-    ClickAt(CentreOnScreen(d.commands[1]));  // 設定
-    expectMessage();
-    ClickAt(CentreOnScreen(d.commands[1]));  // once more: one click is enough
-    expectMessage();
+    }
     // The user gives up.
     ClickAt(CentreOnScreen(d.commands[0]));
     ExpectEnds();

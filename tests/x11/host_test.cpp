@@ -121,10 +121,7 @@ public:
         ::close(fds[0]);
         if (!name_.empty()) d = XOpenDisplay(name_.c_str());
     }
-    ~Xvfb()
-    {
-        if (d) XCloseDisplay(d);
-    }
+    ~Xvfb() { if (d) XCloseDisplay(d); }
     // The program's command line on this display.
     std::vector<std::string> Program(std::vector<std::string> args = {}) const
     {
@@ -339,7 +336,6 @@ struct DaemonHome {
         return fs::path(::mkdtemp(path));
     }();
     std::string program = (dir / "corvalinth").string();
-    bool root = ::geteuid() == 0;
     DaemonHome()
     {
         fs::copy_file(CORVALINTH_PROGRAM, program);
@@ -350,7 +346,7 @@ struct DaemonHome {
                                  fs::perms::others_read | fs::perms::others_exec);
         const passwd* user = ::getpwnam("nobody");
         const group* grp = ::getgrnam("nogroup");
-        if (root && user && grp)
+        if (::geteuid() == 0 && user && grp)
             for (const fs::path& p : {dir, dir / ".xscreensaver", fs::path(program)})
                 [[maybe_unused]] const int ignored = ::chown(p.c_str(), user->pw_uid, grp->gr_gid);
     }
@@ -363,7 +359,7 @@ struct DaemonHome {
     std::vector<std::string> Daemon(const Xvfb& x) const
     {
         std::vector<std::string> argv;
-        if (root) argv = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        if (::geteuid() == 0) argv = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
         argv.insert(argv.end(), {"env", "-i", "HOME=" + dir.string(), x.Env(), "PATH=/usr/bin:/bin",
                                  "xscreensaver", "--no-splash"});
         return argv;
@@ -390,10 +386,7 @@ TEST(SharedMemory, AnOwnRunThenOneUnderTheDaemon)
     DaemonHome home;
     Process daemon(home.Daemon(x), (home.dir / "daemon.log").string());
     const auto command = [&](const char* what) { return Shell(x.Env() + " xscreensaver-command " + what).first == 0; };
-    struct Stop {
-        std::function<bool(const char*)> command;
-        ~Stop() { command("-exit"); }
-    } stop{command};
+    const std::shared_ptr<void> stop(nullptr, [&](void*) { command("-exit"); });
     ASSERT_TRUE(WaitFor(15, [&] { return command("-activate"); })) << "the daemon did not answer";
     ASSERT_TRUE(WaitFor(15, [&] { return !ProcessesOf(home.program).empty(); })) << "no program started";
     ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the daemon's screenshot";

@@ -22,15 +22,6 @@
 namespace corvalinth {
 namespace {
 
-settings::DialogServices QuietServices()
-{
-    settings::DialogServices s;
-    s.save = [](std::span<const IniKeyValue>) { return SaveOutcome{}; };
-    s.openAddress = [](HWND, const std::wstring&) {};
-    s.showSaveFailure = [](HWND, const std::wstring&) {};
-    return s;
-}
-
 int Px(double twips, int dpi) { return core::NearestInt32(twips * dpi / 1440.0); }
 
 RECT ClientRectIn(HWND window, HWND parent)
@@ -108,14 +99,6 @@ protected:
         forms::ResetEndingForTests();
     }
 
-    static void SendDpiChange(HWND window, int dpi)
-    {
-        RECT suggested{};
-        ::GetWindowRect(window, &suggested);
-        ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-        forms::DoEvents();
-    }
-
 private:
     CorvalinthB saved_;
 };
@@ -126,14 +109,17 @@ using Dpi144 = DpiTest;
 TEST_F(DpiChange, SettingsDialogLaysOutAgainAndKeepsWhatTheUserSet)
 {
     if (forms::SystemDpi() != 96) GTEST_SKIP() << "needs the 96-DPI rig";
-    settings::Corvalinth_P d(QuietServices());
+    settings::Corvalinth_P d(settings::DialogServices{});
     d.Show();
     forms::DoEvents();
     ExpectDialogAt(d, 96);
     d.HS_Num().SetValue(777);
     d.PW().SetText(L"typed");
 
-    SendDpiChange(d.hWnd(), 144);
+    RECT suggested{};  // the window as it stands: the form picks its own size
+    ::GetWindowRect(d.hWnd(), &suggested);
+    ::SendMessageW(d.hWnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    forms::DoEvents();
     ExpectDialogAt(d, 144);
     EXPECT_TRUE(d.Opt_C(1).Value());
     EXPECT_EQ(d.lbl_Num(), L"777");
@@ -176,7 +162,7 @@ TEST_F(Dpi144, ScreenFactorsSnapshotAwarenessAndTheSaver)
 TEST_F(Dpi144, DialogAndPromptOpenScaled)
 {
     ASSERT_EQ(forms::SystemDpi(), 144) << "this group runs on the 144-DPI rig";
-    settings::Corvalinth_P d(QuietServices());
+    settings::Corvalinth_P d(settings::DialogServices{});
     d.Show();
     forms::DoEvents();
     ExpectDialogAt(d, 144);
