@@ -8,18 +8,16 @@ namespace {
 
 class PreviewTest : public E2eTest {
 protected:
-    // Waits until the program's window is inside the box; nullptr on time-out.
+    // The program's window once it is in the box and shown there; nullptr on time-out.
     HWND WaitForPreviewIn(HWND box)
     {
-        const auto until = std::chrono::steady_clock::now() + kStartTimeout;
-        while (std::chrono::steady_clock::now() < until) {
-            // Found once it is in the box and shown there.
+        HWND found = nullptr;
+        Eventually([&] {
             for (HWND child : ChildWindowsOf(box))
-                if (const WindowFacts f = FactsOf(child); f.processId == ProcessId() && f.visible) return child;
-            if (!Running()) return nullptr;
-            PumpFor(50ms);
-        }
-        return nullptr;
+                if (const WindowFacts f = FactsOf(child); f.processId == ProcessId() && f.visible) found = child;
+            return found != nullptr || !Running();
+        }, kStartTimeout);
+        return found;
     }
 
     // Starts the preview in a new box, checks the window it puts there, then

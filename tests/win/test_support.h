@@ -47,8 +47,7 @@ inline void Send(std::initializer_list<INPUT> inputs)
 }
 inline INPUT Mouse(DWORD flags)
 {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
+    INPUT in{INPUT_MOUSE};
     in.mi.dwFlags = flags;
     return in;
 }
@@ -74,8 +73,7 @@ inline void ClickAt(POINT p) { ClickAt(p.x, p.y); }
 
 inline INPUT Key(WORD virtualKey, bool up)
 {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
+    INPUT in{INPUT_KEYBOARD};
     in.ki.wVk = virtualKey;
     in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
     // The navigation keys share scan codes with the number pad; the flag tells them apart.
@@ -91,8 +89,7 @@ inline void PressKey(WORD key) { Send({Key(key, false), Key(key, true)}); }
 inline void TypeText(std::wstring_view text)
 {
     for (wchar_t c : text) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
+        INPUT in{INPUT_KEYBOARD};
         in.ki.wScan = static_cast<WORD>(c);
         in.ki.dwFlags = KEYEVENTF_UNICODE;
         INPUT up = in;
