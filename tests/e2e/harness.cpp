@@ -123,10 +123,7 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 {
     std::vector<HWND> found;
     EnumWindows(Collect, reinterpret_cast<LPARAM>(&found));
-    std::erase_if(found, [&](HWND hwnd) {
-        const WindowFacts f = FactsOf(hwnd);
-        return f.processId != processId || !f.visible;
-    });
+    std::erase_if(found, [&](HWND hwnd) { return FactsOf(hwnd).processId != processId || !IsWindowVisible(hwnd); });
     return found;
 }
 
@@ -149,13 +146,12 @@ bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout)
     return Eventually([&] { return FindWindowW(nullptr, std::wstring(caption).c_str()) == nullptr; }, timeout);
 }
 
-TestWindow TestWindow::TopLevel(std::wstring_view caption, bool visible)
+TestWindow TestWindow::TopLevel(std::wstring_view caption)
 {
     TestWindow w;
     w.top_.Reset(CreateWindowExW(0, L"STATIC", std::wstring(caption).c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 320, 200,
                                  nullptr, nullptr, nullptr, nullptr));
     EXPECT_TRUE(w.top_) << "could not make a test window";
-    if (visible) ShowWindow(w.top_.Get(), SW_SHOWNOACTIVATE);
     PumpFor(0ms);
     return w;
 }

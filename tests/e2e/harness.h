@@ -56,7 +56,7 @@ bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout = kStartTim
 // size, like the one the display settings give a saver.
 class TestWindow {
 public:
-    static TestWindow TopLevel(std::wstring_view caption, bool visible = false);
+    static TestWindow TopLevel(std::wstring_view caption);
     static TestWindow PreviewBox(int width, int height);
     HWND Get() const { return box_ != nullptr ? box_ : top_.Get(); }  // the box, if any
     // The handle as the display settings write it on a command line: unsigned.

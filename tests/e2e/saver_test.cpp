@@ -30,7 +30,7 @@ protected:
     {
         E2eTest::SetUp();
         // Something on the desktop to recognise behind the swarm.
-        backdrop_.emplace(TestWindow::TopLevel(L"Saver test backdrop", true));
+        backdrop_.emplace(TestWindow::TopLevel(L"Saver test backdrop"));
         SetWindowPos(backdrop_->Get(), HWND_TOP, 200, 150, 400, 300, SWP_NOACTIVATE | SWP_SHOWWINDOW);
         MoveMouseTo(5, 5);
         PumpFor(300ms);

@@ -159,6 +159,18 @@ void ShowPatternOnRoot(Display* d)
     XSync(d, False);
 }
 
+// What a drawable shows in a rectangle, row by row (empty if it cannot be read).
+std::vector<std::uint32_t> Pixels(Display* d, Drawable from, int width, int height, int x = 0)
+{
+    std::vector<std::uint32_t> pixels;
+    XImage* image = XGetImage(d, from, x, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    for (int row = 0; image && row < height; ++row)
+        for (int col = 0; col < width; ++col)
+            pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, col, row)) & 0xFFFFFF);
+    if (image) XDestroyImage(image);
+    return pixels;
+}
+
 struct Trails {
     double fraction = 0;    // of the screen no longer showing the pattern
     bool coloured = false;  // some of those pixels are not grey
@@ -166,17 +178,14 @@ struct Trails {
 Trails ReadTrails(Display* d)
 {
     Trails trails;
-    XImage* image = XGetImage(d, DefaultRootWindow(d), 0, 0, Xvfb::kWidth, Xvfb::kHeight, AllPlanes, ZPixmap);
-    if (!image) return trails;
+    const auto pixels = Pixels(d, DefaultRootWindow(d), Xvfb::kWidth, Xvfb::kHeight);
     int changed = 0;
-    for (int row = 0; row < Xvfb::kHeight; ++row)
-        for (int col = 0; col < Xvfb::kWidth; ++col) {
-            const auto p = static_cast<std::uint32_t>(XGetPixel(image, col, row)) & 0xFFFFFF;
-            if (p == Pattern(col, row)) continue;
-            ++changed;
-            trails.coloured = trails.coloured || (p >> 16) != ((p >> 8) & 0xFF) || ((p >> 8) & 0xFF) != (p & 0xFF);
-        }
-    XDestroyImage(image);
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const std::uint32_t p = pixels[i];
+        if (p == Pattern(static_cast<int>(i) % Xvfb::kWidth, static_cast<int>(i) / Xvfb::kWidth)) continue;
+        ++changed;
+        trails.coloured = trails.coloured || (p >> 16) != ((p >> 8) & 0xFF) || ((p >> 8) & 0xFF) != (p & 0xFF);
+    }
     trails.fraction = changed / double{Xvfb::kWidth * Xvfb::kHeight};
     return trails;
 }
@@ -251,11 +260,8 @@ Window PreviewWindow(Display* d)
 // The colour most of column x of the preview shows.
 std::uint32_t ColumnColour(Display* d, Window window, int x)
 {
-    XImage* image = XGetImage(d, window, x, 0, 1, 237, AllPlanes, ZPixmap);
-    if (!image) return 1;
-    std::vector<std::uint32_t> column;
-    for (int y = 0; y < 237; ++y) column.push_back(static_cast<std::uint32_t>(XGetPixel(image, 0, y)) & 0xFFFFFF);
-    XDestroyImage(image);
+    std::vector<std::uint32_t> column = Pixels(d, window, 1, 237, x);
+    if (column.empty()) return 1;
     std::nth_element(column.begin(), column.begin() + 118, column.end());
     return column[118];
 }
