@@ -38,14 +38,14 @@ corvalinth_warnings(Corvalinth)
 # Suites named DualMonitor* and Dpi144* need a rig of their own (two monitors, or
 # a prefix at 144 DPI, see scripts/rig/rig.sh); the pairs after `timeout` name
 # the rig folder's suffix and the suite prefix run there, all in one process.
-# SaverPictures (tools/pictures) writes pictures for the docs, no test
-# (scripts/saver-pictures.sh).
+# SaverPictures and DialogPicture (tools/pictures) write pictures for the docs,
+# no tests (scripts/saver-pictures.sh, the README).
 function(corvalinth_wine_tests target label timeout)
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${CORVALINTH_EMULATOR}")
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    TEST_FILTER "-DualMonitor*:Dpi144*:SaverPictures*"
+    TEST_FILTER "-DualMonitor*:Dpi144*:SaverPictures*:DialogPicture*"
     PROPERTIES LABELS ${label} RESOURCE_LOCK wine_desktop TIMEOUT ${timeout})
   set(variants ${ARGN})
   while(variants)

@@ -116,15 +116,6 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsOrTheNearestChoiceAndClosingWrite
     const auto rows = settings::GradientRows(client.bottom, 15.0);
     const core::PixelSurface column = Capture({origin.x + 4, origin.y, origin.x + 5, origin.y + client.bottom});
     for (int y = 0; y < client.bottom; y += 7) EXPECT_EQ(column.At(0, y), rows[static_cast<std::size_t>(y)]) << y;
-    if (const wchar_t* target = _wgetenv(L"CORVALINTH_DIALOG_SHOT")) {
-        // The documentation's picture: the dialog as it stands, Japanese text and all,
-        // written when CORVALINTH_DIALOG_SHOT names the file (a BMP; docs/settings-dialog.png).
-        RECT r{};
-        ::GetWindowRect(d.window, &r);
-        MoveMouseTo(r.right + 40, r.bottom + 40);
-        LetInputSettle();
-        EXPECT_TRUE(WriteBmp(target, Capture(r)));
-    }
     ClickAt(CentreOnScreen(d.commands[0]));  // ｷｬﾝｾﾙ
     ExpectEnds();
     EXPECT_FALSE(ReadIniBytes().has_value()) << "closing wrote a settings file";
