@@ -5,25 +5,18 @@
 namespace corvalinth::e2e {
 namespace {
 
-std::string Narrow(std::wstring_view text)
-{
-    std::string out;
-    for (wchar_t c : text) out += (c < 0x80) ? static_cast<char>(c) : '?';
-    return out;
-}
-
 class StartupTest : public E2eTest {
 protected:
     // Starts the program and expects it to end by itself, cleanly, without
     // ever showing a window (nor putting one into `watched`).
     void ExpectEndsWithoutWindow(std::wstring_view arguments, HWND watched = nullptr)
     {
-        SCOPED_TRACE("arguments \"" + Narrow(arguments) + "\"");
+        SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
         Launch(arguments);
         const RunOutcome outcome = WaitForExitWatchingWindows(kStartTimeout, watched);
         EXPECT_EQ(outcome.exitCode, std::optional<DWORD>(0));
         for (const WindowFacts& f : outcome.windowsSeen)
-            ADD_FAILURE() << "window \"" << Narrow(f.caption) << "\" of class \"" << Narrow(f.className) << "\" appeared";
+            ADD_FAILURE() << "a window appeared: " << testing::PrintToString(f.caption + L" of class " + f.className);
     }
 };
 

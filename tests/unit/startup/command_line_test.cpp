@@ -8,12 +8,7 @@
 namespace corvalinth {
 namespace {
 
-std::string Label(std::wstring_view text)
-{
-    std::string out;
-    for (wchar_t c : text) out += (c >= 0x20 && c < 0x7F) ? static_cast<char>(c) : '?';
-    return out;
-}
+std::string Label(std::wstring_view text) { return testing::PrintToString(std::wstring(text)); }
 
 TEST(ArgumentText, DropsThePathQuotedOrNotAndTheBlanksAfterIt)
 {
