@@ -23,6 +23,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <X11/Xatom.h>
@@ -274,19 +275,12 @@ TEST(PlainImages, CommandLineOutcomesAPreviewAResizeAndAClickThatEnds)
 {
     Xvfb x(/*sharedMemory=*/false);
     ASSERT_NE(x.d, nullptr);
-    const struct {
-        std::string args;
-        int status;
-        std::string says;
-    } cases[] = {
-        {"--count many", 2, "not a number"},
-        {"--window-id 0x1fffffff", 1, "no window 0x1fffffff"},
-        {"--help", 0, "--count N"},
-    };
-    for (const auto& c : cases) {
-        const auto [status, output] = Shell(x.Env() + " " CORVALINTH_PROGRAM " " + c.args);
-        EXPECT_EQ(status, c.status) << c.args;
-        EXPECT_NE(output.find(c.says), std::string::npos) << output;
+    for (const auto& [args, want, says] : {std::tuple{"--count many", 2, "not a number"},
+                                           std::tuple{"--window-id 0x1fffffff", 1, "no window 0x1fffffff"},
+                                           std::tuple{"--help", 0, "--count N"}}) {
+        const auto [status, output] = Shell(x.Env() + " " CORVALINTH_PROGRAM " " + args);
+        EXPECT_EQ(status, want) << args;
+        EXPECT_NE(output.find(says), std::string::npos) << output;
     }
 
     const Window preview = PreviewWindow(x.d);
