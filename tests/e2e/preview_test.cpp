@@ -55,7 +55,6 @@ TEST_F(PreviewTest, EverySwitchFormShowsThePictureInTheBoxAndEndsWithIt)
     WriteIniBytes(std::string(3 * 1024 * 1024, '\0') + "[Section]\nNum=abc\n");
     // 2400 pixels are 36000 twips, beyond what a 16-bit twips size could hold.
     ExpectPreviewLivesAndDiesWithItsBox(L"/P:", 2400, 120);
-    ExpectPreviewLivesAndDiesWithItsBox(L"-p ", 200, 150);
     EXPECT_EQ(ReadIniBytes()->size(), 3u * 1024 * 1024 + 18);
 }
 

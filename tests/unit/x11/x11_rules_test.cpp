@@ -95,7 +95,6 @@ TEST(VisualPixels, ChannelOrderAlphaAndRefusals)
         {{false, 24, 32, 0xFF0000, 0xFF00, 0xFF}, std::nullopt},
         {{true, 16, 16, 0xF800, 0x7E0, 0x1F}, std::nullopt},
         {{true, 24, 24, 0xFF0000, 0xFF00, 0xFF}, std::nullopt},  // packed 3 bytes a pixel
-        {{true, 30, 32, 0x3FF00000, 0xFFC00, 0x3FF}, std::nullopt},
     };
     for (const auto& c : cases) {
         std::string why;
