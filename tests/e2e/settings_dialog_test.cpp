@@ -93,10 +93,10 @@ protected:
     void ExpectEnds() { EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0)) << "the program did not end with its dialog"; }
 };
 
-// With no file: alone, the defaults, and the ｷｬﾝｾﾙ button writes nothing. Stored
-// values out of range open as their nearest choice, and the title bar's close
-// box leaves the file as it was.
-TEST_F(SettingsDialogTest, OpensWithTheDefaultsOrTheNearestChoiceAndClosingWritesNothing)
+// With no file: alone, the defaults, and the ｷｬﾝｾﾙ button writes nothing; then
+// the mouse chooses and 設定 saves. Stored values out of range open as their
+// nearest choice, and the title bar's close box leaves the file as it was.
+TEST_F(SettingsDialogTest, OpensWithTheDefaultsSavesTheChoicesAndOpensStoredValuesAsTheNearest)
 {
     Dialog d = Open(L"/c:5678");
     ASSERT_TRUE(d.Complete());
@@ -120,30 +120,12 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsOrTheNearestChoiceAndClosingWrite
     ExpectEnds();
     EXPECT_FALSE(ReadIniBytes().has_value()) << "closing wrote a settings file";
 
-    const std::string stored = "[Section]\r\nColor=7\r\nNum=5000\r\nPassword=abc\r\n";
-    WriteIniBytes(stored);
+    // The mouse chooses (ﾓﾉｸﾛ; on the scroll bar the left arrow once, then the track
+    // left of the thumb, a page, and the label follows), the keyboard types, 設定 saves.
     d = Open();
     ASSERT_TRUE(d.Complete());
-    EXPECT_TRUE(d.Checked(1));
-    EXPECT_FALSE(d.Checked(0));
-    EXPECT_EQ(d.Count(), 1000);
-    EXPECT_EQ(d.PasswordLength(), 3);
-    const auto close = d.CloseBox();
-    ASSERT_TRUE(close.has_value()) << "no close box";
-    ClickAt(*close);
-    ExpectEnds();
-    EXPECT_EQ(ReadIniBytes(), stored);
-}
-
-TEST_F(SettingsDialogTest, SavingWritesWhatTheUserChoseInOrderAndEnds)
-{
-    Dialog d = Open();
-    ASSERT_TRUE(d.Complete());
-    ClickAt(CentreOnScreen(d.options[1]));  // ﾓﾉｸﾛ
+    ClickAt(CentreOnScreen(d.options[1]));
     ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0); }));
-
-    // The mouse: the left arrow once, then the track left of the thumb (a page);
-    // the label follows the count. The keys are the next test's.
     const core::PixelSurface at1000 = d.NumberLabel();
     RECT bar{};
     ::GetWindowRect(d.scrollBar, &bar);
@@ -167,6 +149,20 @@ TEST_F(SettingsDialogTest, SavingWritesWhatTheUserChoseInOrderAndEnds)
     ExpectEnds();
     // In this order, the password quoted for its outer blanks.
     EXPECT_EQ(ReadIniBytes(), "[Section]\r\nColor= 1\r\nNum= 989\r\nPassword=\"" + std::string(password.begin(), password.end()) + "\"\r\n");
+
+    const std::string stored = "[Section]\r\nColor=7\r\nNum=5000\r\nPassword=abc\r\n";
+    WriteIniBytes(stored);
+    d = Open();
+    ASSERT_TRUE(d.Complete());
+    EXPECT_TRUE(d.Checked(1));
+    EXPECT_FALSE(d.Checked(0));
+    EXPECT_EQ(d.Count(), 1000);
+    EXPECT_EQ(d.PasswordLength(), 3);
+    const auto close = d.CloseBox();
+    ASSERT_TRUE(close.has_value()) << "no close box";
+    ClickAt(*close);
+    ExpectEnds();
+    EXPECT_EQ(ReadIniBytes(), stored);
 }
 
 // The program in a folder that refuses writes, the choices made with keys: the

@@ -77,10 +77,8 @@ void ExpectPromptAt(Corvalinth_Pass& prompt, int dpi)
     EXPECT_EQ(box.right - box.left, Px(3015, dpi));
     EXPECT_NEAR(FontHeight(prompt.Pass()), 9.75 * dpi / 72.0, 1.0);
     // Cut down to the text box again.
-    forms::Region region(::CreateRectRgn(0, 0, 0, 0));
-    ASSERT_NE(::GetWindowRgn(prompt.hWnd(), region.Get()), ERROR);
     RECT regionBox{};
-    ::GetRgnBox(region.Get(), &regionBox);
+    ASSERT_NE(::GetWindowRgnBox(prompt.hWnd(), &regionBox), ERROR);
     EXPECT_TRUE(::EqualRect(&regionBox, &box));
 }
 
