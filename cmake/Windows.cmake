@@ -38,14 +38,14 @@ corvalinth_warnings(Corvalinth)
 # Suites named DualMonitor* and Dpi144* need a rig of their own (two monitors, or
 # a prefix at 144 DPI, see scripts/rig/rig.sh); the pairs after `timeout` name
 # the rig folder's suffix and the suite prefix run there, all in one process.
-# ButtonLooks* and SaverPictures write pictures for the docs (scripts/button-looks.sh,
-# scripts/saver-pictures.sh), no tests.
+# SaverPictures and DialogPicture (tools/pictures) write pictures for the docs,
+# no tests (scripts/saver-pictures.sh, the README).
 function(corvalinth_wine_tests target label timeout)
   set_target_properties(${target} PROPERTIES CROSSCOMPILING_EMULATOR "${CORVALINTH_EMULATOR}")
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
-    TEST_FILTER "-DualMonitor*:Dpi144*:ButtonLooks*:SaverPictures*"
+    TEST_FILTER "-DualMonitor*:Dpi144*:SaverPictures*:DialogPicture*"
     PROPERTIES LABELS ${label} RESOURCE_LOCK wine_desktop TIMEOUT ${timeout})
   set(variants ${ARGN})
   while(variants)
@@ -70,7 +70,8 @@ endif()
 
 # The harness lives beside Corvalinth.scr and copies it into a fresh folder per test;
 # it shares the window tests' input and screen helpers, which use the forms layer.
-file(GLOB_RECURSE CORVALINTH_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp)
+# tools/pictures/*_e2e.cpp write the docs' pictures through the same harness.
+file(GLOB_RECURSE CORVALINTH_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp tools/pictures/*_e2e.cpp)
 if(CORVALINTH_E2E_TESTS)
 add_executable(e2e_tests ${CORVALINTH_E2E_TESTS})
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

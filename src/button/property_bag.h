@@ -51,8 +51,6 @@ public:
     void WriteProperty(std::wstring_view key, Value value, const Value& defaultValue);
     Value ReadProperty(std::wstring_view key, const Value& defaultValue) const;
 
-    // Raw access for tests.
-    const std::vector<std::pair<std::wstring, Value>>& Entries() const { return entries_; }
     const Value* Find(std::wstring_view key) const;
     void Store(std::wstring_view key, Value value);
     void Remove(std::wstring_view key);

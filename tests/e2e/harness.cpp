@@ -1,7 +1,9 @@
 #include "harness.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
-#include <array>
+#include <fstream>
 #include <iterator>
 #include <system_error>
 
@@ -37,8 +39,7 @@ BOOL CALLBACK Collect(HWND hwnd, LPARAM found)
 UniqueHandle Start(const std::wstring& program, std::wstring commandLine, DWORD flags, DWORD* processId = nullptr,
                    const wchar_t* folder = nullptr)
 {
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
+    STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, folder,
                         &startup, &info))
@@ -48,7 +49,35 @@ UniqueHandle Start(const std::wstring& program, std::wstring commandLine, DWORD 
     return UniqueHandle(info.hProcess);
 }
 
-bool Ended(HANDLE process) { return process == nullptr || WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
+// Whether a new file can be made in the folder (and removed again).
+bool TakesNewFiles(const std::filesystem::path& folder)
+{
+    const std::wstring probe = (folder / L"corvalinth-probe.tmp").wstring();
+    UniqueHandle file(
+        CreateFileW(probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file.Get() != INVALID_HANDLE_VALUE;
+}
+
+std::string UnixPathOf(const std::filesystem::path& path)
+{
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* unix = toUnix ? toUnix(path.wstring().c_str()) : nullptr;
+    std::string result = unix ? unix : "";
+    if (unix) HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+// Wine starts native programs too. Their handle may signal before they have
+// run, so the caller knows the flag by its effect.
+void SetImmutable(const std::string& unixPath, bool on)
+{
+    const std::wstring path(unixPath.begin(), unixPath.end());
+    const UniqueHandle chattr = Start(L"Z:\\usr\\bin\\chattr", std::wstring(L"chattr ") + (on ? L"+i" : L"-i") +
+                                                                   L" \"" + path + L"\"", CREATE_NO_WINDOW);
+    if (chattr) WaitForSingleObject(chattr.Get(), 30000);
+}
 
 }  // namespace
 
@@ -67,8 +96,7 @@ std::optional<bool> SaverRunningMark()
 
 bool CursorShowing()
 {
-    CURSORINFO info{};
-    info.cbSize = sizeof info;
+    CURSORINFO info{sizeof info};
     return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING) != 0;
 }
 
@@ -76,12 +104,11 @@ WindowFacts FactsOf(HWND hwnd)
 {
     WindowFacts f;
     f.hwnd = hwnd;
-    std::array<wchar_t, 512> text{};
-    GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()));
-    f.caption = text.data();
-    text.fill(0);
-    GetClassNameW(hwnd, text.data(), static_cast<int>(text.size()));
-    f.className = text.data();
+    wchar_t text[512] = {}, kind[512] = {};
+    GetWindowTextW(hwnd, text, 512);
+    GetClassNameW(hwnd, kind, 512);
+    f.caption = text;
+    f.className = kind;
     f.style = GetWindowLongPtrW(hwnd, GWL_STYLE);
     GetWindowRect(hwnd, &f.rect);
     GetClientRect(hwnd, &f.clientRect);
@@ -92,14 +119,11 @@ WindowFacts FactsOf(HWND hwnd)
     return f;
 }
 
-std::vector<HWND> TopLevelWindowsOf(DWORD processId, bool visibleOnly)
+std::vector<HWND> TopLevelWindowsOf(DWORD processId)
 {
     std::vector<HWND> found;
     EnumWindows(Collect, reinterpret_cast<LPARAM>(&found));
-    std::erase_if(found, [&](HWND hwnd) {
-        const WindowFacts f = FactsOf(hwnd);
-        return f.processId != processId || (visibleOnly && !f.visible);
-    });
+    std::erase_if(found, [&](HWND hwnd) { return FactsOf(hwnd).processId != processId || !IsWindowVisible(hwnd); });
     return found;
 }
 
@@ -112,25 +136,22 @@ std::vector<HWND> ChildWindowsOf(HWND parent)
 
 HWND WaitForWindow(std::wstring_view caption, Milliseconds timeout)
 {
-    const std::wstring name(caption);
     HWND hwnd = nullptr;
-    Eventually([&] { return (hwnd = FindWindowW(nullptr, name.c_str())) != nullptr; }, timeout);
+    Eventually([&] { return (hwnd = FindWindowW(nullptr, std::wstring(caption).c_str())) != nullptr; }, timeout);
     return hwnd;
 }
 
 bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout)
 {
-    const std::wstring name(caption);
-    return Eventually([&] { return FindWindowW(nullptr, name.c_str()) == nullptr; }, timeout);
+    return Eventually([&] { return FindWindowW(nullptr, std::wstring(caption).c_str()) == nullptr; }, timeout);
 }
 
-TestWindow TestWindow::TopLevel(std::wstring_view caption, bool visible)
+TestWindow TestWindow::TopLevel(std::wstring_view caption)
 {
     TestWindow w;
     w.top_.Reset(CreateWindowExW(0, L"STATIC", std::wstring(caption).c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 320, 200,
                                  nullptr, nullptr, nullptr, nullptr));
     EXPECT_TRUE(w.top_) << "could not make a test window";
-    if (visible) ShowWindow(w.top_.Get(), SW_SHOWNOACTIVATE);
     PumpFor(0ms);
     return w;
 }
@@ -154,28 +175,39 @@ void TestWindow::Destroy()
     PumpFor(0ms);
 }
 
-namespace {
-void RemoveAll(const std::filesystem::path& path)
+std::filesystem::path PerUserFolder()
 {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    wchar_t* folder = nullptr;
+    std::filesystem::path path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &folder)))
+        path = std::filesystem::path(folder) / L"Corvalinth";
+    CoTaskMemFree(folder);
+    return path;
 }
-}  // namespace
+
+std::optional<std::string> FileBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 void E2eTest::MakeProgramFolderRefuseWrites()
 {
-    refusing_ = std::make_unique<RefusingFolder>(folder_);
-    ASSERT_TRUE(refusing_->Refusing()) << "cannot make " << folder_.string() << " refuse writes";
+    refusingUnixPath_ = UnixPathOf(folder_);
+    ASSERT_FALSE(refusingUnixPath_.empty());
+    SetImmutable(refusingUnixPath_, true);
+    ASSERT_TRUE(Eventually([&] { return !TakesNewFiles(folder_); })) << "cannot make the folder refuse writes";
 }
 
 void E2eTest::SetUp()
 {
-    RemoveAll(PerUserFolder());
+    std::error_code error;
+    std::filesystem::remove_all(PerUserFolder(), error);
     static unsigned counter = 0;
     folder_ = std::filesystem::temp_directory_path() /
               (L"corvalinth-e2e-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount64()) +
                L"-" + std::to_wstring(counter++));
-    std::error_code error;
     std::filesystem::create_directories(folder_, error);
     ASSERT_FALSE(error) << "cannot make " << folder_.string();
     const auto program = OwnPath().parent_path() / L"Corvalinth.scr";
@@ -187,14 +219,15 @@ void E2eTest::TearDown()
 {
     Kill();
     process_.Reset();
-    refusing_.reset();
-    RemoveAll(PerUserFolder());
+    if (!refusingUnixPath_.empty()) {
+        SetImmutable(refusingUnixPath_, false);
+        EXPECT_TRUE(Eventually([&] { return TakesNewFiles(folder_); })) << "could not clear the folder's flag";
+    }
     // The image of a process that has just ended may stay locked for a moment.
-    EXPECT_TRUE(Eventually([&] {
-        std::error_code error;
-        std::filesystem::remove_all(folder_, error);
-        return !error;
-    })) << "could not remove " << folder_.string();
+    std::error_code error;
+    std::filesystem::remove_all(PerUserFolder(), error);
+    EXPECT_TRUE(Eventually([&] { return std::filesystem::remove_all(folder_, error), !error; }))
+        << "could not remove " << folder_.string();
 }
 
 void E2eTest::WriteIniBytes(std::string_view bytes) const
@@ -202,21 +235,6 @@ void E2eTest::WriteIniBytes(std::string_view bytes) const
     std::ofstream out(IniPath(), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     ASSERT_TRUE(out.good()) << "cannot write the settings file";
-}
-
-std::optional<std::wstring> E2eTest::ReadIniValue(std::wstring_view section, std::wstring_view key,
-                                                  const std::filesystem::path& file)
-{
-    if (!std::filesystem::exists(file)) return std::nullopt;
-    const std::wstring path = file.wstring(), s(section), k(key);
-    // Drop any cached copy: the program may have rewritten the file.
-    WritePrivateProfileStringW(nullptr, nullptr, nullptr, path.c_str());
-    const wchar_t* const absent = L"\x01absent\x01";
-    std::wstring buffer(4096, L'\0');
-    buffer.resize(GetPrivateProfileStringW(s.c_str(), k.c_str(), absent, buffer.data(),
-                                           static_cast<DWORD>(buffer.size()), path.c_str()));
-    if (buffer == absent) return std::nullopt;
-    return buffer;
 }
 
 void E2eTest::Launch(std::wstring_view arguments)
@@ -229,7 +247,10 @@ void E2eTest::Launch(std::wstring_view arguments)
     ASSERT_TRUE(process_) << "cannot start the program, error " << GetLastError();
 }
 
-bool E2eTest::Running() const { return !Ended(process_.Get()); }
+bool E2eTest::Running() const
+{
+    return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
 
 std::optional<DWORD> E2eTest::WaitForExit(Milliseconds timeout)
 {

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,10 +28,7 @@ using UniqueHandle = forms::KernelHandle;
 // Long enough for a slow Wine start, short enough that a hang fails the test.
 inline constexpr Milliseconds kStartTimeout = 15s;
 
-inline bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s)
-{
-    return PumpUntil(done, timeout);
-}
+inline bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s) { return PumpUntil(done, timeout); }
 // Gives the program a moment to take what was sent (input is asynchronous).
 inline void LetInputSettle() { PumpFor(300ms); }
 
@@ -47,10 +44,10 @@ struct WindowFacts {
 };
 WindowFacts FactsOf(HWND hwnd);
 
-std::vector<HWND> TopLevelWindowsOf(DWORD processId, bool visibleOnly);
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);  // the visible ones
 // All descendants of `parent`, whichever process made them.
 std::vector<HWND> ChildWindowsOf(HWND parent);
-// Polls for a top-level window with this caption; nullptr on time-out.
+// Polls for a top-level window with this caption (or its absence).
 HWND WaitForWindow(std::wstring_view caption, Milliseconds timeout = kStartTimeout);
 bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout = kStartTimeout);
 
@@ -59,9 +56,8 @@ bool WaitForNoWindow(std::wstring_view caption, Milliseconds timeout = kStartTim
 // size, like the one the display settings give a saver.
 class TestWindow {
 public:
-    static TestWindow TopLevel(std::wstring_view caption, bool visible = false);
+    static TestWindow TopLevel(std::wstring_view caption);
     static TestWindow PreviewBox(int width, int height);
-
     HWND Get() const { return box_ != nullptr ? box_ : top_.Get(); }  // the box, if any
     // The handle as the display settings write it on a command line: unsigned.
     std::wstring HandleText() const
@@ -80,22 +76,6 @@ private:
 std::optional<bool> SaverRunningMark();
 bool CursorShowing();
 
-// Makes a folder refuse new files, even to an administrator, until it goes out
-// of scope (the immutable flag of the file system under the test rig).
-class RefusingFolder {
-public:
-    explicit RefusingFolder(const std::filesystem::path& folder);
-    ~RefusingFolder();
-    RefusingFolder(const RefusingFolder&) = delete;
-    RefusingFolder& operator=(const RefusingFolder&) = delete;
-    bool Refusing() const { return refusing_; }
-
-private:
-    std::filesystem::path folder_;
-    std::string unixPath_;
-    bool refusing_ = false;
-};
-
 // The per-user settings folder of the program (in the local application data).
 std::filesystem::path PerUserFolder();
 // A file's bytes, nullopt when it cannot be read.
@@ -112,17 +92,11 @@ protected:
 
     std::filesystem::path IniPath() const { return folder_ / L"Corvalinth.ini"; }
     std::filesystem::path PerUserIniPath() const { return PerUserFolder() / L"Corvalinth.ini"; }
-    // The program's folder refuses new files until the test ends.
+    // The program's folder refuses new files, even to an administrator, until
+    // the test ends (the immutable flag of the file system under the rig).
     void MakeProgramFolderRefuseWrites();
     void WriteIniBytes(std::string_view bytes) const;
     std::optional<std::string> ReadIniBytes() const { return FileBytes(IniPath()); }  // nullopt when absent
-    // Through the system's own profile functions.
-    std::optional<std::wstring> ReadIniValue(std::wstring_view section, std::wstring_view key) const
-    {
-        return ReadIniValue(section, key, IniPath());
-    }
-    static std::optional<std::wstring> ReadIniValue(std::wstring_view section, std::wstring_view key,
-                                                    const std::filesystem::path& file);
 
     // Starts the copy with this argument text (the path is put in front of it).
     void Launch(std::wstring_view arguments);
@@ -139,12 +113,11 @@ protected:
         std::vector<WindowFacts> windowsSeen;
     };
     RunOutcome WaitForExitWatchingWindows(Milliseconds timeout = kStartTimeout, HWND watched = nullptr);
-
-    std::vector<HWND> VisibleWindows() const { return TopLevelWindowsOf(processId_, true); }
+    std::vector<HWND> VisibleWindows() const { return TopLevelWindowsOf(processId_); }
 
 private:
     std::filesystem::path folder_;
-    std::unique_ptr<RefusingFolder> refusing_;
+    std::string refusingUnixPath_;  // the folder's flag is cleared at the end
     UniqueHandle process_;
     DWORD processId_ = 0;
 };

@@ -1,6 +1,4 @@
 // Ending a full-screen run, with and without a password, driven by real input.
-#include <string>
-
 #include "harness.h"
 
 namespace corvalinth::e2e {
@@ -23,24 +21,20 @@ std::wstring TextOf(HWND window)
 double CleanShare(const core::PixelSurface& now, const core::PixelSurface& reference, int x)
 {
     int clean = 0;
-    for (int y = 0; y < now.Height(); ++y) clean += now.At(x, y) == reference.At(x, y) ? 1 : 0;
-    return now.Height() > 0 ? static_cast<double>(clean) / now.Height() : 0.0;
+    for (int y = 0; y < now.Height(); ++y) clean += now.At(x, y) == reference.At(x, y);
+    return static_cast<double>(clean) / now.Height();
 }
 
 class PasswordTest : public E2eTest {
 protected:
     // Starts a run with this password in the settings file (UTF-16, so any text fits).
-    HWND StartSaver(std::wstring_view password, std::wstring_view arguments = L"/s")
+    HWND StartSaver(std::wstring_view password)
     {
-        if (!password.empty()) {
-            std::string bytes = "\xFF\xFE";
-            for (wchar_t c : L"[Section]\r\nPassword=" + std::wstring(password) + L"\r\n") {
-                bytes += static_cast<char>(c & 0xFF);
-                bytes += static_cast<char>((c >> 8) & 0xFF);
-            }
-            WriteIniBytes(bytes);
-        }
-        Launch(arguments);
+        std::string bytes = "\xFF\xFE";
+        for (wchar_t c : L"[Section]\r\nPassword=" + std::wstring(password) + L"\r\n")
+            bytes += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
+        WriteIniBytes(bytes);
+        Launch(L"/s");
         const HWND saver = WaitForWindow(kSaverCaption);
         EXPECT_NE(saver, nullptr) << "no saver window";
         // Let the window take the keyboard and the animation get going.
@@ -54,28 +48,17 @@ protected:
         const HWND prompt = FindWindowW(nullptr, kPromptCaption);
         return prompt != nullptr && IsWindowVisible(prompt) ? prompt : nullptr;
     }
-    static HWND WaitForPrompt()
-    {
-        Eventually([] { return Prompt() != nullptr; });
-        return Prompt();
-    }
-    static HWND TextBoxOf(HWND prompt) { return GetWindow(prompt, GW_CHILD); }
+    static HWND WaitForPrompt() { return Eventually([] { return Prompt() != nullptr; }) ? Prompt() : nullptr; }
+    static std::wstring TextIn(HWND prompt) { return TextOf(GetWindow(prompt, GW_CHILD)); }
 
     // The run is still on after the input has had time to arrive.
-    bool StillRunning()
-    {
-        LetInputSettle();
-        return Running();
-    }
+    bool StillRunning() { return LetInputSettle(), Running(); }
     void ExpectEndedCleanly()
     {
         EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
         EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
     }
-    static void Repeat(WORD key, int times)
-    {
-        for (int i = 0; i < times; ++i) PressKey(key);
-    }
+    static void Repeat(WORD key, int times) { while (times-- > 0) PressKey(key); }
     static void AltF4()
     {
         KeyDown(VK_MENU);
@@ -86,20 +69,19 @@ protected:
 
 TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
 {
-    const std::wstring password = L"Pw語 x";  // outside the ANSI code page, with a blank
+    // Outside the ANSI code page, with a blank, and wider than the box: the text scrolls.
+    const std::wstring start = std::wstring(40, L'w') + L"Pw語 ", password = start + L"x";
     const HWND saver = StartSaver(password);
     ASSERT_NE(saver, nullptr);
     PressKey('A');
     const HWND prompt = WaitForPrompt();
     ASSERT_NE(prompt, nullptr) << "a character key opens the prompt";
     const WindowFacts facts = FactsOf(prompt);
-    const HWND box = TextBoxOf(prompt);
+    const HWND box = GetWindow(prompt, GW_CHILD);
     ASSERT_NE(box, nullptr);
 
-    // Centred on the screen, above the saver, and cut down to its text box: the
-    // rest of the prompt's rectangle shows (and clicks) the saver.
-    EXPECT_NEAR((facts.rect.left + facts.rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
-    EXPECT_NEAR((facts.rect.top + facts.rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    // Above the saver (centred on the primary: the dual-monitor run) and cut down
+    // to its text box: the rest of the prompt's rectangle shows (and clicks) the saver.
     EXPECT_TRUE(facts.topmost);
     RECT boxRect{};
     GetWindowRect(box, &boxRect);
@@ -114,55 +96,16 @@ TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
     EXPECT_EQ(TextOf(box), std::wstring(L"wrong") + kHint);  // typed in clear, before the hint
     Repeat(VK_DELETE, 19);
     Repeat(VK_BACK, 5);
-    TypeText(L"Pw語 ");
+    TypeText(start);
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(Prompt(), prompt);
     TypeText(L"x");  // no Enter needed
     ExpectEndedCleanly();
 }
 
-TEST_F(PasswordTest, CloseRequestsEndNothingWhileAPasswordIsSetButALogOffDoes)
-{
-    const HWND saver = StartSaver(L"pw");
-    ASSERT_NE(saver, nullptr);
-
-    // Alt+F4 counts as input: the prompt asks. Closing the prompt the same way
-    // is not an accepted password.
-    AltF4();
-    EXPECT_TRUE(StillRunning());
-    ASSERT_NE(WaitForPrompt(), nullptr);
-    EXPECT_TRUE(CursorShowing());
-    AltF4();
-    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
-    EXPECT_TRUE(StillRunning());
-    EXPECT_FALSE(CursorShowing());
-    EXPECT_EQ(GetForegroundWindow(), saver);
-
-    // Requests from outside: another program, the system menu.
-    PostMessageW(saver, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(StillRunning());
-    const HWND prompt = WaitForPrompt();
-    ASSERT_NE(prompt, nullptr);
-    PostMessageW(saver, WM_CLOSE, 0, 0);  // while the prompt is open: nothing more
-    PostMessageW(saver, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(StillRunning());
-    EXPECT_EQ(Prompt(), prompt);
-    PostMessageW(prompt, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
-    EXPECT_TRUE(StillRunning());
-    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
-
-    // A log-off ends the run, even with the prompt open.
-    PressKey('A');
-    ASSERT_NE(WaitForPrompt(), nullptr);
-    DWORD_PTR answer = 0;
-    EXPECT_TRUE(SendMessageTimeoutW(saver, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
-    EXPECT_NE(answer, 0u) << "the log-off was refused";
-    SendMessageTimeoutW(saver, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
-    ExpectEndedCleanly();
-}
-
-TEST_F(PasswordTest, ATimedOutPromptLeavesTheSaverRunningAndTheNextKeyAsksAfresh)
+// One run: a prompt that times out leaves the saver running and the next key
+// asks afresh; close requests end nothing while a password is set; a log-off does.
+TEST_F(PasswordTest, APromptTimesOutCloseRequestsEndNothingButALogOffDoes)
 {
     const HWND saver = StartSaver(L"pw");
     ASSERT_NE(saver, nullptr);
@@ -180,7 +123,7 @@ TEST_F(PasswordTest, ATimedOutPromptLeavesTheSaverRunningAndTheNextKeyAsksAfresh
     ClickAt(r.left + 20, r.top + 20);
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(Prompt(), prompt);
-    EXPECT_EQ(TextOf(TextBoxOf(prompt)), std::wstring(L"p") + kHint);
+    EXPECT_EQ(TextIn(prompt), std::wstring(L"p") + kHint);
 
     // Thirty seconds after it opened, typing or not, the prompt closes by itself.
     for (int i = 0; i < 20 && Prompt() != nullptr; ++i) {
@@ -196,9 +139,43 @@ TEST_F(PasswordTest, ATimedOutPromptLeavesTheSaverRunningAndTheNextKeyAsksAfresh
     PressKey('B');
     const HWND fresh = WaitForPrompt();
     ASSERT_NE(fresh, nullptr) << "the next key opens a new prompt";
-    EXPECT_EQ(TextOf(TextBoxOf(fresh)), kHint);
-    Repeat(VK_DELETE, 19);
-    TypeText(L"pw");
+    EXPECT_EQ(TextIn(fresh), kHint);
+    PostMessageW(fresh, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+
+    // Alt+F4 counts as input: the prompt asks. Closing the prompt the same way
+    // is not an accepted password.
+    AltF4();
+    EXPECT_TRUE(StillRunning());
+    ASSERT_NE(WaitForPrompt(), nullptr);
+    EXPECT_TRUE(CursorShowing());
+    AltF4();
+    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_FALSE(CursorShowing());
+    EXPECT_EQ(GetForegroundWindow(), saver);
+
+    // Requests from outside: another program, the system menu.
+    PostMessageW(saver, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(StillRunning());
+    const HWND asked = WaitForPrompt();
+    ASSERT_NE(asked, nullptr);
+    PostMessageW(saver, WM_CLOSE, 0, 0);  // while the prompt is open: nothing more
+    PostMessageW(saver, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(Prompt(), asked);
+    PostMessageW(asked, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
+
+    // A log-off ends the run, even with the prompt open.
+    PressKey('A');
+    ASSERT_NE(WaitForPrompt(), nullptr);
+    DWORD_PTR answer = 0;
+    EXPECT_TRUE(SendMessageTimeoutW(saver, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
+    EXPECT_NE(answer, 0u) << "the log-off was refused";
+    SendMessageTimeoutW(saver, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer);
     ExpectEndedCleanly();
 }
 

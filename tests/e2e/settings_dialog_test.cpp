@@ -6,16 +6,13 @@
 #include <vector>
 
 #include "harness.h"
+#include "settings/dialog_gradient.h"
 #include "settings/dialog_layout.h"
 
 namespace corvalinth::e2e {
 namespace {
 
 constexpr std::wstring_view kCaption = L"Corvalinthの設定";
-
-POINT Centre(HWND window) { return CentreOnScreen(window); }
-
-void Click(POINT p) { ClickAt(p); }
 
 // The dialog's windows as another process sees them.
 struct Dialog {
@@ -37,24 +34,18 @@ struct Dialog {
             else if (is(L"Edit")) d.password = child;
             else if (is(L"Corvalinth.Command")) d.commands.push_back(child);
         }
-        const auto byLeft = [](HWND a, HWND b) { return Centre(a).x < Centre(b).x; };
+        const auto byLeft = [](HWND a, HWND b) { return CentreOnScreen(a).x < CentreOnScreen(b).x; };
         std::sort(d.options.begin(), d.options.end(), byLeft);
         std::sort(d.commands.begin(), d.commands.end(), byLeft);
         return d;
     }
-    bool Complete() const
-    {
-        return window && options.size() == 2 && scrollBar && password && commands.size() == 2;
-    }
-    bool Checked(int i) const
-    {
-        return ::SendMessageW(options[static_cast<std::size_t>(i)], BM_GETCHECK, 0, 0) == BST_CHECKED;
-    }
+    bool Complete() const { return window && options.size() == 2 && scrollBar && password && commands.size() == 2; }
+    bool Checked(std::size_t i) const { return ::SendMessageW(options[i], BM_GETCHECK, 0, 0) == BST_CHECKED; }
     int Count() const { return static_cast<int>(::SendMessageW(scrollBar, SBM_GETPOS, 0, 0)); }
+    LRESULT PasswordLength() const { return ::SendMessageW(password, WM_GETTEXTLENGTH, 0, 0); }
     HWND Focus() const
     {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
+        GUITHREADINFO info{sizeof info};
         return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
     }
 
@@ -99,107 +90,92 @@ protected:
     }
 
     // Every window of the program lives in one process; that process ends.
-    void ExpectEnds()
-    {
-        const auto code = WaitForExit();
-        ASSERT_TRUE(code.has_value()) << "the program did not end with its dialog";
-        EXPECT_EQ(*code, 0u);
-    }
-
+    void ExpectEnds() { EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0)) << "the program did not end with its dialog"; }
 };
 
-TEST_F(SettingsDialogTest, OpensAloneWithTheDefaultsAndClosingItWritesNothing)
+// With no file: alone, the defaults, and the ｷｬﾝｾﾙ button writes nothing; then
+// the mouse chooses and 設定 saves. Stored values out of range open as their
+// nearest choice, and the title bar's close box leaves the file as it was.
+TEST_F(SettingsDialogTest, OpensWithTheDefaultsSavesTheChoicesAndOpensStoredValuesAsTheNearest)
 {
-    for (std::wstring_view arguments : {L"/c", L"/c:5678"}) {
-        SCOPED_TRACE(std::string(arguments.begin(), arguments.end()));
-        Dialog d = Open(arguments);
-        ASSERT_TRUE(d.Complete());
-        const std::vector<HWND> windows = VisibleWindows();
-        ASSERT_EQ(windows.size(), 1u);
-        EXPECT_EQ(FactsOf(windows[0]).caption, kCaption);
-        EXPECT_TRUE(d.Checked(0));
-        EXPECT_FALSE(d.Checked(1));
-        EXPECT_EQ(d.Count(), 1000);
-        EXPECT_EQ(::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0), 0);
-        EXPECT_EQ(::SendMessageW(d.password, EM_GETPASSWORDCHAR, 0, 0), L'*');
-        if (const wchar_t* target = _wgetenv(L"CORVALINTH_DIALOG_SHOT")) {
-            // The documentation's picture: the dialog as it stands, Japanese text and all,
-            // written when CORVALINTH_DIALOG_SHOT names the file (a BMP; docs/settings-dialog.png).
-            RECT r{};
-            ::GetWindowRect(d.window, &r);
-            MoveMouseTo(r.right + 40, r.bottom + 40);
-            LetInputSettle();
-            EXPECT_TRUE(WriteBmp(target, Capture(r)));
-        }
-        if (arguments == L"/c") {
-            const auto close = d.CloseBox();  // of the title bar
-            ASSERT_TRUE(close.has_value()) << "no close box";
-            Click(*close);
-        } else {
-            Click(Centre(d.commands[0]));  // ｷｬﾝｾﾙ
-        }
-        ExpectEnds();
-        EXPECT_FALSE(ReadIniBytes().has_value()) << "closing wrote a settings file";
-    }
-}
-
-TEST_F(SettingsDialogTest, SavingWritesWhatTheUserChoseInOrderAndEnds)
-{
-    Dialog d = Open();
+    Dialog d = Open(L"/c:5678");
     ASSERT_TRUE(d.Complete());
-    Click(Centre(d.options[1]));  // ﾓﾉｸﾛ
-    ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0); }));
+    const std::vector<HWND> windows = VisibleWindows();
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(FactsOf(windows[0]).caption, kCaption);
+    EXPECT_TRUE(d.Checked(0));
+    EXPECT_FALSE(d.Checked(1));
+    EXPECT_EQ(d.Count(), 1000);
+    EXPECT_EQ(d.PasswordLength(), 0);
+    EXPECT_EQ(::SendMessageW(d.password, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    // The backdrop's gradient, left of the illustration, row for row (15 twips a pixel).
+    RECT client{};
+    ::GetClientRect(d.window, &client);
+    POINT origin{};
+    ::ClientToScreen(d.window, &origin);
+    const auto rows = settings::GradientRows(client.bottom, 15.0);
+    const core::PixelSurface column = Capture({origin.x + 4, origin.y, origin.x + 5, origin.y + client.bottom});
+    for (int y = 0; y < client.bottom; y += 7) EXPECT_EQ(column.At(0, y), rows[static_cast<std::size_t>(y)]) << y;
+    ClickAt(CentreOnScreen(d.commands[0]));  // ｷｬﾝｾﾙ
+    ExpectEnds();
+    EXPECT_FALSE(ReadIniBytes().has_value()) << "closing wrote a settings file";
 
-    // The mouse: the left arrow once, then the track left of the thumb (a page).
-    // The label follows the count.
+    // The mouse chooses (ﾓﾉｸﾛ; on the scroll bar the left arrow once, then the track
+    // left of the thumb, a page, and the label follows), the keyboard types, 設定 saves.
+    d = Open();
+    ASSERT_TRUE(d.Complete());
+    ClickAt(CentreOnScreen(d.options[1]));
+    ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0); }));
     const core::PixelSurface at1000 = d.NumberLabel();
     RECT bar{};
     ::GetWindowRect(d.scrollBar, &bar);
-    const int arrow = ::GetSystemMetrics(SM_CXHSCROLL);
-    const int midY = (bar.top + bar.bottom) / 2;
-    Click({bar.left + arrow / 2, midY});
+    const int arrow = ::GetSystemMetrics(SM_CXHSCROLL), midY = (bar.top + bar.bottom) / 2;
+    ClickAt({bar.left + arrow / 2, midY});
     ASSERT_TRUE(Eventually([&] { return d.Count() == 999; }));
     LetInputSettle();
-    EXPECT_NE(d.NumberLabel(), at1000);
-    Click({bar.left + arrow + 3, midY});
+    const core::PixelSurface at999 = d.NumberLabel();
+    EXPECT_NE(at999, at1000);
+    ClickAt({bar.left + arrow + 3, midY});
     ASSERT_TRUE(Eventually([&] { return d.Count() == 989; }));
-    // The keyboard: to the end, two steps left and a page left.
-    PressKey(VK_END);
-    ASSERT_TRUE(Eventually([&] { return d.Count() == 1000; }));
     LetInputSettle();
-    EXPECT_EQ(d.NumberLabel(), at1000);
-    PressKey(VK_LEFT);
-    PressKey(VK_LEFT);
-    PressKey(VK_PRIOR);
-    ASSERT_TRUE(Eventually([&] { return d.Count() == 988; }));
+    EXPECT_NE(d.NumberLabel(), at999);
 
     const std::wstring password = L" p@ss word=;\"x ";
-    Click(Centre(d.password));
+    ClickAt(CentreOnScreen(d.password));
     TypeText(password);
-    ASSERT_TRUE(Eventually([&] {
-        return ::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0) == static_cast<LRESULT>(password.size());
-    }));
+    ASSERT_TRUE(Eventually([&] { return d.PasswordLength() == static_cast<LRESULT>(password.size()); }));
 
-    Click(Centre(d.commands[1]));  // 設定
+    ClickAt(CentreOnScreen(d.commands[1]));  // 設定
     ExpectEnds();
-    EXPECT_EQ(ReadIniValue(L"Section", L"Password"), password);
-    const std::string text = ReadIniBytes().value_or("");
-    const auto color = text.find("Color= 1\r\n"), num = text.find("Num= 988\r\n"), pass = text.find("Password=");
-    ASSERT_NE(color, std::string::npos) << text;
-    ASSERT_NE(num, std::string::npos) << text;
-    ASSERT_NE(pass, std::string::npos) << text;
-    EXPECT_LT(color, num);
-    EXPECT_LT(num, pass);
+    // In this order, the password quoted for its outer blanks.
+    EXPECT_EQ(ReadIniBytes(), "[Section]\r\nColor= 1\r\nNum= 989\r\nPassword=\"" + std::string(password.begin(), password.end()) + "\"\r\n");
+
+    const std::string stored = "[Section]\r\nColor=7\r\nNum=5000\r\nPassword=abc\r\n";
+    WriteIniBytes(stored);
+    d = Open();
+    ASSERT_TRUE(d.Complete());
+    EXPECT_TRUE(d.Checked(1));
+    EXPECT_FALSE(d.Checked(0));
+    EXPECT_EQ(d.Count(), 1000);
+    EXPECT_EQ(d.PasswordLength(), 3);
+    const auto close = d.CloseBox();
+    ASSERT_TRUE(close.has_value()) << "no close box";
+    ClickAt(*close);
+    ExpectEnds();
+    EXPECT_EQ(ReadIniBytes(), stored);
 }
 
 // The program in a folder that refuses writes, the choices made with keys: the
 // save goes to the per-user copy, which every later start reads.
-TEST_F(SettingsDialogTest, KeysChooseAndTheSaveGoesToThePerUserCopyWhenTheFolderRefuses)
+TEST_F(SettingsDialogTest, KeysChooseAFailedSaveIsShownAndTheSaveGoesToThePerUserCopy)
 {
     // A file an installer put there is read, and left as it is.
     const std::string installed = "; installed\r\n[Section]\r\nNum=5\r\n";
     WriteIniBytes(installed);
     MakeProgramFolderRefuseWrites();
+    // At first the per-user folder cannot be made either: a file has its name.
+    std::filesystem::create_directories(PerUserFolder().parent_path());
+    { std::ofstream(PerUserFolder()) << "in the way"; }
     Dialog d = Open();
     ASSERT_TRUE(d.Complete());
     EXPECT_EQ(d.Count(), 5);
@@ -216,49 +192,13 @@ TEST_F(SettingsDialogTest, KeysChooseAndTheSaveGoesToThePerUserCopyWhenTheFolder
     ASSERT_TRUE(Eventually([&] { return d.Focus() == d.options[0]; }));
     PressKey(VK_DOWN);
     ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0) && d.Focus() == d.options[1]; }));
-    Click(Centre(d.commands[1]));  // 設定 takes no keys
-    ExpectEnds();
-
-    EXPECT_EQ(ReadIniBytes(), installed);
-    const std::string text = FileBytes(PerUserIniPath()).value_or("");
-    EXPECT_NE(text.find("Color= 1\r\nNum= 7\r\n"), std::string::npos) << text;
-    EXPECT_EQ(ReadIniValue(L"Section", L"Password", PerUserIniPath()), password);
-
-    d = Open();
-    ASSERT_TRUE(d.Complete());
-    EXPECT_TRUE(d.Checked(1));
-    EXPECT_EQ(d.Count(), 7);
-    EXPECT_EQ(::SendMessageW(d.password, WM_GETTEXTLENGTH, 0, 0), static_cast<LRESULT>(password.size()));
-    Click(Centre(d.commands[0]));  // ｷｬﾝｾﾙ
-    ExpectEnds();
-
-    // A full-screen run reads the password there: a typed character asks for it.
-    Launch(L"/s");
-    const HWND saver = WaitForWindow(L"Corvalinth_Main");
-    ASSERT_NE(saver, nullptr);
-    ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == saver; }));
-    LetInputSettle();
-    TypeCharacter(L'x');
-    EXPECT_TRUE(Eventually([] {
-        const HWND prompt = FindWindowW(nullptr, L"Corvalinth_Pass");
-        return prompt && ::IsWindowVisible(prompt);
-    })) << "no password prompt";
-    EXPECT_TRUE(Running());
-}
-
-TEST_F(SettingsDialogTest, AFailedSaveIsShownAndTheNextClickTriesAgain)
-{
-    // The folder refuses and the per-user folder cannot be made: a file has its name.
-    MakeProgramFolderRefuseWrites();
-    std::filesystem::create_directories(PerUserFolder().parent_path());
-    { std::ofstream(PerUserFolder()) << "in the way"; }
-    Dialog d = Open();
-    ASSERT_TRUE(d.Complete());
-
-    const auto expectMessage = [&] {
+    // A failed save is shown, naming the file last tried; each click on 設定 (it
+    // takes no keys) tries again, and once the way is clear the save goes through.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        ClickAt(CentreOnScreen(d.commands[1]));
         HWND message = nullptr;
         EXPECT_TRUE(Eventually([&] {
-            for (HWND w : TopLevelWindowsOf(ProcessId(), true))
+            for (HWND w : TopLevelWindowsOf(ProcessId()))
                 if (w != d.window) message = w;
             return message != nullptr;
         })) << "no message about the failed save";
@@ -270,30 +210,32 @@ TEST_F(SettingsDialogTest, AFailedSaveIsShownAndTheNextClickTriesAgain)
         EXPECT_TRUE(Eventually([&] { return !::IsWindow(message); }));
         LetInputSettle();
         EXPECT_TRUE(::IsWindowVisible(d.window));
-    };
-    Click(Centre(d.commands[1]));  // 設定
-    expectMessage();
-    Click(Centre(d.commands[1]));  // once more: one click is enough
-    expectMessage();
-    // The user gives up.
-    Click(Centre(d.commands[0]));
+    }
+    std::filesystem::remove(PerUserFolder());
+    ClickAt(CentreOnScreen(d.commands[1]));
     ExpectEnds();
-    EXPECT_FALSE(ReadIniBytes().has_value());
-    EXPECT_TRUE(std::filesystem::is_regular_file(PerUserFolder()));
-}
 
-TEST_F(SettingsDialogTest, StoredValuesOutOfRangeOpenAsTheirNearestChoiceAndStayUntilASave)
-{
-    const std::string stored = "[Section]\r\nColor=7\r\nNum=5000\r\nPassword=abc\r\n";
-    WriteIniBytes(stored);
-    Dialog d = Open();
+    EXPECT_EQ(ReadIniBytes(), installed);
+    EXPECT_EQ(FileBytes(PerUserIniPath()), "[Section]\r\nColor= 1\r\nNum= 7\r\nPassword=pw 7\r\n");
+
+    d = Open();
     ASSERT_TRUE(d.Complete());
     EXPECT_TRUE(d.Checked(1));
-    EXPECT_FALSE(d.Checked(0));
-    EXPECT_EQ(d.Count(), 1000);
-    Click(Centre(d.commands[0]));  // ｷｬﾝｾﾙ
+    EXPECT_EQ(d.Focus(), d.options[1]) << "the chosen option is the group's tab stop";
+    EXPECT_EQ(d.Count(), 7);
+    EXPECT_EQ(d.PasswordLength(), static_cast<LRESULT>(password.size()));
+    ClickAt(CentreOnScreen(d.commands[0]));  // ｷｬﾝｾﾙ
     ExpectEnds();
-    EXPECT_EQ(ReadIniBytes(), stored);
+
+    // A full-screen run reads the password there: a typed character asks for it.
+    Launch(L"/s");
+    const HWND saver = WaitForWindow(L"Corvalinth_Main");
+    ASSERT_NE(saver, nullptr);
+    ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == saver; }));
+    LetInputSettle();
+    TypeText(L"x");
+    EXPECT_NE(WaitForWindow(L"Corvalinth_Pass", 5s), nullptr) << "no password prompt";
+    EXPECT_TRUE(Running());
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Start-up: what stops a start, and the preview living and dying with its box.
 #include <string>
 
 #include "harness.h"
@@ -5,25 +6,52 @@
 namespace corvalinth::e2e {
 namespace {
 
-std::string Narrow(std::wstring_view text)
-{
-    std::string out;
-    for (wchar_t c : text) out += (c < 0x80) ? static_cast<char>(c) : '?';
-    return out;
-}
-
 class StartupTest : public E2eTest {
 protected:
     // Starts the program and expects it to end by itself, cleanly, without
     // ever showing a window (nor putting one into `watched`).
     void ExpectEndsWithoutWindow(std::wstring_view arguments, HWND watched = nullptr)
     {
-        SCOPED_TRACE("arguments \"" + Narrow(arguments) + "\"");
+        SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
         Launch(arguments);
         const RunOutcome outcome = WaitForExitWatchingWindows(kStartTimeout, watched);
         EXPECT_EQ(outcome.exitCode, std::optional<DWORD>(0));
         for (const WindowFacts& f : outcome.windowsSeen)
-            ADD_FAILURE() << "window \"" << Narrow(f.caption) << "\" of class \"" << Narrow(f.className) << "\" appeared";
+            ADD_FAILURE() << "a window appeared: " << testing::PrintToString(f.caption + L" of class " + f.className);
+    }
+
+    // The program's window once it is in the box and shown there; nullptr on time-out.
+    HWND WaitForPreviewIn(HWND box)
+    {
+        HWND found = nullptr;
+        Eventually([&] {
+            for (HWND child : ChildWindowsOf(box))
+                if (const WindowFacts f = FactsOf(child); f.processId == ProcessId() && f.visible) found = child;
+            return found != nullptr || !Running();
+        }, kStartTimeout);
+        return found;
+    }
+
+    // Starts the preview in a new box, checks the window it puts there, then
+    // takes the box away and expects the process to follow within a second or two.
+    void ExpectPreviewLivesAndDiesWithItsBox(const std::wstring& switchText, int width, int height)
+    {
+        SCOPED_TRACE(width);
+        TestWindow box = TestWindow::PreviewBox(width, height);
+        Launch(switchText + box.HandleText());
+        HWND preview = WaitForPreviewIn(box.Get());
+        ASSERT_NE(preview, nullptr) << "no preview window in the box";
+        const WindowFacts facts = FactsOf(preview);
+        EXPECT_EQ(facts.caption, L"Preview Window");
+        EXPECT_EQ(facts.parent, box.Get());
+        EXPECT_TRUE(facts.style & WS_CHILD);
+        EXPECT_FALSE(facts.style & WS_CAPTION);
+        EXPECT_EQ(facts.clientRect.right, width);
+        EXPECT_EQ(facts.clientRect.bottom, height);
+        EXPECT_TRUE(VisibleWindows().empty()) << "the preview showed a window of its own";
+
+        box.Destroy();
+        EXPECT_EQ(WaitForExit(3s), std::optional<DWORD>(0)) << "the preview outlived its box";
     }
 };
 
@@ -54,6 +82,19 @@ TEST_F(StartupTest, UnservedSwitchesAndUnusablePreviewParentsEndWithoutAWindow)
         ExpectEndsWithoutWindow(arguments);
     // Reading the settings never rewrites them.
     EXPECT_EQ(ReadIniBytes(), settings);
+}
+
+TEST_F(StartupTest, APreviewShowsInItsBoxInEverySwitchFormAndEndsWithIt)
+{
+    // The preview reads no settings: neither a folder in the file's place nor a
+    // damaged file stops it, and the file stays as it was.
+    std::filesystem::create_directory(IniPath());
+    ExpectPreviewLivesAndDiesWithItsBox(L"/p ", 152, 112);
+    std::filesystem::remove(IniPath());
+    WriteIniBytes(std::string(3 * 1024 * 1024, '\0') + "[Section]\nNum=abc\n");
+    // 2400 pixels are 36000 twips, beyond what a 16-bit twips size could hold.
+    ExpectPreviewLivesAndDiesWithItsBox(L"/P:", 2400, 120);
+    EXPECT_EQ(ReadIniBytes()->size(), 3u * 1024 * 1024 + 18);
 }
 
 }  // namespace

@@ -34,9 +34,6 @@ inline bool PumpUntil(const std::function<bool()>& done, Milliseconds limit = 3s
     }
 }
 inline void PumpFor(Milliseconds duration) { PumpUntil([] { return false; }, duration); }
-// The window tests count in plain milliseconds.
-inline bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) { return PumpUntil(done, Milliseconds(limitMs)); }
-inline void PumpFor(DWORD milliseconds) { PumpFor(Milliseconds(milliseconds)); }
 
 inline RECT VirtualScreen()
 {
@@ -50,8 +47,7 @@ inline void Send(std::initializer_list<INPUT> inputs)
 }
 inline INPUT Mouse(DWORD flags)
 {
-    INPUT in{};
-    in.type = INPUT_MOUSE;
+    INPUT in{INPUT_MOUSE};
     in.mi.dwFlags = flags;
     return in;
 }
@@ -74,17 +70,10 @@ inline void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN)
     Send({Mouse(down), Mouse(down << 1)});
 }
 inline void ClickAt(POINT p) { ClickAt(p.x, p.y); }
-// One mouse event; a move goes to the screen pixel (x, y).
-inline void SendMouse(DWORD flags, int x = 0, int y = 0)
-{
-    if (flags & MOUSEEVENTF_MOVE) MoveMouseTo(x, y);
-    else Send({Mouse(flags)});
-}
 
 inline INPUT Key(WORD virtualKey, bool up)
 {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
+    INPUT in{INPUT_KEYBOARD};
     in.ki.wVk = virtualKey;
     in.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
     // The navigation keys share scan codes with the number pad; the flag tells them apart.
@@ -96,13 +85,11 @@ inline INPUT Key(WORD virtualKey, bool up)
 inline void KeyDown(WORD key) { Send({Key(key, false)}); }
 inline void KeyUp(WORD key) { Send({Key(key, true)}); }
 inline void PressKey(WORD key) { Send({Key(key, false), Key(key, true)}); }
-inline void SendKey(WORD key) { PressKey(key); }
 // As typed text, not keys.
 inline void TypeText(std::wstring_view text)
 {
     for (wchar_t c : text) {
-        INPUT in{};
-        in.type = INPUT_KEYBOARD;
+        INPUT in{INPUT_KEYBOARD};
         in.ki.wScan = static_cast<WORD>(c);
         in.ki.dwFlags = KEYEVENTF_UNICODE;
         INPUT up = in;
@@ -110,8 +97,6 @@ inline void TypeText(std::wstring_view text)
         Send({in, up});
     }
 }
-
-inline void TypeCharacter(wchar_t c) { TypeText(std::wstring_view(&c, 1)); }
 
 inline POINT CentreOnScreen(HWND window)
 {
@@ -135,7 +120,6 @@ inline core::PixelSurface Capture(const RECT& r, HDC source = nullptr)
     return out;
 }
 inline core::PixelSurface CaptureScreen() { return Capture(VirtualScreen()); }
-inline core::PixelSurface CaptureScreen(const RECT& area) { return Capture(area); }
 
 // For the documentation's pictures (scripts/button-looks.sh converts them).
 inline bool WriteBmp(const std::filesystem::path& path, const core::PixelSurface& image)

@@ -1,16 +1,34 @@
 // The real Linux program on a private Xvfb: in its own window, in another
-// program's window, and under the real xscreensaver daemon.
+// program's window, and under the real xscreensaver daemon. Every wait is
+// bounded, so that a failing test ends instead of hanging.
 // GoogleTest first: Xlib's macros (None, Bool, Status) would rewrite its names.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
-
-#include "x_rig.h"
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
 
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -19,26 +37,174 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The desktop shows, with some trails over it. The program's window is the
-// screen's size; before the program draws, it is black.
-bool TrailsAppear(const Xvfb& x, Trails& seen)
+bool WaitFor(double seconds, const std::function<bool()>& done)
 {
-    return WaitFor(15, [&] {
-        seen = ReadTrails(x);
-        return seen.fraction > 0.01 && seen.fraction < 0.8;
-    });
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done())
+        if (std::chrono::steady_clock::now() > end) return false;
+        else std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return true;
 }
 
-// The transition's wipe, once the trails show: they grow past a fifth of the
-// screen, then shrink to half of their largest.
-bool SawWipe(const Xvfb& x)
+// A child in a process group of its own, ended with its group if still running
+// when the test lets go.
+class Process {
+public:
+    explicit Process(const std::vector<std::string>& argv, const std::string& log = "/dev/null")
+    {
+        if ((pid_ = ::fork()) != 0) return;
+        ::setpgid(0, 0);
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ~Process()
+    {
+        if (pid_ <= 0 || status_) return;
+        ::kill(-pid_, SIGTERM);
+        if (!WaitExit(3)) ::kill(-pid_, SIGKILL), WaitExit(10);
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    pid_t Pid() const { return pid_; }
+    // The exit status (128 + signal when killed), or nullopt if still running.
+    std::optional<int> WaitExit(double seconds)
+    {
+        WaitFor(seconds, [this] {
+            int raw = 0;
+            if (!status_ && ::waitpid(pid_, &raw, WNOHANG) == pid_)
+                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return status_.has_value();
+        });
+        return status_;
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+// A shell command run to its end (at most 10 s): its status and what it printed.
+std::pair<int, std::string> Shell(const std::string& command)
+{
+    std::string output;
+    FILE* pipe = ::popen(("timeout 10 env " + command + " 2>&1").c_str(), "r");
+    if (!pipe) return {-1, ""};
+    char buffer[256];
+    while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+// A private server that tells its display number on a pipe: no guessing, no
+// collision with other servers on the machine.
+class Xvfb {
+public:
+    static constexpr int kWidth = 1024, kHeight = 768;
+    explicit Xvfb(bool sharedMemory)
+    {
+        int fds[2];
+        if (::pipe(fds) != 0) return;
+        std::vector<std::string> argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp",
+                                         "-noreset", "-screen", "0", "1024x768x24"};
+        if (!sharedMemory) argv.insert(argv.end(), {"-extension", "MIT-SHM"});
+        server_ = std::make_unique<Process>(argv);
+        ::close(fds[1]);
+        pollfd wait{fds[0], POLLIN, 0};
+        char number[16] = {};
+        if (::poll(&wait, 1, 20000) == 1 && ::read(fds[0], number, sizeof number - 1) > 0)
+            name_ = ":" + std::to_string(std::atoi(number));
+        ::close(fds[0]);
+        if (!name_.empty()) d = XOpenDisplay(name_.c_str());
+    }
+    ~Xvfb() { if (d) XCloseDisplay(d); }
+    // The program's command line on this display.
+    std::vector<std::string> Program(std::vector<std::string> args = {}) const
+    {
+        args.insert(args.begin(), {"env", "DISPLAY=" + name_, CORVALINTH_PROGRAM});
+        return args;
+    }
+    std::string Env() const { return "DISPLAY=" + name_; }
+    Display* d = nullptr;  // the test's own connection
+
+private:
+    std::unique_ptr<Process> server_;
+    std::string name_;
+};
+
+// A desktop no dot can be mistaken for: red and green are never equal.
+std::uint32_t Pattern(int x, int y)
+{
+    const std::uint32_t red = static_cast<std::uint32_t>(x + 2 * y) & 0xFF;
+    return (red << 16) | (((red + 97) & 0xFF) << 8) | (static_cast<std::uint32_t>(3 * x + y) & 0xFF);
+}
+
+void ShowPatternOnRoot(Display* d)
+{
+    std::vector<std::uint32_t> pixels;
+    for (int row = 0; row < Xvfb::kHeight; ++row)
+        for (int col = 0; col < Xvfb::kWidth; ++col) pixels.push_back(Pattern(col, row));
+    XImage* image = XCreateImage(d, DefaultVisual(d, 0), 24, ZPixmap, 0, reinterpret_cast<char*>(pixels.data()),
+                                 Xvfb::kWidth, Xvfb::kHeight, 32, 0);
+    const Pixmap pixmap = XCreatePixmap(d, DefaultRootWindow(d), Xvfb::kWidth, Xvfb::kHeight, 24);
+    XPutImage(d, pixmap, DefaultGC(d, 0), image, 0, 0, 0, 0, Xvfb::kWidth, Xvfb::kHeight);
+    image->data = nullptr;
+    XDestroyImage(image);
+    XSetWindowBackgroundPixmap(d, DefaultRootWindow(d), pixmap);
+    XClearWindow(d, DefaultRootWindow(d));
+    XSync(d, False);
+}
+
+// What a drawable shows in a rectangle, row by row (empty if it cannot be read).
+std::vector<std::uint32_t> Pixels(Display* d, Drawable from, int width, int height, int x = 0)
+{
+    std::vector<std::uint32_t> pixels;
+    XImage* image = XGetImage(d, from, x, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    for (int row = 0; image && row < height; ++row)
+        for (int col = 0; col < width; ++col)
+            pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, col, row)) & 0xFFFFFF);
+    if (image) XDestroyImage(image);
+    return pixels;
+}
+
+struct Trails {
+    double fraction = 0;    // of the screen no longer showing the pattern
+    bool coloured = false;  // some of those pixels are not grey
+};
+Trails ReadTrails(Display* d)
+{
+    Trails trails;
+    const auto pixels = Pixels(d, DefaultRootWindow(d), Xvfb::kWidth, Xvfb::kHeight);
+    int changed = 0;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const std::uint32_t p = pixels[i];
+        if (p == Pattern(static_cast<int>(i) % Xvfb::kWidth, static_cast<int>(i) / Xvfb::kWidth)) continue;
+        ++changed;
+        trails.coloured = trails.coloured || (p >> 16) != ((p >> 8) & 0xFF) || ((p >> 8) & 0xFF) != (p & 0xFF);
+    }
+    trails.fraction = changed / double{Xvfb::kWidth * Xvfb::kHeight};
+    return trails;
+}
+
+// The desktop shows, with some trails over it (before the program draws, its
+// window is black); then, with `wipe`, the transition: the trails grow past a
+// fifth of the screen and shrink to half of their largest.
+bool TrailsAppear(Display* d, Trails& seen, bool wipe = false)
 {
     double most = 0;
-    return WaitFor(40, [&] {
-        const double now = ReadTrails(x).fraction;
+    return WaitFor(15, [&] {
+        seen = ReadTrails(d);
+        return seen.fraction > 0.01 && seen.fraction < 0.8;
+    }) && (!wipe || WaitFor(40, [&] {
+        const double now = ReadTrails(d).fraction;
         most = std::max(most, now);
         return most > 0.2 && now < most / 2;
-    });
+    }));
 }
 
 Window FindOwnWindow(Display* d)
@@ -55,41 +221,16 @@ Window FindOwnWindow(Display* d)
     return found;
 }
 
-TEST(OwnWindow, TrailsOverTheGrabbedDesktopAResizeAndAClickEndsIt)
+// Shared memory segments made by `pid` that are still there.
+int SegmentsOf(pid_t pid)
 {
-    Xvfb x(/*sharedMemory=*/false);  // plain XPutImage, as on a remote display
-    ASSERT_NE(x.Client(), nullptr);
-    ShowPatternOnRoot(x);
-    Process program({CORVALINTH_PROGRAM}, {x.Env()});
-    Trails seen;
-    ASSERT_TRUE(TrailsAppear(x, seen)) << "no trails over the desktop";
-    EXPECT_TRUE(seen.coloured);
-
-    Display* d = x.Client();
-    const Window window = FindOwnWindow(d);
-    ASSERT_NE(window, 0u);
-    XResizeWindow(d, window, 800, 600);  // the run starts again at the new size
-    XSync(d, False);
-    EXPECT_FALSE(program.WaitExit(1).has_value());
-    XTestFakeMotionEvent(d, -1, 400, 300, 0);
-    XTestFakeButtonEvent(d, 1, True, 0);
-    XTestFakeButtonEvent(d, 1, False, 0);
-    XSync(d, False);
-    EXPECT_EQ(program.WaitExit(10), 0);
-}
-
-TEST(OwnWindow, SigtermDuringTheWipeEndsCleanlyAndFreesSharedMemory)
-{
-    Xvfb x;
-    ASSERT_NE(x.Client(), nullptr);
-    ShowPatternOnRoot(x);
-    Process program({CORVALINTH_PROGRAM, "--count", "1000"}, {x.Env()});
-    Trails seen;
-    ASSERT_TRUE(TrailsAppear(x, seen));
-    ASSERT_TRUE(SawWipe(x));
-    ::kill(program.Pid(), SIGTERM);
-    EXPECT_EQ(program.WaitExit(10), 0);
-    EXPECT_EQ(SegmentsOf(program.Pid()), 0);
+    std::ifstream table("/proc/sysvipc/shm");
+    std::string line;
+    std::getline(table, line);  // the heading
+    int count = 0;
+    for (long key = 0, id = 0, perms = 0, size = 0, cpid = 0; std::getline(table, line); count += cpid == pid)
+        std::istringstream(line) >> key >> id >> perms >> size >> cpid;
+    return count;
 }
 
 // The settings program's preview: a small window of another program, here with
@@ -120,137 +261,141 @@ Window PreviewWindow(Display* d)
 // The colour most of column x of the preview shows.
 std::uint32_t ColumnColour(Display* d, Window window, int x)
 {
-    XImage* image = XGetImage(d, window, x, 0, 1, 237, AllPlanes, ZPixmap);
-    if (!image) return 1;
-    std::vector<std::uint32_t> column;
-    for (int y = 0; y < 237; ++y) column.push_back(static_cast<std::uint32_t>(XGetPixel(image, 0, y)) & 0xFFFFFF);
-    XDestroyImage(image);
+    std::vector<std::uint32_t> column = Pixels(d, window, 1, 237, x);
+    if (column.empty()) return 1;
     std::nth_element(column.begin(), column.begin() + 118, column.end());
     return column[118];
 }
 
-TEST(OtherWindow, APreviewShowsTheScreenshotScaledAndCentredAndEndsOnSigterm)
+// Without shared memory (plain XPutImage, as on a remote display): the argument
+// outcomes reach the exit status and the terminal, a preview shows the
+// screenshot scaled and centred, and a run in its own window survives a resize
+// (it starts again at the new size) and ends on a click.
+TEST(PlainImages, CommandLineOutcomesAPreviewAResizeAndAClickThatEnds)
 {
-    Xvfb x;
-    ASSERT_NE(x.Client(), nullptr);
-    Display* d = x.Client();
-    const Window window = PreviewWindow(d);
+    Xvfb x(/*sharedMemory=*/false);
+    ASSERT_NE(x.d, nullptr);
+    for (const auto& [args, want, says] : {std::tuple{"--count many", 2, "not a number"},
+                                           std::tuple{"--window-id 0x1fffffff", 1, "no window 0x1fffffff"},
+                                           std::tuple{"--help", 0, "--count N"}}) {
+        const auto [status, output] = Shell(x.Env() + " " CORVALINTH_PROGRAM " " + args);
+        EXPECT_EQ(status, want) << args;
+        EXPECT_NE(output.find(says), std::string::npos) << output;
+    }
+
+    const Window preview = PreviewWindow(x.d);
+    ASSERT_NE(preview, 0u);
+    {
+        Process program(x.Program({"-window-id", std::to_string(preview), "--count", "3"}));
+        // 1024x768 scaled into 423x237 is 316x237, from x = 53: black, red, green, black.
+        const std::uint32_t expected[] = {0, 0xFF0000, 0x00FF00, 0};
+        const int columns[] = {20, 120, 300, 400};
+        std::uint32_t seen[4] = {};
+        EXPECT_TRUE(WaitFor(10, [&] {
+            for (int i = 0; i < 4; ++i) seen[i] = ColumnColour(x.d, preview, columns[i]);
+            return std::equal(seen, seen + 4, expected);
+        })) << std::hex << seen[0] << " " << seen[1] << " " << seen[2] << " " << seen[3];
+        ::kill(program.Pid(), SIGTERM);
+        EXPECT_EQ(program.WaitExit(10), 0);
+    }
+    XDestroyWindow(x.d, preview);
+
+    ShowPatternOnRoot(x.d);
+    Process program(x.Program());
+    Trails seen;
+    ASSERT_TRUE(TrailsAppear(x.d, seen)) << "no trails over the desktop";
+    const Window window = FindOwnWindow(x.d);
     ASSERT_NE(window, 0u);
-    Process program({CORVALINTH_PROGRAM, "-window-id", std::to_string(window), "--count", "3"}, {x.Env()});
-    // 1024x768 scaled into 423x237 is 316x237, from x = 53: black, red, green, black.
-    const std::uint32_t expected[] = {0, 0xFF0000, 0x00FF00, 0};
-    const int columns[] = {20, 120, 300, 400};
-    std::uint32_t seen[4] = {};
-    EXPECT_TRUE(WaitFor(10, [&] {
-        for (int i = 0; i < 4; ++i) seen[i] = ColumnColour(d, window, columns[i]);
-        return std::equal(seen, seen + 4, expected);
-    })) << std::hex << seen[0] << " " << seen[1] << " " << seen[2] << " " << seen[3];
-    ::kill(program.Pid(), SIGTERM);
+    XResizeWindow(x.d, window, 800, 600);
+    XSync(x.d, False);
+    EXPECT_FALSE(program.WaitExit(1).has_value());
+    XTestFakeMotionEvent(x.d, -1, 400, 300, 0);
+    XTestFakeButtonEvent(x.d, 1, True, 0);
+    XTestFakeButtonEvent(x.d, 1, False, 0);
+    XSync(x.d, False);
     EXPECT_EQ(program.WaitExit(10), 0);
 }
 
-// The argument rules are unit tests; here, that each outcome reaches the exit
-// status and the terminal, and that a window id naming no window is an error.
-TEST(CommandLine, BadInputGetsAClearMessageAndStatus)
+// Processes whose program is `path` (the daemon starts the program itself).
+std::vector<pid_t> ProcessesOf(const std::string& path)
 {
-    Xvfb x;
-    ASSERT_NE(x.Client(), nullptr);
-    const struct {
-        std::string arg, value;
-        int status;
-        std::string says;
-    } cases[] = {
-        {"--count", "many", 2, "not a number"},
-        {"--window-id", "0x1fffffff", 1, "no window 0x1fffffff"},
-        {"--help", "", 0, "--count N"},
-    };
-    for (const auto& c : cases) {
-        std::vector<std::string> argv{CORVALINTH_PROGRAM, c.arg};
-        if (!c.value.empty()) argv.push_back(c.value);
-        const auto finished = RunToEnd(argv, {x.Env()});
-        ASSERT_TRUE(finished) << c.says;
-        EXPECT_EQ(finished->status, c.status) << c.says;
-        EXPECT_NE(finished->output.find(c.says), std::string::npos) << finished->output;
+    std::vector<pid_t> found;
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        std::error_code error;
+        const int pid = std::atoi(entry.path().filename().c_str());
+        if (pid > 0 && fs::read_symlink(entry.path() / "exe", error) == path) found.push_back(pid);
     }
+    return found;
 }
 
 // A throwaway home for the daemon's user holding the settings and a copy of the
-// program that user can reach, removed afterwards.
-class DaemonHome {
-public:
+// program that user can reach (the daemon refuses to start programs as root).
+struct DaemonHome {
+    fs::path dir = [] {
+        char path[] = "/tmp/corvalinth-daemon.XXXXXX";
+        return fs::path(::mkdtemp(path));
+    }();
+    std::string program = (dir / "corvalinth").string();
     DaemonHome()
     {
-        char path[] = "/tmp/corvalinth-daemon.XXXXXX";
-        dir_ = ::mkdtemp(path);
-        program_ = dir_ / "corvalinth";
-        fs::copy_file(CORVALINTH_PROGRAM, program_);
-        std::ofstream(dir_ / ".xscreensaver") << "mode: one\nselected: 0\ntimeout: 0:30:00\nfade: False\n"
-                                                 "unfade: False\nlock: False\nsplash: False\nprograms: "
-                                              << program_.string() << " --mono \\n\\\n\n";
-        fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                  fs::perms::others_read | fs::perms::others_exec);
-        // The daemon refuses to start programs as root.
-        if (::geteuid() == 0) {
-            const passwd* user = ::getpwnam("nobody");
-            const group* grp = ::getgrnam("nogroup");
-            if (user && grp)
-                for (const auto& p : {dir_, dir_ / ".xscreensaver", program_})
-                    [[maybe_unused]] const int ignored = ::chown(p.c_str(), user->pw_uid, grp->gr_gid);
-        }
+        fs::copy_file(CORVALINTH_PROGRAM, program);
+        std::ofstream(dir / ".xscreensaver") << "mode: one\nselected: 0\ntimeout: 0:30:00\nfade: False\n"
+                                                "unfade: False\nlock: False\nsplash: False\nprograms: "
+                                             << program << " --mono \\n\\\n\n";
+        fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                 fs::perms::others_read | fs::perms::others_exec);
+        const passwd* user = ::getpwnam("nobody");
+        const group* grp = ::getgrnam("nogroup");
+        if (::geteuid() == 0 && user && grp)
+            for (const fs::path& p : {dir, dir / ".xscreensaver", fs::path(program)})
+                [[maybe_unused]] const int ignored = ::chown(p.c_str(), user->pw_uid, grp->gr_gid);
     }
     ~DaemonHome()
     {
-        for (pid_t pid : ProcessesOf(program_.string())) ::kill(pid, SIGKILL);
+        for (pid_t pid : ProcessesOf(program)) ::kill(pid, SIGKILL);
         std::error_code ignored;
-        fs::remove_all(dir_, ignored);
+        fs::remove_all(dir, ignored);
     }
-    std::vector<std::string> DaemonCommand(const Xvfb& x) const
+    std::vector<std::string> Daemon(const Xvfb& x) const
     {
         std::vector<std::string> argv;
-        if (::geteuid() == 0)
-            argv = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-        argv.insert(argv.end(), {"env", "-i", "HOME=" + dir_.string(), x.Env(), "PATH=/usr/bin:/bin",
+        if (::geteuid() == 0) argv = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+        argv.insert(argv.end(), {"env", "-i", "HOME=" + dir.string(), x.Env(), "PATH=/usr/bin:/bin",
                                  "xscreensaver", "--no-splash"});
         return argv;
     }
-    const fs::path& Dir() const { return dir_; }
-    std::string Program() const { return program_.string(); }
-
-private:
-    fs::path dir_, program_;
 };
 
-bool Command(const Xvfb& x, const std::string& what)
+// Shared memory: a run in its own window shows trails in colour and the wipe,
+// and SIGTERM during it ends cleanly and frees the segments. Then the daemon
+// starts the program: grey trails over its screenshot, the wipe, and a key ends it.
+TEST(SharedMemory, AnOwnRunThenOneUnderTheDaemon)
 {
-    const auto done = RunToEnd({"xscreensaver-command", what}, {x.Env()});
-    return done && done->status == 0;
-}
-
-TEST(UnderTheDaemon, TheDesktopWithGreyTrailsAWipeAndAKeyEndsIt)
-{
-    Xvfb x;
-    ASSERT_NE(x.Client(), nullptr);
-    ShowPatternOnRoot(x);
-    DaemonHome home;
-    Process daemon(home.DaemonCommand(x), {}, (home.Dir() / "daemon.log").string());
-    struct Stop {
-        const Xvfb& x;
-        ~Stop() { Command(x, "-exit"); }
-    } stop{x};
-    ASSERT_TRUE(WaitFor(15, [&] { return Command(x, "-activate"); })) << "the daemon did not answer";
-    ASSERT_TRUE(WaitFor(15, [&] { return !ProcessesOf(home.Program()).empty(); })) << "no program started";
-
+    Xvfb x(/*sharedMemory=*/true);
+    ASSERT_NE(x.d, nullptr);
+    ShowPatternOnRoot(x.d);
     Trails seen;
-    ASSERT_TRUE(TrailsAppear(x, seen)) << "no trails over the daemon's screenshot";
+    {
+        Process program(x.Program({"--count", "1000"}));
+        ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the desktop";
+        EXPECT_TRUE(seen.coloured);
+        ::kill(program.Pid(), SIGTERM);
+        EXPECT_EQ(program.WaitExit(10), 0);
+        EXPECT_EQ(SegmentsOf(program.Pid()), 0);
+    }
+    DaemonHome home;
+    Process daemon(home.Daemon(x), (home.dir / "daemon.log").string());
+    const auto command = [&](const char* what) { return Shell(x.Env() + " xscreensaver-command " + what).first == 0; };
+    const std::shared_ptr<void> stop(nullptr, [&](void*) { command("-exit"); });
+    ASSERT_TRUE(WaitFor(15, [&] { return command("-activate"); })) << "the daemon did not answer";
+    ASSERT_TRUE(WaitFor(15, [&] { return !ProcessesOf(home.program).empty(); })) << "no program started";
+    ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the daemon's screenshot";
     EXPECT_FALSE(seen.coloured) << "--mono draws grey dots only";
-    EXPECT_TRUE(SawWipe(x));
-
     // The daemon ignores input for a moment after blanking: long past by now.
-    Display* d = x.Client();
-    XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_a), True, 0);
-    XTestFakeKeyEvent(d, XKeysymToKeycode(d, XK_a), False, 0);
-    XSync(d, False);
-    EXPECT_TRUE(WaitFor(5, [&] { return ProcessesOf(home.Program()).empty(); }));
+    XTestFakeKeyEvent(x.d, XKeysymToKeycode(x.d, XK_a), True, 0);
+    XTestFakeKeyEvent(x.d, XKeysymToKeycode(x.d, XK_a), False, 0);
+    XSync(x.d, False);
+    EXPECT_TRUE(WaitFor(5, [&] { return ProcessesOf(home.program).empty(); }));
 }
 
 }  // namespace

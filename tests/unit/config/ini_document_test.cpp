@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "config/test_codec.h"
 
 namespace corvalinth {
@@ -46,7 +48,6 @@ TEST(IniDocument, ReadsHandEditedFiles)
     struct Case { const wchar_t* section; const wchar_t* key; std::optional<std::wstring> value; };
     const Case cases[] = {
         {L"Section", L"Num", L"42"},
-        {L" Section ", L" Num", L"42"},
         {L"Other", L"Num", L"3"},
         {L"Section", L"Password", L"  two  blanks "},
         {L"Section", L"Quoted", L"\"inner\""},
@@ -96,6 +97,8 @@ TEST(IniDocument, WritingAKeyLeavesEveryOtherLineAsItWas)
     EXPECT_EQ(again.Get(L"Added", L"Key"), L"z");
 }
 
+// A value, key or section one line cannot hold is refused, and nothing of the
+// keys before it is written either.
 TEST(IniDocument, SeveralKeysAreWrittenAllOrNone)
 {
     const std::string file = "; mine\n[Other]\r\nColor=9\r\n[Section]\r\nNum=5\r\nExtra=x\r\n[Last]\nk=v\n";
@@ -103,29 +106,19 @@ TEST(IniDocument, SeveralKeysAreWrittenAllOrNone)
                                 {L"Num", L" 7", IniValueForm::AsGiven},
                                 {L"Password", L" pw "}};
     auto doc = IniDocument::Parse(file, kCodec);
-    // A bad value in the last key: nothing of the first two is written either.
-    IniKeyValue bad[] = {keys[0], keys[1], {L"Password", L"a\r\nb"}};
-    EXPECT_FALSE(doc.SetAll(L"Section", bad));
+    for (const auto& [section, key, value] :
+         {std::tuple{L"Section", L"Password", std::wstring(L"x\r\n[Evil]\r\nNum=1")},
+          std::tuple{L"Section", L"Password", std::wstring(L"a\0b", 3)},
+          std::tuple{L"Sec]tion", L"Password", std::wstring(L"x")},
+          std::tuple{L"Section", L"Pass=word", std::wstring(L"x")}}) {
+        const IniKeyValue bad[] = {keys[0], keys[1], {key, value}};
+        EXPECT_FALSE(doc.SetAll(section, bad)) << Printable(value);
+    }
     EXPECT_EQ(doc.Serialize(), file);
 
     ASSERT_TRUE(doc.SetAll(L"Section", keys));
     EXPECT_EQ(doc.Serialize(), "; mine\n[Other]\r\nColor=9\r\n[Section]\r\nNum= 7\r\nExtra=x\r\n"
                                "Color= 1\r\nPassword=\" pw \"\r\n[Last]\nk=v\n");
-}
-
-TEST(IniDocument, AwkwardValuesReadBackExactly)
-{
-    const std::wstring values[] = {
-        L"", L" both ", L"\"", L"\"q\"", L"\"half", L"a=b", L";semi", L"[x]", L"\x4E5D\x4E5B",
-        std::wstring(100000, L'x'),
-    };
-    for (const auto& value : values) {
-        auto doc = IniDocument::Parse("[Section]\r\nPassword=old\r\n", kCodec);
-        ASSERT_TRUE(doc.Set(L"Section", L"Password", value)) << Printable(value);
-        const auto reread = IniDocument::Parse(doc.Serialize(), kCodec);
-        EXPECT_EQ(reread.Get(L"Section", L"Password"), value) << Printable(value);
-        EXPECT_FALSE(reread.IsUtf16());
-    }
 }
 
 TEST(IniDocument, TextOutsideTheCodePageTurnsTheFileIntoUtf16)
@@ -172,21 +165,6 @@ TEST(IniDocument, BytesTheCodePageRejectsAreKept)
     EXPECT_EQ(doc.Get(L"Section", L"Nul"), std::wstring(L"a\0b", 3));
     ASSERT_TRUE(doc.Set(L"Section", L"Num", L"2"));
     EXPECT_EQ(doc.Serialize(), std::string("[Section]\r\nJunk=\x81\r\nNul=a\0b\r\nNum=2\r\n", 35));
-}
-
-TEST(IniDocument, RefusesTextOneLineCannotHold)
-{
-    const std::string file = "[Section]\r\nPassword=old\r\n";
-    auto doc = IniDocument::Parse(file, kCodec);
-    struct Case { const wchar_t* section; const wchar_t* key; std::wstring value; };
-    const Case cases[] = {
-        {L"Section", L"Password", L"x\r\n[Evil]\r\nNum=1"},
-        {L"Section", L"Password", std::wstring(L"a\0b", 3)},
-        {L"Sec]tion", L"Password", L"x"},
-        {L"Section", L"Pass=word", L"x"},
-    };
-    for (const auto& c : cases) EXPECT_FALSE(doc.Set(c.section, c.key, c.value)) << Printable(c.value);
-    EXPECT_EQ(doc.Serialize(), file);
 }
 
 }  // namespace

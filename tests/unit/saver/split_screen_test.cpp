@@ -61,45 +61,6 @@ TEST(SplitScreen, CrackIsABlackPolylineFromTheTopCentre)
                         {15, 3}, {14, 3}, {13, 4}})
         expected.View().Set(x, y, 0);
     EXPECT_EQ(display, expected);
-
-    PixelSurface thick(20, 6, 0xFFFFFF);
-    EXPECT_EQ(s.DrawCrack(thick.View(), 2), (core::Rect{9, 0, 17, 5}));
-    EXPECT_EQ(thick.At(9, 0), 0u);
-    EXPECT_EQ(thick.At(16, 1), 0u);
-}
-
-TEST(SplitScreen, SlidesTheHalvesApartOverTheStartupPicture)
-{
-    // W = 20, H = 4, crack at 13 for rows 0-1 and 10 for rows 2-3.
-    ScriptedRandom random({kJag3, kRight, kLeft});
-    SplitScreen s(20, 4, random, core::FixedClock(0));
-    PixelSurface latest(20, 4), startup(20, 4, 0xAAAAAA), display(20, 4, 0x123456);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 20; ++x) latest.View().Set(x, y, static_cast<core::Pixel>(x + 1));
-
-    ASSERT_TRUE(s.Step(display.View(), startup.View(), latest.View()));
-    s.RepairDisplay(display.View(), latest.View());
-    EXPECT_DOUBLE_EQ(s.Shift(), -2.1);
-    // Shift -2 rounds to -2; the gap starts at nearest(c - 2.1), is nearest(4.2)
-    // wide, and the right half lands at nearest(c + 2.1).
-    const core::Pixel gap = 0xAAAAAA;
-    const std::vector<core::Pixel> band0 = {3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, gap, gap, gap, gap,
-                                            14, 15, 16, 17, 18};
-    const std::vector<core::Pixel> band1 = {3, 4, 5, 6, 7, 8, 9, 10, gap, gap, gap, gap, 11, 12,
-                                            13, 14, 15, 16, 17, 18};
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 20; ++x)
-            EXPECT_EQ(display.At(x, y), (y < 2 ? band0 : band1)[static_cast<std::size_t>(x)])
-                << x << "," << y;
-
-    // MaxTravel is 13: shifts -4.3, -6.6, -9.0 and -11.5 copy, -14.1 stops.
-    int passes = 1;
-    while (s.Step(display.View(), startup.View(), latest.View())) ++passes;
-    EXPECT_EQ(passes, 5);
-    EXPECT_DOUBLE_EQ(s.Shift(), -14.1);
-    const PixelSurface before = display;
-    EXPECT_FALSE(s.Step(display.View(), startup.View(), latest.View()));
-    EXPECT_EQ(display, before);
 }
 
 TEST(SplitScreen, WhatEachStepReportsComposesTheWholeFrame)

@@ -1,17 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "button/command_win.h"
 #include "button/state_pictures.h"
 #include "forms/app_win.h"
+#include "forms/controls_win.h"
 #include "forms/form_win.h"
 #include "forms/handles_win.h"
 #include "core/corvalinth_b.h"
+#include "settings/zoom_win.h"
 #include "test_support.h"
 
 namespace corvalinth::button {
@@ -22,16 +21,12 @@ using core::Rgb;
 using namespace wintest;
 
 constexpr COLORREF kFormBack = RGB(90, 140, 90);
-constexpr int kButtonId = 7;
 const Pixel kLavender = Rgb(198, 197, 215);
 const Pixel kWhite = Rgb(255, 255, 255);
 
 class ContainerForm : public forms::Form {
 public:
-    ContainerForm()
-        : Form(forms::FormSpec{L"CorvalinthButtonTest", L"Button test", WS_POPUP, WS_EX_TOPMOST, 300, 120, kFormBack})
-    {
-    }
+    ContainerForm() : Form({L"CorvalinthButtonTest", L"Button test", WS_POPUP, WS_EX_TOPMOST, 300, 120, kFormBack}) {}
 };
 
 // The middle of each side of ring k (1 = outermost) of a 93 x 29 face.
@@ -40,8 +35,7 @@ struct Ring {
 };
 Ring RingOf(const core::PixelSurface& s, int k)
 {
-    const int i = k - 1;
-    return {s.At(46, i), s.At(i, 14), s.At(46, 28 - i), s.At(92 - i, 14)};
+    return {s.At(46, k - 1), s.At(k - 1, 14), s.At(46, 29 - k), s.At(93 - k, 14)};
 }
 
 int Distance(Pixel a, Pixel b)
@@ -59,7 +53,7 @@ protected:
         form.MovePixels(100, 100, 300, 120);
         form.Show();
         ::SetForegroundWindow(form.hWnd());
-        cmd = std::make_unique<Command>(form.hWnd(), kButtonId);
+        cmd = std::make_unique<Command>(form.hWnd(), 7);
         ASSERT_TRUE(cmd->hWnd());
         cmd->OnClick = [this] { ++clicks; };
         cmd->ReadProperties(PropertyBag{});
@@ -85,8 +79,6 @@ protected:
         ::GetWindowRect(cmd->hWnd(), &r);
         return r;
     }
-    void MoveOverButton() { MoveMouseTo(CentreOnScreen(cmd->hWnd()).x, CentreOnScreen(cmd->hWnd()).y); }
-    void MoveOntoForm() { MoveMouseTo(ButtonOnScreen().right + 40, ButtonOnScreen().bottom + 30); }
     core::PixelSurface Shot()
     {
         ::UpdateWindow(cmd->hWnd());
@@ -102,16 +94,16 @@ protected:
     {
         cmd->Initialize();
         std::vector<core::PixelSurface> shots{Shot()};
-        MoveOverButton();
+        MoveMouseTo(CentreOnScreen(cmd->hWnd()).x, CentreOnScreen(cmd->hWnd()).y);
         EXPECT_TRUE(WaitState(2));
         shots.push_back(Shot());
-        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
         EXPECT_TRUE(WaitState(4));
         shots.push_back(Shot());
-        SendMouse(MOUSEEVENTF_LEFTUP);
+        Send({Mouse(MOUSEEVENTF_LEFTUP)});
         EXPECT_TRUE(PumpUntil([&] { return clicks == 1; }));
         shots.push_back(Shot());
-        MoveOntoForm();
+        MoveMouseTo(ButtonOnScreen().right + 40, ButtonOnScreen().bottom + 30);  // onto the form
         EXPECT_TRUE(WaitState(3));  // the timer found the pointer outside
         shots.push_back(Shot());
         cmd->SetEnabled(kFalse);
@@ -168,23 +160,6 @@ TEST_F(CommandWindow, EachLookShowsItsRingsAndGradient)
     for (int y = 5; y <= 24; ++y) EXPECT_LE(core::RedOf(shots[0].At(46, y)), core::RedOf(shots[0].At(46, y - 1))) << y;
 }
 
-// The left button's click is seen end to end, on the settings dialog's buttons.
-TEST_F(CommandWindow, AnyButtonsReleaseClicksAndThePointerLeavingBringsTheIdleLookBack)
-{
-    cmd->Initialize();
-    MoveOverButton();
-    ASSERT_TRUE(WaitState(2));
-    for (DWORD flag : {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP})
-        SendMouse(flag);
-    ASSERT_TRUE(PumpUntil([&] { return clicks == 2; }));
-    PumpFor(150ms);
-    EXPECT_EQ(clicks, 2);
-    // The pointer leaving is found by the timer.
-    ParkPointer();
-    ASSERT_TRUE(WaitState(1));
-    EXPECT_EQ(RingOf(Shot(), 3).top, RingsOf(StatePicture::Normal).rings[2].top);
-}
-
 TEST_F(CommandWindow, KeysNeverClickAndACoveredButtonPaintsItsLookAgain)
 {
     cmd->Initialize();
@@ -219,29 +194,43 @@ TEST_F(CommandWindow, CaptionIsDrawn)
     for (int y = 4; y < 25; ++y)
         for (int x = 4; x < 89; ++x) dark += Distance(s.At(x, y), Rgb(0, 0, 0)) < 90;
     EXPECT_GT(dark, 10);
-}
 
-// Not a check but a tool, kept out of ctest (see cmake/Windows.cmake) and run by
-// scripts/button-looks.sh: writes the settings dialog's button in each of its six
-// looks, side by side, to the BMP file CORVALINTH_BUTTON_LOOKS names.
-using ButtonLooks = CommandWindow;
-TEST_F(ButtonLooks, WriteScreenshot)
-{
+    // For the docs (scripts/button-looks.sh): the button in each of its six looks,
+    // side by side and doubled, to the BMP file CORVALINTH_BUTTON_LOOKS names.
     const wchar_t* target = _wgetenv(L"CORVALINTH_BUTTON_LOOKS");
-    ASSERT_TRUE(target && *target) << "set CORVALINTH_BUTTON_LOOKS to the file to write";
-    cmd->SetFont(std::make_shared<FontDesc>(FontDesc{L"ＭＳ Ｐゴシック", 9.75, 400, false, false, false, 128}));
-    cmd->SetCaption(L"設定");
+    if (!target) return;
     const std::vector<core::PixelSurface> shots = ShotsOfEveryLook();
-
-    constexpr int kScale = 2, kGap = 10;
-    const int w = 93 * kScale, h = 29 * kScale;
+    constexpr int kScale = 2, kGap = 10, w = 93 * kScale, h = 29 * kScale;
     core::PixelSurface sheet(kGap + 6 * (w + kGap), h + 2 * kGap, core::PixelFromColorRef(kFormBack));
     for (std::size_t i = 0; i < shots.size(); ++i)
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 sheet.View().Set(kGap + static_cast<int>(i) * (w + kGap) + x, kGap + y,
                                  shots[i].At(x / kScale, y / kScale));
-    ASSERT_TRUE(WriteBmp(target, sheet));
+    EXPECT_TRUE(WriteBmp(target, sheet));
+}
+
+// As the settings dialog calls it: every command, on the form or in a panel, is
+// initialised (its pointer timer runs); other controls are left alone.
+TEST(InitButtons, ReachesEveryCommandOnTheFormAndInItsPanels)
+{
+    ContainerForm form;
+    form.Load();
+    forms::PictureBox panel(form.hWnd(), {10, 10, 200, 100}, RGB(200, 200, 200), true);
+    forms::OptionButton option(panel.hWnd(), L"x", {5, 5, 50, 20}, true);
+    option.SetEnabled(false);
+    std::vector<std::unique_ptr<Command>> buttons;
+    buttons.push_back(std::make_unique<Command>(form.hWnd(), 1));
+    buttons.push_back(std::make_unique<Command>(panel.hWnd(), 2));
+    for (auto& b : buttons) {
+        b->ReadProperties(PropertyBag{});
+        b->MovePixels(0, 0, 90, 30);
+    }
+    InitButtons(form, kTrue, kTrue);
+    for (auto& b : buttons) EXPECT_TRUE(b->Core().MouseTimerEnabled());
+    EXPECT_FALSE(option.Enabled());
+    buttons.clear();
+    form.Unload();
 }
 
 }  // namespace

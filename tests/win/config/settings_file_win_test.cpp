@@ -37,17 +37,12 @@ protected:
     {
         std::error_code ignored;
         fs::remove_all(folder_, ignored);
-        Module() = CorvalinthB{};
     }
 
-    void Put(const std::string& bytes) const
-    {
-        std::ofstream(fs::path(file_), std::ios::binary | std::ios::trunc) << bytes;
-    }
+    void Put(const std::string& bytes) const { std::ofstream(fs::path(file_), std::ios::binary) << bytes; }
     std::string Contents() const
     {
-        std::ifstream in(fs::path(file_), std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        return {std::istreambuf_iterator<char>(std::ifstream(fs::path(file_), std::ios::binary).rdbuf()), {}};
     }
     std::vector<std::wstring> FolderEntries() const
     {

@@ -27,7 +27,7 @@ TEST(PreviewForm, ShowsThePictureTopLeftClippedToTheBoxAndBlackBeyond)
         preview.WatchParent(parent.Get());
         preview.Show();
         ::UpdateWindow(preview.hWnd());
-        wintest::PumpFor(50);
+        wintest::PumpFor(wintest::Milliseconds(50));
 
         BITMAP info{};
         ASSERT_TRUE(::GetObjectW(preview.Img_Prev(), sizeof(info), &info));
