@@ -32,8 +32,8 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   endforeach()
 endif()
 
-# Tools that make the files the program carries (run by hand; a unit test checks
-# that the committed files are what the tools make).
+# Tools that make the files the program carries (run by hand; a test checks that
+# the committed files are what the tools make).
 file(GLOB CORVALINTH_TOOLS CONFIGURE_DEPENDS tools/*.cpp)
 foreach(source ${CORVALINTH_TOOLS})
   get_filename_component(name ${source} NAME_WE)
@@ -41,6 +41,11 @@ foreach(source ${CORVALINTH_TOOLS})
   target_link_libraries(${name} PRIVATE corvalinth_portable)
   corvalinth_warnings(${name})
 endforeach()
+
+# A preview picture left stale after a change to the model or the sample desktop.
+add_test(NAME resources.PreviewPictureIsCurrent
+         COMMAND sh -c "dir=$(mktemp -d) && $<TARGET_FILE:make_pictures> \"$dir\" >/dev/null && cmp \"$dir/preview.bmp\" ${CMAKE_SOURCE_DIR}/src/resources/preview.bmp; rc=$?; rm -rf \"$dir\"; exit $rc")
+set_tests_properties(resources.PreviewPictureIsCurrent PROPERTIES LABELS unit)
 
 # The source folders are floors: every include goes down (scripts/check-floors.sh).
 add_test(NAME floors COMMAND ${CMAKE_SOURCE_DIR}/scripts/check-floors.sh)
