@@ -16,6 +16,17 @@ set_target_properties(corvalinth PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BIN
 target_link_libraries(corvalinth PRIVATE corvalinth_x11)
 corvalinth_warnings(corvalinth)
 
+# The end-to-end tests run a copy built whole (model included) with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set(CORVALINTH_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+add_executable(corvalinth_checked src/main_x11.cpp ${CORVALINTH_X11_SOURCES} ${CORVALINTH_PORTABLE_SOURCES})
+target_include_directories(corvalinth_checked PRIVATE src)
+target_compile_options(corvalinth_checked PRIVATE ${CORVALINTH_SANITIZERS})
+target_link_options(corvalinth_checked PRIVATE ${CORVALINTH_SANITIZERS})
+target_link_libraries(corvalinth_checked PRIVATE X11::X11 X11::Xext)
+set_target_properties(corvalinth_checked PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+corvalinth_warnings(corvalinth_checked)
+
 # Where the daemon and its settings program look for programs and their settings.
 install(TARGETS corvalinth RUNTIME DESTINATION libexec/xscreensaver)
 install(FILES src/x11/corvalinth.xml DESTINATION share/xscreensaver/config)
@@ -27,8 +38,8 @@ if(CORVALINTH_X11_TESTS)
 add_executable(x11_tests ${CORVALINTH_X11_TESTS})
 target_include_directories(x11_tests PRIVATE tests/x11)
 target_link_libraries(x11_tests PRIVATE X11::X11 X11::Xtst GTest::gtest_main)
-target_compile_definitions(x11_tests PRIVATE CORVALINTH_PROGRAM="$<TARGET_FILE:corvalinth>")
-add_dependencies(x11_tests corvalinth)
+target_compile_definitions(x11_tests PRIVATE CORVALINTH_PROGRAM="$<TARGET_FILE:corvalinth_checked>")
+add_dependencies(x11_tests corvalinth corvalinth_checked)
 corvalinth_warnings(x11_tests)
 gtest_discover_tests(x11_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS x11 TIMEOUT 180)
 endif()
