@@ -18,9 +18,9 @@
 #include "forms/dib_surface_win.h"
 #include "forms/handles_win.h"
 #include "program_run_win.h"
-#include "saver/animation.h"
 #include "saver/present_win.h"
-#include "saver/split_screen.h"
+#include "swarm/animation.h"
+#include "swarm/split_screen.h"
 #include "smoothness_win.h"
 
 using namespace corvalinth;
@@ -38,19 +38,19 @@ enum class TickWay { Ours, ClipRegion, PerRectBlit, PlainSetPixel };
 // The swarm of 1000 over a display, seeded the same way for every measurement.
 struct TickModel {
     TickModel(const forms::DibSurface& display, const forms::DibSurface& startup)
-        : animation(saver::ScreenGeometry(display.Width(), display.Height()), Settings(), random, clock)
+        : animation(swarm::ScreenGeometry(display.Width(), display.Height()), Settings(), random, clock)
     {
         animation.Attach(display.View(), startup.View());
     }
-    static saver::AnimationSettings Settings()
+    static swarm::AnimationSettings Settings()
     {
-        saver::AnimationSettings settings;
+        swarm::AnimationSettings settings;
         settings.gNum = 1000;
         return settings;
     }
     core::SeededRandom random;
     core::FixedClock clock{1000.5f};
-    saver::Animation animation;
+    swarm::Animation animation;
 };
 
 Split MeasureTicks(int width, int height, TickWay way, bool flushEachTick = true)
@@ -60,7 +60,7 @@ Split MeasureTicks(int width, int height, TickWay way, bool flushEachTick = true
     FillPattern(startup.View(), 7);
     core::Copy(display.View(), 0, 0, width, height, startup.View(), 0, 0);
     TickModel swarm(display, startup);
-    saver::Animation& animation = swarm.animation;
+    swarm::Animation& animation = swarm.animation;
     std::vector<core::Rect> changed;
     saver::PresentScratch scratch;
     forms::ScopedGetDC dc(window.hWnd());
@@ -128,7 +128,7 @@ SlideFigures MeasureSlide(int width, int height, bool plain)
     core::Copy(display.View(), 0, 0, width, height, latest.View(), 0, 0);
     core::SeededRandom random;
     core::FixedClock clock(2000.5f);
-    saver::SplitScreen split(width, height, random, clock);
+    swarm::SplitScreen split(width, height, random, clock);
     forms::ScopedGetDC dc(window.hWnd());
     display.Present(dc.Get(), display.View().Bounds());
     PlatformFlush();
@@ -303,7 +303,7 @@ int wmain(int argc, wchar_t** argv)
     };
     const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
     std::printf("Corvalinth saver benchmark on a %dx%d screen, 1000 particles, pen %d px\n\n", screenW, screenH,
-                saver::kPenWidth);
+                swarm::kPenWidth);
     if (wanted(L"model")) PrintModel();
     if (wanted(L"cpu")) PrintCpu();
     if (wanted(L"pacing")) PrintPacing();

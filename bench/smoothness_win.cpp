@@ -10,11 +10,11 @@
 #include "core/number_rules.h"
 #include "forms/app_win.h"
 #include "forms/dib_surface_win.h"
-#include "forms/handles_win.h"
 #include "forms/frame_timer_win.h"
+#include "forms/handles_win.h"
 #include "forms/timer_win.h"
-#include "saver/animation.h"
 #include "saver/saver_form_win.h"
+#include "swarm/animation.h"
 
 namespace corvalinth::bench {
 
@@ -37,7 +37,7 @@ public:
         colours.clear();
         if (swarm_.ParticleCount == 0) {
             swarm_.ParticleCount = kDots;
-            saver::LoadParticles(swarm_, geometry_.DisplayWidth(), geometry_.DisplayHeight(), 0, random_,
+            swarm::LoadParticles(swarm_, geometry_.DisplayWidth(), geometry_.DisplayHeight(), 0, random_,
                                  core::FixedClock(kSeedTime));
         } else {
             for (int i = 0; i < swarm_.ParticleCount; ++i) Move(swarm_.Particles[static_cast<std::size_t>(i)]);
@@ -45,57 +45,57 @@ public:
         for (int i = 0; i < swarm_.ParticleCount; ++i)
             Draw(swarm_.Particles[static_cast<std::size_t>(i)], changed, colours);
     }
-    const saver::Swarm& Particles() const { return swarm_; }
+    const swarm::Swarm& Particles() const { return swarm_; }
 
 private:
     int Pixel(std::int32_t twips, double twipsPerPixel) const
     {
         return core::NearestInt32(static_cast<double>(static_cast<float>(twips)) / twipsPerPixel);
     }
-    void Draw(const saver::ParticleRecord& p, std::vector<core::Rect>& changed, std::vector<core::Pixel>& colours)
+    void Draw(const swarm::ParticleRecord& p, std::vector<core::Rect>& changed, std::vector<core::Pixel>& colours)
     {
         const core::Pixel colour = core::Rgb(p.Red, p.Green, p.Blue);
-        const int left = Pixel(p.X, geometry_.TwipsPerPixelX()) - saver::kPenWidth / 2;
-        const int top = Pixel(p.Y, geometry_.TwipsPerPixelY()) - saver::kPenWidth / 2;
-        const core::Rect dot = core::Intersect({left, top, left + saver::kPenWidth, top + saver::kPenWidth},
+        const int left = Pixel(p.X, geometry_.TwipsPerPixelX()) - swarm::kPenWidth / 2;
+        const int top = Pixel(p.Y, geometry_.TwipsPerPixelY()) - swarm::kPenWidth / 2;
+        const core::Rect dot = core::Intersect({left, top, left + swarm::kPenWidth, top + swarm::kPenWidth},
                                                display_.Bounds());
         if (dot.Empty()) return;
         display_.FillRect(dot, colour);
         changed.push_back(dot);
         colours.push_back(colour);
     }
-    void Move(saver::ParticleRecord& p)
+    void Move(swarm::ParticleRecord& p)
     {
         const float t = static_cast<float>(static_cast<double>(random_.Next()) * 1000.0);
         const auto amount = static_cast<std::int32_t>(std::floor(static_cast<double>(random_.Next()) * 10.0));
-        p.Angle = static_cast<std::int16_t>(saver::WrapAngle(t > 500.0f ? p.Angle + amount : p.Angle - amount));
+        p.Angle = static_cast<std::int16_t>(swarm::WrapAngle(t > 500.0f ? p.Angle + amount : p.Angle - amount));
         const float w = geometry_.DisplayWidth(), h = geometry_.DisplayHeight();
-        p.X += static_cast<std::int16_t>(saver::GimmeX(static_cast<float>(p.Angle), p.Speed));
+        p.X += static_cast<std::int16_t>(swarm::GimmeX(static_cast<float>(p.Angle), p.Speed));
         if (p.X < 0) p.X = core::NearestInt32(w);
         if (static_cast<double>(p.X) > static_cast<double>(w)) p.X = 0;
-        p.Y += static_cast<std::int16_t>(saver::GimmeY(static_cast<float>(p.Angle), p.Speed));
+        p.Y += static_cast<std::int16_t>(swarm::GimmeY(static_cast<float>(p.Angle), p.Speed));
         if (p.Y < 0) p.Y = core::NearestInt32(h);
         if (static_cast<double>(p.Y) > static_cast<double>(h)) p.Y = 0;
     }
 
     core::SurfaceView display_;
-    saver::ScreenGeometry geometry_;
+    swarm::ScreenGeometry geometry_;
     core::Random& random_;
-    saver::Swarm swarm_;
+    swarm::Swarm swarm_;
 };
 
-saver::AnimationSettings Settings()
+swarm::AnimationSettings Settings()
 {
-    saver::AnimationSettings settings;
+    swarm::AnimationSettings settings;
     settings.gNum = kDots;
     return settings;
 }
 
-bool SameSwarm(const saver::Swarm& a, const saver::Swarm& b)
+bool SameSwarm(const swarm::Swarm& a, const swarm::Swarm& b)
 {
     if (a.ParticleCount != b.ParticleCount) return false;
     for (std::size_t i = 0; i < static_cast<std::size_t>(a.ParticleCount); ++i) {
-        const saver::ParticleRecord &p = a.Particles[i], &q = b.Particles[i];
+        const swarm::ParticleRecord &p = a.Particles[i], &q = b.Particles[i];
         if (p.X != q.X || p.Y != q.Y || p.Angle != q.Angle || p.Speed != q.Speed || p.Red != q.Red) return false;
     }
     return true;
@@ -157,7 +157,7 @@ ModelFigures MeasureModel(int width, int height)
     forms::DibSurface oursDisplay(width, height), formulaDisplay(width, height);
     core::SeededRandom oursRandom, formulaRandom;
     core::FixedClock clock(kSeedTime);
-    saver::Animation ours(saver::ScreenGeometry(width, height), Settings(), oursRandom, clock);
+    swarm::Animation ours(swarm::ScreenGeometry(width, height), Settings(), oursRandom, clock);
     ours.Attach(oursDisplay.View(), oursDisplay.View());
     FormulaSwarm formula(formulaDisplay.View(), formulaRandom);
     std::vector<core::Rect> changed;
@@ -254,7 +254,7 @@ SlidePacing MeasurePlainSlide(int width, int height)
     FillPattern(display.View(), 3);
     core::SeededRandom random;
     core::FixedClock clock(kSeedTime);
-    saver::Animation animation(saver::ScreenGeometry(width, height), Settings(), random, clock);
+    swarm::Animation animation(swarm::ScreenGeometry(width, height), Settings(), random, clock);
     animation.Attach(display.View(), display.View());
     animation.SetSnapshotSource([&] {
         core::Copy(latest.View(), 0, 0, width, height, display.View(), 0, 0);

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "saver/animation.h"
+#include "swarm/animation.h"
 
 namespace corvalinth::resources {
 namespace {
@@ -49,11 +49,11 @@ core::PixelSurface MakeSwarmPicture(int width, int height, int visibleRows, std:
 {
     core::PixelSurface picture(width, height);
     DrawSampleDesktop(picture.View(), visibleRows);
-    saver::StillOptions options;
+    swarm::StillOptions options;
     options.count = count;
     options.ticks = ticks;
     options.penWidth = 1;
-    saver::DrawStill(picture.View(), options);
+    swarm::DrawStill(picture.View(), options);
     return picture;
 }
 

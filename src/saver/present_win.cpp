@@ -80,7 +80,7 @@ void PresentChanged(HDC target, const forms::DibSurface& surface,
     ::SelectClipRgn(target, nullptr);
 }
 
-void PresentOuterCopies(HDC target, HDC latest, const std::vector<SplitScreen::OuterCopy>& copies)
+void PresentOuterCopies(HDC target, HDC latest, const std::vector<swarm::SplitScreen::OuterCopy>& copies)
 {
     for (const auto& copy : copies) {
         const core::Rect& r = copy.target;

@@ -7,7 +7,7 @@
 
 #include "core/surface.h"
 #include "forms/dib_surface_win.h"
-#include "saver/split_screen.h"
+#include "swarm/split_screen.h"
 
 namespace corvalinth::saver {
 
@@ -34,7 +34,7 @@ void PresentChanged(HDC target, const forms::DibSurface& surface,
 
 // The parts of a slide step shown straight from the latest snapshot, selected
 // into `latest`.
-void PresentOuterCopies(HDC target, HDC latest, const std::vector<SplitScreen::OuterCopy>& copies);
+void PresentOuterCopies(HDC target, HDC latest, const std::vector<swarm::SplitScreen::OuterCopy>& copies);
 
 // What changed on a surface since it was last shown on the window: dots with
 // their colours, and other rectangles to copy from the surface.

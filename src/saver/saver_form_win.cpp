@@ -21,10 +21,10 @@ namespace {
 constexpr UINT kRefreshMessage = WM_APP + 2;
 
 // The whole virtual screen in pixels; twips follow the primary monitor's DPI.
-ScreenGeometry GeometryOf(const core::MonitorLayout& layout)
+swarm::ScreenGeometry GeometryOf(const core::MonitorLayout& layout)
 {
     const int dpi = forms::SystemDpi();
-    return ScreenGeometry(layout.Width(), layout.Height(), dpi, dpi);
+    return swarm::ScreenGeometry(layout.Width(), layout.Height(), dpi, dpi);
 }
 
 // What no monitor shows is black, whatever a capture found there.
@@ -33,7 +33,7 @@ void BlackenUncovered(const core::SurfaceView& surface, const core::MonitorLayou
     for (const core::Rect& r : layout.Uncovered()) surface.FillRect(r, 0);
 }
 
-forms::FormSpec SaverSpec(const ScreenGeometry& screen)
+forms::FormSpec SaverSpec(const swarm::ScreenGeometry& screen)
 {
     forms::FormSpec design;
     design.className = L"Corvalinth_S";
@@ -104,12 +104,12 @@ void Corvalinth_S::Form_Load()
     BlackenUncovered(startupPixels_, layout_);
 
     display_ = forms::DibSurface(screenW_, screenH_);
-    AnimationSettings settings;
+    swarm::AnimationSettings settings;
     settings.gNum = options_.gNum;
     settings.gColor = options_.gColor;
     // The refresh timer paces the slide: every step it asks for is taken.
     settings.frameMs = 0;
-    animation_ = std::make_unique<Animation>(geometry_, settings, random_, clock_);
+    animation_ = std::make_unique<swarm::Animation>(geometry_, settings, random_, clock_);
     animation_->Attach(display_.View(), startupPixels_);
     animation_->SetSnapshotSource([this] { return TakeTransitionSnapshot(); });
     animation_->Cls();
@@ -140,7 +140,7 @@ void Corvalinth_S::CoverScreen()
 void Corvalinth_S::Relayout(core::MonitorLayout layout)
 {
     if (!animation_ || ending_ || !hWnd()) return;
-    const ScreenGeometry geometry = GeometryOf(layout);
+    const swarm::ScreenGeometry geometry = GeometryOf(layout);
     const int w = geometry.WidthPixels(), h = geometry.HeightPixels();
     const core::Offset shift = core::PictureShift(layout_, layout);
 

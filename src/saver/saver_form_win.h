@@ -13,15 +13,15 @@
 #include "core/random.h"
 #include "forms/dib_surface_win.h"
 #include "forms/form_win.h"
-#include "forms/handles_win.h"
 #include "forms/frame_timer_win.h"
+#include "forms/handles_win.h"
 #include "forms/picture_win.h"
 #include "forms/timer_win.h"
 #include "password/end_of_run.h"
-#include "saver/animation.h"
 #include "saver/present_win.h"
-#include "saver/screen_geometry.h"
 #include "saver/screen_watch_win.h"
+#include "swarm/animation.h"
+#include "swarm/screen_geometry.h"
 
 namespace corvalinth::saver {
 
@@ -58,8 +58,8 @@ public:
     void Relayout(core::MonitorLayout layout);
     std::int16_t ScreenW() const { return screenW_; }
     std::int16_t ScreenH() const { return screenH_; }
-    const Animation& Model() const { return *animation_; }
-    Animation& Model() { return *animation_; }
+    const swarm::Animation& Model() const { return *animation_; }
+    swarm::Animation& Model() { return *animation_; }
     const forms::DibSurface& Display() const { return display_; }
     core::SurfaceView StartupPicture() const { return startupPixels_; }
     const forms::Picture& Master(int index) const { return master_[index == 0 ? 0 : 1]; }
@@ -98,11 +98,11 @@ private:
 
     SaverOptions options_;
     core::MonitorLayout layout_;
-    ScreenGeometry geometry_;
+    swarm::ScreenGeometry geometry_;
     std::int16_t screenW_ = 0, screenH_ = 0;
     core::SeededRandom random_;
     core::SystemClock clock_;
-    std::unique_ptr<Animation> animation_;
+    std::unique_ptr<swarm::Animation> animation_;
     forms::DibSurface display_;          // what the window shows, retained
     forms::Picture displayPicture_;      // Display's background: the start-up desktop
     forms::Picture master_[2];           // start-up desktop, latest snapshot

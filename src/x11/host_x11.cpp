@@ -11,7 +11,7 @@
 #include <ctime>
 #include <utility>
 
-#include "saver/screen_geometry.h"
+#include "swarm/screen_geometry.h"
 #include "x11/placement.h"
 #include "x11/x_errors_x11.h"
 
@@ -70,12 +70,12 @@ bool Host::Build(int width, int height)
     latestImage_ = direct_ ? WindowImage::Create(display_, target_.visual, target_.depth, width, height) : nullptr;
     latest_ = latestImage_ ? core::PixelSurface() : core::PixelSurface(width, height);
     const core::SurfaceView latest = latestImage_ ? latestImage_->Pixels() : latest_.View();
-    saver::AnimationSettings settings;
+    swarm::AnimationSettings settings;
     settings.gNum = static_cast<std::int16_t>(options_.count);
     settings.gColor = options_.mono ? 1 : 0;
     // A little under a frame, so that every frame's call takes its slide step.
     settings.frameMs = kFrameMs - 2;
-    animation_ = std::make_unique<saver::Animation>(saver::ScreenGeometry(width, height), settings, random_, clock_);
+    animation_ = std::make_unique<swarm::Animation>(swarm::ScreenGeometry(width, height), settings, random_, clock_);
     animation_->Attach(shown_, startup_.View());
     // The transition slides the window as shown now: the retained surface.
     animation_->SetSnapshotSource([this, latest] {

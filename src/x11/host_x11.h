@@ -12,7 +12,7 @@
 
 #include "core/random.h"
 #include "core/surface.h"
-#include "saver/animation.h"
+#include "swarm/animation.h"
 #include "x11/options.h"
 #include "x11/target_x11.h"
 #include "x11/window_image_x11.h"
@@ -71,7 +71,7 @@ private:
     std::vector<OuterPut> pendingOuter_;
     core::SeededRandom random_;
     core::SystemClock clock_;
-    std::unique_ptr<saver::Animation> animation_;
+    std::unique_ptr<swarm::Animation> animation_;
     std::vector<core::Rect> changed_, pending_;
     std::optional<std::pair<int, int>> newSize_;
     double nextTickMs_ = 0, nextFrameMs_ = 0;

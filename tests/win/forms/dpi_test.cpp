@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "button/state_pictures.h"
+#include "core/corvalinth_b.h"
 #include "core/number_rules.h"
 #include "forms/app_win.h"
 #include "forms/dpi_win.h"
@@ -14,10 +15,9 @@
 #include "forms/screen_win.h"
 #include "password/password_form_win.h"
 #include "saver/saver_form_win.h"
+#include "saver/snapshot_win.h"
 #include "settings/dialog_layout.h"
 #include "settings/settings_dialog_win.h"
-#include "core/corvalinth_b.h"
-#include "saver/snapshot_win.h"
 
 namespace corvalinth {
 namespace {
@@ -150,7 +150,7 @@ TEST_F(Dpi144, ScreenFactorsSnapshotAwarenessAndTheSaver)
     EXPECT_EQ(r.right - r.left, ::GetSystemMetrics(SM_CXVIRTUALSCREEN));
     EXPECT_EQ(r.bottom - r.top, ::GetSystemMetrics(SM_CYVIRTUALSCREEN));
     EXPECT_EQ(form.StartupPicture().Width(), form.ScreenW());
-    const saver::ScreenGeometry& g = form.Model().Geometry();
+    const swarm::ScreenGeometry& g = form.Model().Geometry();
     EXPECT_EQ(g.DisplayWidth(), static_cast<float>(form.ScreenW()) * 10.0F);
     // Particles range over the whole screen: the right edge maps to the last pixel boundary.
     EXPECT_EQ(g.PixelX(static_cast<std::int32_t>(g.DisplayWidth())), form.ScreenW());

@@ -6,7 +6,7 @@
 
 #include "core/random.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 
 // 16 bytes: the table of 1001 takes 16 KB, which the move and draw loops of a
 // tick walk in order from the first-level cache.
@@ -77,4 +77,4 @@ void StepParticle(ParticleRecord& p, float displayWidth, float displayHeight);
 // with the generator's calls made directly when it is the program's own.
 void MoveParticles(Swarm& swarm, float displayWidth, float displayHeight, core::Random& random);
 
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

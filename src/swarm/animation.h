@@ -13,11 +13,11 @@
 #include "core/corvalinth_b.h"
 #include "core/random.h"
 #include "core/surface.h"
-#include "saver/particles.h"
-#include "saver/screen_geometry.h"
-#include "saver/split_screen.h"
+#include "swarm/particles.h"
+#include "swarm/screen_geometry.h"
+#include "swarm/split_screen.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 
 // Dots are two pixels wide: at the usual 15 twips per pixel a step is at most
 // 2 pixels, so two-pixel dots join into continuous trails, while one-pixel dots
@@ -128,4 +128,4 @@ struct StillOptions {
 };
 void DrawStill(const core::SurfaceView& surface, const StillOptions& options);
 
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

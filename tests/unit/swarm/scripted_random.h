@@ -6,7 +6,7 @@
 
 #include "core/random.h"
 
-namespace corvalinth::saver::testing {
+namespace corvalinth::swarm::testing {
 
 class ScriptedRandom final : public core::Random {
 public:
@@ -35,4 +35,4 @@ private:
 // The largest float below 1: what a generator returns at the top of its range.
 constexpr float kAlmostOne = 1.0f - 1.0f / 16777216.0f;
 
-}  // namespace corvalinth::saver::testing
+}  // namespace corvalinth::swarm::testing

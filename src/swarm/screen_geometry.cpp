@@ -1,10 +1,10 @@
-#include "saver/screen_geometry.h"
+#include "swarm/screen_geometry.h"
 
 #include <algorithm>
 
 #include "core/number_rules.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 
 namespace {
 double TwipsPerPixel(int dpi)
@@ -31,4 +31,4 @@ ScreenGeometry::ScreenGeometry(int widthPixels, int heightPixels, int dpiX, int 
 {
 }
 
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

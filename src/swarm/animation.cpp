@@ -1,8 +1,8 @@
-#include "saver/animation.h"
+#include "swarm/animation.h"
 
 #include <algorithm>
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 
 namespace {
 void PrefetchForWrite(const void* address)
@@ -91,7 +91,7 @@ void Animation::FillDots(const std::vector<core::Rect>& dots) const
 
 void Animation::MoveParticles()
 {
-    saver::MoveParticles(swarm_, geometry_.DisplayWidth(), geometry_.DisplayHeight(), random_);
+    swarm::MoveParticles(swarm_, geometry_.DisplayWidth(), geometry_.DisplayHeight(), random_);
 }
 
 void Animation::Advance(double nowMs, std::vector<core::Rect>& changed)
@@ -174,4 +174,4 @@ void DrawStill(const core::SurfaceView& surface, const StillOptions& options)
     for (int i = 0; i < ticks; ++i) animation.Advance(0, changed);
 }
 
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

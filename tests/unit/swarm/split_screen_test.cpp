@@ -1,13 +1,13 @@
-#include "saver/split_screen.h"
+#include "swarm/split_screen.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <tuple>
 
-#include "saver/scripted_random.h"
+#include "swarm/scripted_random.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 namespace {
 
 using core::PixelSurface;
@@ -97,4 +97,4 @@ TEST(SplitScreen, WhatEachStepReportsComposesTheWholeFrame)
 }
 
 }  // namespace
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

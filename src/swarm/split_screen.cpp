@@ -1,11 +1,11 @@
-#include "saver/split_screen.h"
+#include "swarm/split_screen.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/number_rules.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 
 namespace {
 constexpr int kBandHeight = 2;
@@ -202,4 +202,4 @@ void SplitScreen::RepairDisplay(const core::SurfaceView& display, const core::Su
     outerStale_ = false;
 }
 
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

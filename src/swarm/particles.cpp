@@ -1,11 +1,11 @@
-#include "saver/particles.h"
+#include "swarm/particles.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "core/number_rules.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 
 static_assert(sizeof(ParticleRecord) == 16, "a particle's record fills a quarter of a cache line");
 
@@ -200,4 +200,4 @@ void MoveParticles(Swarm& swarm, float displayWidth, float displayHeight, core::
     else MoveAll(swarm, edges, random);
 }
 
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

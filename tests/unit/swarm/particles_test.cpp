@@ -1,12 +1,12 @@
-#include "saver/particles.h"
+#include "swarm/particles.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "saver/scripted_random.h"
+#include "swarm/scripted_random.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 namespace {
 
 using testing::kAlmostOne;
@@ -101,4 +101,4 @@ TEST(Move, EdgesWrap)
 }
 
 }  // namespace
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

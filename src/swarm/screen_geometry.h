@@ -9,7 +9,7 @@
 
 #include "core/number_rules.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 
 class ScreenGeometry {
 public:
@@ -44,4 +44,4 @@ private:
     float displayWidth_, displayHeight_;
 };
 
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

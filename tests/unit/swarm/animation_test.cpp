@@ -1,10 +1,10 @@
-#include "saver/animation.h"
+#include "swarm/animation.h"
 
 #include <gtest/gtest.h>
 
-#include "saver/scripted_random.h"
+#include "swarm/scripted_random.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 namespace {
 
 using core::PixelSurface;
@@ -103,4 +103,4 @@ TEST(Animation, TransitionHoldsTheSwarmAndEndsOnTheStartupPicture)
 }
 
 }  // namespace
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

@@ -1,10 +1,10 @@
-#include "saver/screen_geometry.h"
+#include "swarm/screen_geometry.h"
 
 #include <gtest/gtest.h>
 
 #include "core/number_rules.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 namespace {
 
 TEST(ScreenGeometry, PixelSizeComesFromTheScreenAtEveryScale)
@@ -37,4 +37,4 @@ TEST(ScreenGeometry, PixelSizeComesFromTheScreenAtEveryScale)
 }
 
 }  // namespace
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm

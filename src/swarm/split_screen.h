@@ -9,7 +9,7 @@
 #include "core/random.h"
 #include "core/surface.h"
 
-namespace corvalinth::saver {
+namespace corvalinth::swarm {
 
 class SplitScreen {
 public:
@@ -98,4 +98,4 @@ private:
     bool finished_ = false;
 };
 
-}  // namespace corvalinth::saver
+}  // namespace corvalinth::swarm
