@@ -98,16 +98,31 @@ foreach(source ${CORVALINTH_BENCHES})
   corvalinth_test_program(${name})
 endforeach()
 
-# The release package: `cmake --build --preset windows --target package` makes
-# Corvalinth-<version>-win64.zip with the program and its install note.
+# The release packages: `cmake --build --preset windows --target package` makes
+# Corvalinth-<version>-win64.zip with the program and its install note, and
+# Corvalinth-<version>-win64-setup.exe, which installs the program into System32
+# (packaging/NSIS.template.in).
 install(TARGETS Corvalinth RUNTIME DESTINATION .)
 install(FILES packaging/Install.txt DESTINATION .)
-set(CPACK_GENERATOR ZIP)
+set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_PACKAGE_VENDOR "Corvalinth developers")
 set(CPACK_PACKAGE_FILE_NAME "Corvalinth-${PROJECT_VERSION}-win64")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)  # the debugging information stays in the build tree
+set(CPACK_MODULE_PATH ${CMAKE_SOURCE_DIR}/packaging)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/packaging/CPackOptions.cmake)
+set(CPACK_CORVALINTH_ICON ${CMAKE_SOURCE_DIR}/src/resources/corvalinth.ico)
 include(CPack)
-add_test(NAME package.ZipHoldsTheProgramAndItsNote
-         COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DVERSION=${PROJECT_VERSION}
-                 -P ${CMAKE_SOURCE_DIR}/cmake/CheckPackage.cmake)
-set_tests_properties(package.ZipHoldsTheProgramAndItsNote PROPERTIES LABELS package TIMEOUT 300)
+if(CORVALINTH_TESTS)
+  # The packages are made once, by the first test; the installer's reads them.
+  add_test(NAME package.ZipHoldsTheProgramAndItsNote
+           COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DVERSION=${PROJECT_VERSION}
+                   -P ${CMAKE_SOURCE_DIR}/cmake/CheckPackage.cmake)
+  set_tests_properties(package.ZipHoldsTheProgramAndItsNote PROPERTIES LABELS package TIMEOUT 300
+                       FIXTURES_SETUP windows_packages)
+  add_test(NAME package.InstallerUnderWine
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/package/installer_wine.sh
+                   ${CMAKE_BINARY_DIR}/Corvalinth-${PROJECT_VERSION}-win64-setup.exe ${CMAKE_BINARY_DIR}/rig-installer)
+  set_tests_properties(package.InstallerUnderWine PROPERTIES LABELS package TIMEOUT 300
+                       FIXTURES_REQUIRED windows_packages RESOURCE_LOCK wine_installer)
+endif()
