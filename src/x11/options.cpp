@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
-#include <tuple>
 
 namespace corvalinth::x11 {
 
