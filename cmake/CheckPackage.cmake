@@ -1,11 +1,15 @@
 cmake_minimum_required(VERSION 3.25)
-# Makes the release zip and checks what it holds: the program, carrying the
-# project's version in its version resource, and the install note.
+# Makes the release zip and the installer, and checks what the zip holds: the
+# program, carrying the project's version in its version resource, and the
+# install note (tests/package/installer_wine.sh runs the installer).
 #   cmake -DBUILD_DIR=... -DVERSION=x.y.z -P CheckPackage.cmake
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BUILD_DIR} --target package
                 RESULT_VARIABLE built OUTPUT_QUIET)
 if(NOT built EQUAL 0)
   message(FATAL_ERROR "the package target failed")
+endif()
+if(NOT EXISTS ${BUILD_DIR}/Corvalinth-${VERSION}-win64-setup.exe)
+  message(FATAL_ERROR "the package target made no Corvalinth-${VERSION}-win64-setup.exe")
 endif()
 set(zip ${BUILD_DIR}/Corvalinth-${VERSION}-win64.zip)
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${zip} OUTPUT_VARIABLE listed RESULT_VARIABLE read)

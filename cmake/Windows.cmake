@@ -21,8 +21,6 @@ corvalinth_warnings(corvalinth_win)
 file(GLOB_RECURSE CORVALINTH_RESOURCE_INPUTS CONFIGURE_DEPENDS src/resources/*)
 add_library(corvalinth_resources OBJECT src/resources/corvalinth.rc)
 set_source_files_properties(src/resources/corvalinth.rc PROPERTIES OBJECT_DEPENDS "${CORVALINTH_RESOURCE_INPUTS}")
-# The version is written once, in project(); the version resource gets it from here.
-configure_file(src/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/corvalinth_version.h @ONLY)
 target_include_directories(corvalinth_resources PRIVATE src/resources src ${CMAKE_BINARY_DIR}/generated)
 
 add_executable(Corvalinth WIN32 src/main_win.cpp $<TARGET_OBJECTS:corvalinth_resources>)
@@ -59,19 +57,22 @@ function(corvalinth_wine_tests target label timeout)
   endwhile()
 endfunction()
 
-file(GLOB_RECURSE CORVALINTH_WIN_TESTS CONFIGURE_DEPENDS tests/win/*.cpp)
+if(CORVALINTH_TESTS)
+  file(GLOB_RECURSE CORVALINTH_WIN_TESTS CONFIGURE_DEPENDS tests/win/*.cpp)
+  file(GLOB_RECURSE CORVALINTH_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp tools/pictures/*_e2e.cpp)
+endif()
 if(CORVALINTH_WIN_TESTS)
 add_executable(win_tests ${CORVALINTH_WIN_TESTS} $<TARGET_OBJECTS:corvalinth_resources>)
 target_include_directories(win_tests PRIVATE tests/win)
 target_link_libraries(win_tests PRIVATE corvalinth_win GTest::gmock GTest::gtest_main)
 corvalinth_warnings(win_tests)
+corvalinth_test_program(win_tests)
 corvalinth_wine_tests(win_tests win 120 dpi144 Dpi144)
 endif()
 
 # The harness lives beside Corvalinth.scr and copies it into a fresh folder per test;
 # it shares the window tests' input and screen helpers, which use the forms layer.
 # tools/pictures/*_e2e.cpp write the docs' pictures through the same harness.
-file(GLOB_RECURSE CORVALINTH_E2E_TESTS CONFIGURE_DEPENDS tests/e2e/*.cpp tools/pictures/*_e2e.cpp)
 if(CORVALINTH_E2E_TESTS)
 add_executable(e2e_tests ${CORVALINTH_E2E_TESTS})
 set_target_properties(e2e_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
@@ -79,6 +80,7 @@ target_include_directories(e2e_tests PRIVATE tests/e2e src)
 target_link_libraries(e2e_tests PRIVATE corvalinth_win GTest::gmock GTest::gtest_main)
 add_dependencies(e2e_tests Corvalinth)
 corvalinth_warnings(e2e_tests)
+corvalinth_test_program(e2e_tests)
 corvalinth_wine_tests(e2e_tests e2e 180 dual DualMonitor)
 endif()
 
@@ -93,18 +95,34 @@ foreach(source ${CORVALINTH_BENCHES})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   target_link_libraries(${name} PRIVATE corvalinth_win)
   target_link_options(${name} PRIVATE -municode)
+  corvalinth_test_program(${name})
 endforeach()
 
-# The release package: `cmake --build --preset windows --target package` makes
-# Corvalinth-<version>-win64.zip with the program and its install note.
+# The release packages: `cmake --build --preset windows --target package` makes
+# Corvalinth-<version>-win64.zip with the program and its install note, and
+# Corvalinth-<version>-win64-setup.exe, which installs the program into System32
+# (packaging/NSIS.template.in).
 install(TARGETS Corvalinth RUNTIME DESTINATION .)
 install(FILES packaging/Install.txt DESTINATION .)
-set(CPACK_GENERATOR ZIP)
+set(CPACK_GENERATOR ZIP NSIS)
+set(CPACK_PACKAGE_VENDOR "Corvalinth developers")
 set(CPACK_PACKAGE_FILE_NAME "Corvalinth-${PROJECT_VERSION}-win64")
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)  # the debugging information stays in the build tree
+set(CPACK_MODULE_PATH ${CMAKE_SOURCE_DIR}/packaging)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/packaging/CPackOptions.cmake)
+set(CPACK_CORVALINTH_ICON ${CMAKE_SOURCE_DIR}/src/resources/corvalinth.ico)
 include(CPack)
-add_test(NAME package.ZipHoldsTheProgramAndItsNote
-         COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DVERSION=${PROJECT_VERSION}
-                 -P ${CMAKE_SOURCE_DIR}/cmake/CheckPackage.cmake)
-set_tests_properties(package.ZipHoldsTheProgramAndItsNote PROPERTIES LABELS package TIMEOUT 300)
+if(CORVALINTH_TESTS)
+  # The packages are made once, by the first test; the installer's reads them.
+  add_test(NAME package.ZipHoldsTheProgramAndItsNote
+           COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DVERSION=${PROJECT_VERSION}
+                   -P ${CMAKE_SOURCE_DIR}/cmake/CheckPackage.cmake)
+  set_tests_properties(package.ZipHoldsTheProgramAndItsNote PROPERTIES LABELS package TIMEOUT 300
+                       FIXTURES_SETUP windows_packages)
+  add_test(NAME package.InstallerUnderWine
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/package/installer_wine.sh
+                   ${CMAKE_BINARY_DIR}/Corvalinth-${PROJECT_VERSION}-win64-setup.exe ${CMAKE_BINARY_DIR}/rig-installer)
+  set_tests_properties(package.InstallerUnderWine PROPERTIES LABELS package TIMEOUT 300
+                       FIXTURES_REQUIRED windows_packages RESOURCE_LOCK wine_installer)
+endif()

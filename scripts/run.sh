@@ -5,18 +5,18 @@
 #                                          on a private Xvfb; saves a screenshot
 #                                          after 3 seconds, then ends the program
 set -euo pipefail
-cd "$(dirname "$0")/.."
 xvfb=0; shot=""; after=3
 while [ $# -gt 0 ]; do
   case $1 in
     --xvfb) xvfb=1; shift ;;
-    --screenshot) shot=$2; xvfb=1; shift 2 ;;
+    --screenshot) shot=$(realpath -m -- "$2"); xvfb=1; shift 2 ;;  # against the caller's folder
     --after) after=$2; shift 2 ;;
     --) shift; break ;;
     *) break ;;
   esac
 done
 [ -z "${DISPLAY:-}" ] && xvfb=1
+cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --preset windows >/dev/null
@@ -39,7 +39,6 @@ fi
 wine "$scr" "$@" &
 pid=$!
 sleep "$after"
-shot=$(realpath -m "$shot")
 import -display "$DISPLAY" -window root "$shot"
 echo "screenshot: $shot"
 kill "$pid" 2>/dev/null || true

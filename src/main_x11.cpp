@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "corvalinth_version.h"
 #include "x11/host_x11.h"
 #include "x11/options.h"
 
@@ -18,6 +19,10 @@ int main(int argc, char** argv)
     }
     if (parsed.options->help) {
         std::fwrite(UsageText().data(), 1, UsageText().size(), stdout);
+        return 0;
+    }
+    if (parsed.options->version) {
+        std::puts("corvalinth " CORVALINTH_VERSION);
         return 0;
     }
     return RunHost(*parsed.options);

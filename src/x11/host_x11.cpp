@@ -40,6 +40,7 @@ Host::Host(Display* display, DrawTarget target, const Options& options)
 {
     gc_ = XCreateGC(display_, target_.window, 0, nullptr);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    if (options.fps) fps_ = std::make_unique<FpsOverlay>(display_, target_.window);
 }
 
 Host::~Host()
@@ -232,6 +233,7 @@ int Host::Run(int signalFd)
         if (now >= nextFrameMs_) {
             if (animation_->InTransition()) Advance(now);
             PresentPending();
+            if (fps_) fps_->Frame(now, target_.height);
             nextFrameMs_ = NextDeadline(nextFrameMs_, now, kFrameMs);
         }
         Wait(signalFd, NowMs());

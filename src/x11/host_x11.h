@@ -13,6 +13,7 @@
 #include "core/random.h"
 #include "core/surface.h"
 #include "swarm/animation.h"
+#include "x11/fps_overlay_x11.h"
 #include "x11/options.h"
 #include "x11/target_x11.h"
 #include "x11/window_image_x11.h"
@@ -77,6 +78,7 @@ private:
     double nextTickMs_ = 0, nextFrameMs_ = 0;
     bool buttonDown_ = false;
     std::optional<int> exit_;
+    std::unique_ptr<FpsOverlay> fps_;  // with --fps
 };
 
 // The whole program after its arguments are read: 0 on a normal end, 1 when

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <limits>
-#include <tuple>
 
 namespace corvalinth::x11 {
 
@@ -32,15 +30,67 @@ std::optional<int> ParseCount(std::string_view text)
     return static_cast<int>(std::clamp<long long>(negative ? -*value : *value, kMinCount, kMaxCount));
 }
 
-std::optional<std::pair<int, int>> ParseGeometry(std::string_view text)
+constexpr int kLargest = 16384;
+
+// "+X+Y", "-X-Y" or a mix: X geometry's offset from either edge.
+std::optional<Options::Offset> ParseOffset(std::string_view text)
+{
+    Options::Offset offset;
+    const auto edge = [&text](int& value, bool& fromEnd) {
+        if (text.empty() || (text.front() != '+' && text.front() != '-')) return false;
+        fromEnd = text.front() == '-';
+        text.remove_prefix(1);
+        const auto end = std::min(text.find_first_of("+-"), text.size());
+        const auto number = WholeNumber<int>(text.substr(0, end));
+        text.remove_prefix(end);
+        if (!number || *number > kLargest) return false;
+        value = *number;
+        return true;
+    };
+    if (!edge(offset.x, offset.fromRight) || !edge(offset.y, offset.fromBottom) || !text.empty()) return std::nullopt;
+    return offset;
+}
+
+bool ParseGeometry(std::string_view text, Options& options)
 {
     const auto x = text.find_first_of("xX");
-    if (x == std::string_view::npos) return std::nullopt;
+    if (x == std::string_view::npos) return false;
+    const auto offsetAt = std::min(text.find_first_of("+-", x), text.size());
     const auto w = WholeNumber<int>(text.substr(0, x));
-    const auto h = WholeNumber<int>(text.substr(x + 1));
-    constexpr int kLargest = 16384;
-    if (!w || !h || *w < 1 || *h < 1 || *w > kLargest || *h > kLargest) return std::nullopt;
-    return std::pair{*w, *h};
+    const auto h = WholeNumber<int>(text.substr(x + 1, offsetAt - x - 1));
+    if (!w || !h || *w < 1 || *h < 1 || *w > kLargest || *h > kLargest) return false;
+    std::optional<Options::Offset> offset;
+    if (offsetAt < text.size() && !(offset = ParseOffset(text.substr(offsetAt)))) return false;
+    options.width = *w;
+    options.height = *h;
+    options.offset = offset;
+    return true;
+}
+
+// Every option, once: the parser takes its names from here and --help its text.
+struct OptionInfo {
+    std::string_view name;
+    std::string_view value;  // what --help shows for the value; empty for a flag
+    std::string_view text;   // lines after the first are indented under it
+    std::string_view shortName = {};
+};
+
+constexpr OptionInfo kOptions[] = {
+    {"count", "N", "dots, 1 to 1000 (default 1000)"},
+    {"mono", "", "grey dots"},
+    {"fps", "", "show the frame rate and the CPU load in a corner"},
+    {"window-id", "ID", "draw in that window (the default is $XSCREENSAVER_WINDOW)"},
+    {"root", "", "draw on the root window"},
+    {"geometry", "WxH[+X+Y]", "size and place of its own window (default 1024x768);\na click or a typed character ends it"},
+    {"help", "", "this text", "h"},
+    {"version", "", "the version"},
+};
+
+const OptionInfo* FindOption(std::string_view name)
+{
+    for (const OptionInfo& option : kOptions)
+        if (option.name == name || (!option.shortName.empty() && option.shortName == name)) return &option;
+    return nullptr;
 }
 
 struct Parser {
@@ -65,6 +115,31 @@ struct Parser {
         return false;
     }
 
+    bool Flag(std::string_view name, Options& options)
+    {
+        if (name == "mono") options.mono = true;
+        else if (name == "fps") options.fps = true;
+        else if (name == "help") options.help = true;
+        else if (name == "version") options.version = true;
+        else root = true;
+        return true;
+    }
+
+    bool WithValue(std::string_view name, std::string_view value, Options& options)
+    {
+        if (name == "count") {
+            const auto count = ParseCount(value);
+            if (!count) return Bad(name, value, "a number");
+            options.count = *count;
+        } else if (name == "window-id") {
+            windowId = ParseWindowId(value);
+            if (!windowId) return Bad(name, value, "a window id");
+        } else if (!ParseGeometry(value, options)) {
+            return Bad(name, value, "WIDTHxHEIGHT[+X+Y] (1 to 16384 each)");
+        }
+        return true;
+    }
+
     bool One(Options& options)
     {
         std::string_view arg = args[next++];
@@ -75,30 +150,36 @@ struct Parser {
             inline_ = arg.substr(eq + 1);
             arg = arg.substr(0, eq);
         }
-        const bool flag = arg == "mono" || arg == "help" || arg == "root";
-        if (flag && inline_) return error = "--" + std::string(arg) + " takes no value", false;
-        if (arg == "mono") return options.mono = true;
-        if (arg == "help") return options.help = true;
-        if (arg == "root") return root = true;
-        if (arg != "count" && arg != "window-id" && arg != "geometry")
-            return error = "unknown option '" + std::string(args[next - 1]) + "'", false;
-        const auto value = Value(arg, inline_);
-        if (!value) return false;
-        if (arg == "count") {
-            const auto count = ParseCount(*value);
-            if (!count) return Bad(arg, *value, "a number");
-            options.count = *count;
-        } else if (arg == "window-id") {
-            windowId = ParseWindowId(*value);
-            if (!windowId) return Bad(arg, *value, "a window id");
-        } else {
-            const auto size = ParseGeometry(*value);
-            if (!size) return Bad(arg, *value, "WIDTHxHEIGHT (1 to 16384 each)");
-            std::tie(options.width, options.height) = *size;
+        const OptionInfo* option = FindOption(arg);
+        if (!option) return error = "unknown option '" + std::string(args[next - 1]) + "'", false;
+        if (option->value.empty()) {
+            if (inline_) return error = "--" + std::string(option->name) + " takes no value", false;
+            return Flag(option->name, options);
         }
-        return true;
+        const auto value = Value(option->name, inline_);
+        return value && WithValue(option->name, *value, options);
     }
 };
+
+std::string MakeUsageText()
+{
+    std::string text = "usage: corvalinth [--count N] [--mono] [--fps] [--window-id ID | --root]\n"
+                       "                  [--geometry WxH[+X+Y]] [--help] [--version]\n"
+                       "Coloured dots crawl over the desktop, leaving trails; now and then the screen\n"
+                       "cracks and slides apart to uncover it again. Options take one dash or two.\n";
+    constexpr std::size_t kColumn = 24;
+    for (const OptionInfo& option : kOptions) {
+        std::string names = "  ";
+        if (!option.shortName.empty()) names += "-" + std::string(option.shortName) + ", ";
+        names += "--" + std::string(option.name);
+        if (!option.value.empty()) names += " " + std::string(option.value);
+        names.resize(std::max(names.size() + 1, kColumn), ' ');
+        text += names;
+        for (const char c : option.text) text += c == '\n' ? "\n" + std::string(kColumn, ' ') : std::string(1, c);
+        text += '\n';
+    }
+    return text;
+}
 }  // namespace
 
 std::optional<std::uint32_t> ParseWindowId(std::string_view text)
@@ -116,8 +197,9 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* e
     Parser parser{args};
     while (parser.next < args.size())
         if (!parser.One(options)) return {std::nullopt, parser.error};
-    if (options.help) return {options, {}};
-    if (!parser.windowId && environmentWindow) {
+    if (options.help || options.version) return {options, {}};
+    // The daemon's variable set but empty names no window.
+    if (!parser.windowId && environmentWindow && *environmentWindow) {
         parser.windowId = ParseWindowId(environmentWindow);
         if (!parser.windowId)
             return {std::nullopt, "XSCREENSAVER_WINDOW='" + std::string(environmentWindow) + "' is not a window id"};
@@ -133,16 +215,8 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* e
 
 std::string_view UsageText()
 {
-    return "usage: corvalinth [--count N] [--mono] [--window-id ID | --root] [--geometry WxH]\n"
-           "Coloured dots crawl over the desktop, leaving trails; now and then the screen\n"
-           "cracks and slides apart to uncover it again.\n"
-           "  --count N        dots, 1 to 1000 (default 1000)\n"
-           "  --mono           grey dots\n"
-           "  --window-id ID   draw in that window (the default is $XSCREENSAVER_WINDOW)\n"
-           "  --root           draw on the root window\n"
-           "  --geometry WxH   size of its own window (default 1024x768); a click or a\n"
-           "                   typed character ends it\n"
-           "  --help           this text\n";
+    static const std::string text = MakeUsageText();
+    return text;
 }
 
 }  // namespace corvalinth::x11

@@ -111,10 +111,23 @@ Window CreateOwnWindow(Display* display, const Options& options)
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display, screen);
     attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask;
-    const Window window = XCreateWindow(display, RootWindow(display, screen), 0, 0,
+    int x = 0, y = 0;
+    if (const auto& offset = options.offset) {
+        x = offset->fromRight ? XDisplayWidth(display, screen) - options.width - offset->x : offset->x;
+        y = offset->fromBottom ? XDisplayHeight(display, screen) - options.height - offset->y : offset->y;
+    }
+    const Window window = XCreateWindow(display, RootWindow(display, screen), x, y,
                                         static_cast<unsigned>(options.width), static_cast<unsigned>(options.height), 0,
                                         CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask,
                                         &attributes);
+    // A place the user asked for, which a window manager should keep.
+    XSizeHints hints{};
+    hints.flags = USSize | (options.offset ? USPosition : 0);
+    hints.x = x;
+    hints.y = y;
+    hints.width = options.width;
+    hints.height = options.height;
+    XSetWMNormalHints(display, window, &hints);
     XStoreName(display, window, "Corvalinth");
     XClassHint hint{const_cast<char*>("corvalinth"), const_cast<char*>("Corvalinth")};
     XSetClassHint(display, window, &hint);

@@ -32,6 +32,8 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include "corvalinth_version.h"
+
 namespace corvalinth::x11test {
 namespace {
 
@@ -277,7 +279,8 @@ TEST(PlainImages, CommandLineOutcomesAPreviewAResizeAndAClickThatEnds)
     ASSERT_NE(x.d, nullptr);
     for (const auto& [args, want, says] : {std::tuple{"--count many", 2, "not a number"},
                                            std::tuple{"--window-id 0x1fffffff", 1, "no window 0x1fffffff"},
-                                           std::tuple{"--help", 0, "--count N"}}) {
+                                           std::tuple{"-h", 0, "--count N"},
+                                           std::tuple{"--version", 0, "corvalinth " CORVALINTH_VERSION "\n"}}) {
         const auto [status, output] = Shell(x.Env() + " " CORVALINTH_PROGRAM " " + args);
         EXPECT_EQ(status, want) << args;
         EXPECT_NE(output.find(says), std::string::npos) << output;
@@ -301,11 +304,14 @@ TEST(PlainImages, CommandLineOutcomesAPreviewAResizeAndAClickThatEnds)
     XDestroyWindow(x.d, preview);
 
     ShowPatternOnRoot(x.d);
-    Process program(x.Program());
+    Process program(x.Program({"--geometry", "640x480+30+40"}));
     Trails seen;
     ASSERT_TRUE(TrailsAppear(x.d, seen)) << "no trails over the desktop";
     const Window window = FindOwnWindow(x.d);
     ASSERT_NE(window, 0u);
+    XWindowAttributes placed{};
+    XGetWindowAttributes(x.d, window, &placed);
+    EXPECT_EQ(std::tuple(placed.x, placed.y, placed.width, placed.height), std::tuple(30, 40, 640, 480));
     XResizeWindow(x.d, window, 800, 600);
     XSync(x.d, False);
     EXPECT_FALSE(program.WaitExit(1).has_value());
@@ -313,6 +319,40 @@ TEST(PlainImages, CommandLineOutcomesAPreviewAResizeAndAClickThatEnds)
     XTestFakeButtonEvent(x.d, 1, True, 0);
     XTestFakeButtonEvent(x.d, 1, False, 0);
     XSync(x.d, False);
+    EXPECT_EQ(program.WaitExit(10), 0);
+}
+
+// White pixels in the bottom-left corner, where --fps writes (the desktop
+// pattern has none), and what the corner shows.
+std::pair<int, std::vector<std::uint32_t>> Corner(Display* d)
+{
+    const int height = 40;
+    std::vector<std::uint32_t> pixels;
+    XImage* image = XGetImage(d, DefaultRootWindow(d), 0, Xvfb::kHeight - height, 200, height, AllPlanes, ZPixmap);
+    for (int row = 0; image && row < height; ++row)
+        for (int col = 0; col < 200; ++col) pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, col, row)) & 0xFFFFFF);
+    if (image) XDestroyImage(image);
+    return {static_cast<int>(std::count(pixels.begin(), pixels.end(), 0xFFFFFFu)), pixels};
+}
+
+// As the daemon's settings may start it: --root with XSCREENSAVER_WINDOW set but
+// empty, and -fps, whose figures appear in the corner and change once measured.
+TEST(HackOptions, FpsOnTheRootWithAnEmptyDaemonWindow)
+{
+    Xvfb x(/*sharedMemory=*/true);
+    ASSERT_NE(x.d, nullptr);
+    ShowPatternOnRoot(x.d);
+    std::vector<std::string> argv = x.Program({"-root", "-fps", "--count", "1"});
+    argv.insert(argv.begin() + 1, "XSCREENSAVER_WINDOW=");
+    Process program(argv);
+    std::vector<std::uint32_t> first;
+    ASSERT_TRUE(WaitFor(10, [&] {
+        auto [white, pixels] = Corner(x.d);
+        first = std::move(pixels);
+        return white > 20;
+    })) << "no figures in the corner";
+    EXPECT_TRUE(WaitFor(10, [&] { return Corner(x.d).second != first; })) << "the figures never change";
+    ::kill(program.Pid(), SIGTERM);
     EXPECT_EQ(program.WaitExit(10), 0);
 }
 

@@ -27,6 +27,7 @@ TEST(LinuxOptions, CountsTargetsSizesAndRefusals)
         {{"--count", "+1001"}, nullptr, 1000, Target::OwnWindow, 0, ""},
         {{"--count", "99999999999999999999999"}, nullptr, 1000, Target::OwnWindow, 0, ""},
         {{"--root"}, nullptr, 1000, Target::Root, 0, ""},
+        {{"--root"}, "", 1000, Target::Root, 0, ""},  // the daemon's variable set but empty
         // The daemon's window wins over --root; --window-id over both.
         {{"--root"}, "0x800008", 1000, Target::WindowId, 0x800008, ""},
         {{"-window-id", "4194318", "--root"}, "0x800008", 1000, Target::WindowId, 4194318, ""},
@@ -38,6 +39,9 @@ TEST(LinuxOptions, CountsTargetsSizesAndRefusals)
         {{"--window-id", "0x100000000"}, nullptr, 0, {}, 0, "not a window id"},
         {{}, "garbage", 0, {}, 0, "XSCREENSAVER_WINDOW"},
         {{"--geometry", "20000x10"}, nullptr, 0, {}, 0, "WIDTHxHEIGHT"},
+        {{"--geometry", "800x600+5"}, nullptr, 0, {}, 0, "WIDTHxHEIGHT"},
+        {{"--geometry", "800x600+5+5x"}, nullptr, 0, {}, 0, "WIDTHxHEIGHT"},
+        {{"--fps=1"}, nullptr, 0, {}, 0, "takes no value"},
         {{"--colour"}, nullptr, 0, {}, 0, "unknown option"},
         {{"stray"}, nullptr, 0, {}, 0, "unexpected argument"},
     };
@@ -58,6 +62,24 @@ TEST(LinuxOptions, CountsTargetsSizesAndRefusals)
     EXPECT_EQ(sized.options->width, 640);
     EXPECT_EQ(sized.options->height, 480);
     EXPECT_TRUE(sized.options->mono);
+    EXPECT_FALSE(sized.options->offset);
+
+    // X geometry with a place, and the flags every hack takes, in either dash form.
+    const auto placed = ParseOptions(std::vector<std::string_view>{"-geometry=800x600-0+25", "-fps"}, nullptr);
+    ASSERT_TRUE(placed.options) << placed.error;
+    EXPECT_EQ(placed.options->width, 800);
+    ASSERT_TRUE(placed.options->offset);
+    EXPECT_EQ(placed.options->offset->x, 0);
+    EXPECT_EQ(placed.options->offset->y, 25);
+    EXPECT_TRUE(placed.options->offset->fromRight);
+    EXPECT_FALSE(placed.options->offset->fromBottom);
+    EXPECT_TRUE(placed.options->fps);
+    for (const std::string_view flag : {"-h", "--help", "-version", "--version"}) {
+        // Asked for help or the version, a bad daemon window does not matter.
+        const auto asked = ParseOptions(std::vector<std::string_view>{flag}, "garbage");
+        ASSERT_TRUE(asked.options) << flag;
+        EXPECT_TRUE(flag.ends_with("version") ? asked.options->version : asked.options->help) << flag;
+    }
 }
 
 TEST(ScreenshotPlacement, ScaledDownToFitOrCentred)
