@@ -1,5 +1,7 @@
 // Start-up: what stops a start, and the preview living and dying with its box.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 
@@ -67,6 +69,37 @@ TEST_F(StartupTest, ARunningInstanceStopsEveryMode)
             ExpectEndsWithoutWindow(arguments, box.Get());
     }
     EXPECT_FALSE(ReadIniBytes().has_value()) << "start-up wrote a settings file";
+}
+
+// Two starts at the same instant, before either has a window: one dialog
+// opens, the other start ends quietly.
+TEST_F(StartupTest, TwoSettingsStartsAtOnceOpenOneDialog)
+{
+    const UniqueHandle second = LaunchTwoAtOnce(L"/c");
+    ASSERT_TRUE(second);
+    const struct Ender {
+        HANDLE process;
+        ~Ender() { TerminateProcess(process, 0xDEAD); }
+    } endSecond{second.Get()};
+    std::vector<HWND> dialogs;
+    // Until one of the two has ended, and a moment longer, every dialog shown is noted.
+    const auto noteDialogs = [&] {
+        for (const DWORD id : {ProcessId(), GetProcessId(second.Get())})
+            for (HWND w : TopLevelWindowsOf(id))
+                if (FactsOf(w).caption == L"Corvalinthの設定" && std::find(dialogs.begin(), dialogs.end(), w) == dialogs.end())
+                    dialogs.push_back(w);
+        return !Running() || WaitForSingleObject(second.Get(), 0) == WAIT_OBJECT_0;
+    };
+    ASSERT_TRUE(Eventually(noteDialogs, kStartTimeout)) << "both starts are still running";
+    Eventually([&] { return noteDialogs(), dialogs.size() > 1; }, 2s);
+    ASSERT_EQ(dialogs.size(), 1u) << "not exactly one dialog opened";
+    DWORD owner = 0;
+    GetWindowThreadProcessId(dialogs[0], &owner);
+    const bool firstOpened = owner == ProcessId();
+    EXPECT_EQ(firstOpened ? WaitForExitOf(second.Get()) : WaitForExit(), std::optional<DWORD>(0));
+    // The one with the dialog ends with it.
+    PostMessageW(dialogs[0], WM_CLOSE, 0, 0);
+    EXPECT_EQ(firstOpened ? WaitForExit() : WaitForExitOf(second.Get()), std::optional<DWORD>(0));
 }
 
 TEST_F(StartupTest, UnservedSwitchesAndUnusablePreviewParentsEndWithoutAWindow)
