@@ -1,4 +1,5 @@
 #include "config/settings_file_win.h"
+#include "config/settings_location_win.h"
 
 #include <windows.h>
 
@@ -16,10 +17,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-IniWriteResult WriteOne(std::wstring_view key, std::wstring value, const std::wstring& file)
+IniWriteResult WriteOne(std::wstring_view key, std::wstring value, const std::wstring& file,
+                        const FilePlacing& placing = SystemFilePlacing())
 {
     const IniKeyValue keys[] = {{key, std::move(value)}};
-    return WriteIni(L"Section", keys, file);
+    return WriteIni(L"Section", keys, file, placing);
+}
+
+std::string FileBytes(const fs::path& file)
+{
+    return {std::istreambuf_iterator<char>(std::ifstream(file, std::ios::binary).rdbuf()), {}};
 }
 
 class SettingsFileWin : public testing::Test {
@@ -40,10 +47,7 @@ protected:
     }
 
     void Put(const std::string& bytes) const { std::ofstream(fs::path(file_), std::ios::binary) << bytes; }
-    std::string Contents() const
-    {
-        return {std::istreambuf_iterator<char>(std::ifstream(fs::path(file_), std::ios::binary).rdbuf()), {}};
-    }
+    std::string Contents() const { return FileBytes(file_); }
     std::vector<std::wstring> FolderEntries() const
     {
         std::vector<std::wstring> names;
@@ -110,6 +114,86 @@ TEST_F(SettingsFileWin, FailedWritesLeaveEverythingAsItWas)
     EXPECT_EQ(Module().gPassword, L"");
 }
 
+// The replacement's documented outcomes, played by a stand-in that leaves the
+// files as the system says it does, with the rename after it working or not:
+// one whole copy is in place, or the new one is kept under the name given.
+TEST_F(SettingsFileWin, EveryOutcomeOfPuttingTheFileInPlaceLeavesAWholeCopy)
+{
+    enum class Effect { None, OldGone, OldToBackup };
+    enum class Left { New, Old, Kept };
+    struct Played {
+        DWORD replaceError;
+        Effect effect;
+        bool newMoves, oldMoves;
+        Left left;
+    };
+    const Played cases[] = {
+        {ERROR_SUCCESS, Effect::None, false, false, Left::New},
+        {ERROR_UNABLE_TO_REMOVE_REPLACED, Effect::None, true, false, Left::New},
+        {ERROR_UNABLE_TO_REMOVE_REPLACED, Effect::None, false, false, Left::Old},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, Effect::None, false, false, Left::Old},  // as with a backup name
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, Effect::OldGone, true, false, Left::New},  // as without one
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, Effect::OldGone, false, false, Left::Kept},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, Effect::OldToBackup, true, false, Left::New},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, Effect::OldToBackup, false, true, Left::Old},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, Effect::OldToBackup, false, false, Left::Kept},
+        {ERROR_SHARING_VIOLATION, Effect::None, false, false, Left::Old},
+    };
+    const std::string old = "[Section]\r\nNum=1\r\n", fresh = "[Section]\r\nNum=2\r\n";
+    const FilePlacing& system = SystemFilePlacing();
+    for (const Played& played : cases) {
+        SCOPED_TRACE(testing::Message() << played.replaceError << " effect " << static_cast<int>(played.effect)
+                                        << " moves " << played.newMoves << played.oldMoves);
+        for (const auto& name : FolderEntries()) fs::remove(folder_ / name);
+        Put(old);
+        FilePlacing stand_in;
+        stand_in.replace = [&](const std::wstring& replaced, const std::wstring& replacement, const std::wstring& backup) {
+            if (played.replaceError == ERROR_SUCCESS) return system.replace(replaced, replacement, backup);
+            if (played.effect == Effect::OldGone) DeleteFileW(replaced.c_str());
+            if (played.effect == Effect::OldToBackup) MoveFileW(replaced.c_str(), backup.c_str());
+            return static_cast<std::uint32_t>(played.replaceError);
+        };
+        stand_in.move = [&](const std::wstring& from, const std::wstring& to) {
+            const bool fromNew = from.ends_with(L".tmp");
+            if (fromNew ? played.newMoves : played.oldMoves) return system.move(from, to);
+            return static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION);
+        };
+        const IniWriteResult result = WriteOne(L"Num", L"2", file_, stand_in);
+        EXPECT_EQ(result.Ok(), played.left == Left::New);
+        if (played.left == Left::Kept) {
+            ASSERT_FALSE(result.keptAs.empty());
+            EXPECT_EQ(fs::path(result.keptAs).parent_path(), folder_);
+            EXPECT_EQ(FileBytes(result.keptAs), fresh);
+            continue;
+        }
+        EXPECT_EQ(result.keptAs, L"");
+        EXPECT_EQ(Contents(), played.left == Left::New ? fresh : old);
+        EXPECT_EQ(FolderEntries(), std::vector<std::wstring>{L"Corvalinth.ini"});
+    }
+}
+
+// A read-only file means "do not write here", whatever the replacement does
+// with it: the save goes to the per-user copy. A rewritten file is marked for
+// backup.
+TEST_F(SettingsFileWin, AReadOnlyFileSendsTheSaveToThePerUserCopy)
+{
+    const std::string old = "[Section]\r\nNum=1\r\n";
+    Put(old);
+    ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_READONLY));
+    const SettingsLocation where{file_, (folder_ / L"user" / L"Corvalinth.ini").wstring()};
+    const IniKeyValue keys[] = {{L"Num", L"2"}};
+    const SaveOutcome saved = SaveSettings(where, keys);
+    ASSERT_EQ(saved.attempts.size(), 2u);
+    EXPECT_EQ(saved.attempts[0].place, SettingsPlace::BesideProgram);
+    EXPECT_EQ(saved.attempts[0].result.problem, WriteProblem::ReadOnly);
+    EXPECT_EQ(saved.attempts[1].place, SettingsPlace::PerUser);
+    EXPECT_TRUE(saved.Ok());
+    EXPECT_EQ(Contents(), old);
+    EXPECT_TRUE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(FileBytes(where.perUser), "[Section]\r\nNum=2\r\n");
+    SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 TEST_F(SettingsFileWin, ReplacingKeepsTheFileAttributes)
 {
     Put("[Section]\r\nNum=1\r\n");
@@ -118,6 +202,7 @@ TEST_F(SettingsFileWin, ReplacingKeepsTheFileAttributes)
     ASSERT_TRUE(WriteOne(L"Num", L" 2", file_).Ok());
     EXPECT_EQ(ReadIni(L"Section", L"Num", file_), L" 2");
     EXPECT_TRUE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_ARCHIVE);
 }
 
 TEST_F(SettingsFileWin, BadFilesNeverStopTheProgram)

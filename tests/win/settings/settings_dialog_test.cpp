@@ -1,6 +1,9 @@
 // The dialog's link, in process: the end-to-end runs cannot let a browser open.
+// And the failed-save message, from failures made in process.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -56,6 +59,46 @@ TEST(SettingsDialog, LinkShowsAHandAndOpensTheAddressUnderTheHourglass)
     EXPECT_EQ(opened.size(), 1u);
     d.Unload();
     forms::ResetEndingForTests();
+}
+
+// Each place tried, in order, with its reason: the program's own words where the
+// system's code says it badly or not at all.
+TEST(SettingsDialog, AFailedSaveNamesEachPlaceTriedAndWhy)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / (L"corvalinth-message-" + std::to_wstring(GetCurrentProcessId()));
+    fs::create_directories(folder / L"user" / L"Corvalinth.ini");  // a folder in the per-user file's place
+    const std::wstring beside = (folder / L"Corvalinth.ini").wstring();
+    std::ofstream(fs::path(beside)) << "[Section]\r\n";
+    ASSERT_TRUE(::SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_READONLY));
+    const SettingsLocation where{beside, (folder / L"user" / L"Corvalinth.ini").wstring()};
+    const IniKeyValue keys[] = {{L"Num", L"2"}};
+    const SaveOutcome saved = SaveSettings(where, keys);
+    ::SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    fs::remove_all(folder);
+    ASSERT_FALSE(saved.Ok());
+    const std::wstring text = SaveFailureText(saved);
+    const auto at = [&](const std::wstring& part) { return text.find(part); };
+    EXPECT_EQ(at(L"設定を保存できませんでした。"), 0u);
+    EXPECT_LT(at(L"プログラムと同じフォルダー"), at(beside));
+    EXPECT_LT(at(beside), at(L"読み取り専用"));
+    EXPECT_LT(at(L"読み取り専用"), at(L"ユーザーごと"));
+    EXPECT_LT(at(L"ユーザーごと"), at(where.perUser));
+    EXPECT_LT(at(where.perUser), at(L"同じ名前のフォルダー"));
+    EXPECT_LT(at(L"同じ名前のフォルダー"), at(L"「ｷｬﾝｾﾙ」で閉じてください。"));
+    EXPECT_EQ(text.find(L"Error"), std::wstring::npos);
+
+    // A drive letter that names no drive.
+    wchar_t drive = L'Q';
+    while (drive < L'Z' && ::GetDriveTypeW((std::wstring(1, drive) + L":\\").c_str()) != DRIVE_NO_ROOT_DIR) ++drive;
+    const IniWriteResult noDrive = WriteIni(L"Section", keys, std::wstring(1, drive) + L":\\x\\Corvalinth.ini");
+    EXPECT_NE(SaveFailureReason(noDrive).find(L"ドライブが見つかりません"), std::wstring::npos);
+    // A code the system has no text for, and the new settings kept aside.
+    EXPECT_NE(SaveFailureReason({ERROR_FILE_TOO_LARGE, WriteProblem::TooLarge}).find(L"大きすぎ"), std::wstring::npos);
+    EXPECT_NE(SaveFailureReason({0x20001234}).find(std::to_wstring(0x20001234)), std::wstring::npos);
+    const SaveOutcome kept{{{SettingsPlace::BesideProgram, beside, {ERROR_UNABLE_TO_MOVE_REPLACEMENT, {}, beside + L".7-0.tmp"}}}};
+    EXPECT_NE(SaveFailureText(kept).find(L"残してあります。名前を Corvalinth.ini に変えると使えます: " + beside + L".7-0.tmp"),
+              std::wstring::npos);
 }
 
 }  // namespace
