@@ -254,9 +254,10 @@ UniqueHandle E2eTest::LaunchTwoAtOnce(std::wstring_view arguments)
     Kill();
     const std::wstring program = (folder_ / L"Corvalinth.scr").wstring();
     const std::wstring commandLine = L"\"" + program + L"\" " + std::wstring(arguments);
+    const std::wstring folder = folder_.wstring();
     UniqueHandle threads[2];
-    process_ = Start(program, commandLine, CREATE_SUSPENDED, &processId_, folder_.wstring().c_str(), &threads[0]);
-    UniqueHandle second = Start(program, commandLine, CREATE_SUSPENDED, nullptr, folder_.wstring().c_str(), &threads[1]);
+    process_ = Start(program, commandLine, CREATE_SUSPENDED, &processId_, folder.c_str(), &threads[0]);
+    UniqueHandle second = Start(program, commandLine, CREATE_SUSPENDED, nullptr, folder.c_str(), &threads[1]);
     for (const UniqueHandle& thread : threads)
         if (thread) ResumeThread(thread.Get());
     EXPECT_TRUE(process_ && second) << "cannot start the program twice, error " << GetLastError();

@@ -107,6 +107,7 @@ protected:
     // which the test ends.
     UniqueHandle LaunchTwoAtOnce(std::wstring_view arguments);
     DWORD ProcessId() const { return processId_; }
+    HANDLE Process() const { return process_.Get(); }
     bool Running() const;
     // The exit code once the process has ended, or nullopt on time-out.
     std::optional<DWORD> WaitForExit(Milliseconds timeout = kStartTimeout);

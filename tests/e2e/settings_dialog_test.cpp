@@ -206,7 +206,8 @@ TEST_F(SettingsDialogTest, KeysChooseAFailedSaveIsShownAndTheSaveGoesToThePerUse
         for (HWND child : ChildWindowsOf(message)) shown += FactsOf(child).caption + L"\n";
         EXPECT_NE(shown.find(L"保存できませんでした"), std::wstring::npos);
         EXPECT_NE(shown.find(PerUserIniPath().wstring()), std::wstring::npos) << "not the file last tried";
-        EXPECT_LT(shown.find(IniPath().wstring()), shown.find(PerUserIniPath().wstring())) << "not the file first tried";
+        EXPECT_LT(shown.find(IniPath().wstring()), shown.find(PerUserIniPath().wstring()))
+            << "not the file first tried";
         PressKey(VK_RETURN);
         EXPECT_TRUE(Eventually([&] { return !::IsWindow(message); }));
         LetInputSettle();

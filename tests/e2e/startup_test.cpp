@@ -81,25 +81,24 @@ TEST_F(StartupTest, TwoSettingsStartsAtOnceOpenOneDialog)
         HANDLE process;
         ~Ender() { TerminateProcess(process, 0xDEAD); }
     } endSecond{second.Get()};
+    const HANDLE processes[] = {Process(), second.Get()};
     std::vector<HWND> dialogs;
-    // Until one of the two has ended, and a moment longer, every dialog shown is noted.
-    const auto noteDialogs = [&] {
-        for (const DWORD id : {ProcessId(), GetProcessId(second.Get())})
-            for (HWND w : TopLevelWindowsOf(id))
-                if (FactsOf(w).caption == L"Corvalinthの設定" && std::find(dialogs.begin(), dialogs.end(), w) == dialogs.end())
+    const auto anyEnded = [&] {
+        for (HANDLE process : processes)
+            for (HWND w : TopLevelWindowsOf(GetProcessId(process)))
+                if (FactsOf(w).caption == L"Corvalinthの設定" && std::ranges::find(dialogs, w) == dialogs.end())
                     dialogs.push_back(w);
-        return !Running() || WaitForSingleObject(second.Get(), 0) == WAIT_OBJECT_0;
+        return WaitForMultipleObjects(2, processes, FALSE, 0) != WAIT_TIMEOUT;
     };
-    ASSERT_TRUE(Eventually(noteDialogs, kStartTimeout)) << "both starts are still running";
-    Eventually([&] { return noteDialogs(), dialogs.size() > 1; }, 2s);
+    ASSERT_TRUE(Eventually(anyEnded, kStartTimeout)) << "both starts are still running";
+    Eventually([&] { return anyEnded(), dialogs.size() > 1; }, 2s);  // a late second dialog would show by now
     ASSERT_EQ(dialogs.size(), 1u) << "not exactly one dialog opened";
     DWORD owner = 0;
     GetWindowThreadProcessId(dialogs[0], &owner);
     const bool firstOpened = owner == ProcessId();
-    EXPECT_EQ(firstOpened ? WaitForExitOf(second.Get()) : WaitForExit(), std::optional<DWORD>(0));
-    // The one with the dialog ends with it.
-    PostMessageW(dialogs[0], WM_CLOSE, 0, 0);
-    EXPECT_EQ(firstOpened ? WaitForExit() : WaitForExitOf(second.Get()), std::optional<DWORD>(0));
+    EXPECT_EQ(WaitForExitOf(processes[firstOpened ? 1 : 0]), std::optional<DWORD>(0));
+    PostMessageW(dialogs[0], WM_CLOSE, 0, 0);  // the one with the dialog ends with it
+    EXPECT_EQ(WaitForExitOf(processes[firstOpened ? 0 : 1]), std::optional<DWORD>(0));
 }
 
 TEST_F(StartupTest, UnservedSwitchesAndUnusablePreviewParentsEndWithoutAWindow)

@@ -1,5 +1,4 @@
 #include "config/settings_file_win.h"
-#include "config/settings_location_win.h"
 
 #include <windows.h>
 
@@ -115,83 +114,56 @@ TEST_F(SettingsFileWin, FailedWritesLeaveEverythingAsItWas)
 }
 
 // The replacement's documented outcomes, played by a stand-in that leaves the
-// files as the system says it does, with the rename after it working or not:
+// files as the system says it does, and the renames after it working or not:
 // one whole copy is in place, or the new one is kept under the name given.
 TEST_F(SettingsFileWin, EveryOutcomeOfPuttingTheFileInPlaceLeavesAWholeCopy)
 {
-    enum class Effect { None, OldGone, OldToBackup };
-    enum class Left { New, Old, Kept };
-    struct Played {
-        DWORD replaceError;
+    enum Effect { Nothing, OldGone, OldToBackup };
+    const struct {
+        DWORD error;
         Effect effect;
         bool newMoves, oldMoves;
-        Left left;
+        std::string_view left;
+    } cases[] = {
+        {ERROR_SUCCESS, Nothing, false, false, "new"},
+        {ERROR_UNABLE_TO_REMOVE_REPLACED, Nothing, true, false, "new"},
+        {ERROR_UNABLE_TO_REMOVE_REPLACED, Nothing, false, false, "old"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, Nothing, false, false, "old"},  // as with a backup name
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, OldGone, true, false, "new"},   // as without one
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, OldGone, false, false, "kept"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, OldToBackup, true, false, "new"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, OldToBackup, false, true, "old"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, OldToBackup, false, false, "kept"},
+        {ERROR_SHARING_VIOLATION, Nothing, false, false, "old"},
     };
-    const Played cases[] = {
-        {ERROR_SUCCESS, Effect::None, false, false, Left::New},
-        {ERROR_UNABLE_TO_REMOVE_REPLACED, Effect::None, true, false, Left::New},
-        {ERROR_UNABLE_TO_REMOVE_REPLACED, Effect::None, false, false, Left::Old},
-        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, Effect::None, false, false, Left::Old},  // as with a backup name
-        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, Effect::OldGone, true, false, Left::New},  // as without one
-        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, Effect::OldGone, false, false, Left::Kept},
-        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, Effect::OldToBackup, true, false, Left::New},
-        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, Effect::OldToBackup, false, true, Left::Old},
-        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, Effect::OldToBackup, false, false, Left::Kept},
-        {ERROR_SHARING_VIOLATION, Effect::None, false, false, Left::Old},
-    };
-    const std::string old = "[Section]\r\nNum=1\r\n", fresh = "[Section]\r\nNum=2\r\n";
     const FilePlacing& system = SystemFilePlacing();
-    for (const Played& played : cases) {
-        SCOPED_TRACE(testing::Message() << played.replaceError << " effect " << static_cast<int>(played.effect)
-                                        << " moves " << played.newMoves << played.oldMoves);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.error << " effect " << c.effect << " moves " << c.newMoves << c.oldMoves);
         for (const auto& name : FolderEntries()) fs::remove(folder_ / name);
-        Put(old);
-        FilePlacing stand_in;
-        stand_in.replace = [&](const std::wstring& replaced, const std::wstring& replacement, const std::wstring& backup) {
-            if (played.replaceError == ERROR_SUCCESS) return system.replace(replaced, replacement, backup);
-            if (played.effect == Effect::OldGone) DeleteFileW(replaced.c_str());
-            if (played.effect == Effect::OldToBackup) MoveFileW(replaced.c_str(), backup.c_str());
-            return static_cast<std::uint32_t>(played.replaceError);
-        };
-        stand_in.move = [&](const std::wstring& from, const std::wstring& to) {
-            const bool fromNew = from.ends_with(L".tmp");
-            if (fromNew ? played.newMoves : played.oldMoves) return system.move(from, to);
-            return static_cast<std::uint32_t>(ERROR_SHARING_VIOLATION);
-        };
-        const IniWriteResult result = WriteOne(L"Num", L"2", file_, stand_in);
-        EXPECT_EQ(result.Ok(), played.left == Left::New);
-        if (played.left == Left::Kept) {
-            ASSERT_FALSE(result.keptAs.empty());
+        Put("[Section]\r\nNum=1\r\n");
+        const FilePlacing standIn{
+            [&](const std::wstring& replaced, const std::wstring& replacement, const std::wstring& backup) {
+                if (c.error == ERROR_SUCCESS) return system.replace(replaced, replacement, backup);
+                if (c.effect == OldGone) DeleteFileW(replaced.c_str());
+                if (c.effect == OldToBackup) MoveFileW(replaced.c_str(), backup.c_str());
+                return static_cast<std::uint32_t>(c.error);
+            },
+            [&](const std::wstring& from, const std::wstring& to) {
+                const bool works = from.ends_with(L".tmp") ? c.newMoves : c.oldMoves;
+                return works ? system.move(from, to) : std::uint32_t{ERROR_SHARING_VIOLATION};
+            }};
+        const IniWriteResult result = WriteOne(L"Num", L"2", file_, standIn);
+        EXPECT_EQ(result.Ok(), c.left == "new");
+        const std::string expected = c.left == "old" ? "[Section]\r\nNum=1\r\n" : "[Section]\r\nNum=2\r\n";
+        if (c.left == "kept") {
             EXPECT_EQ(fs::path(result.keptAs).parent_path(), folder_);
-            EXPECT_EQ(FileBytes(result.keptAs), fresh);
-            continue;
+            EXPECT_EQ(FileBytes(result.keptAs), expected);
+        } else {
+            EXPECT_EQ(result.keptAs, L"");
+            EXPECT_EQ(Contents(), expected);
+            EXPECT_EQ(FolderEntries(), std::vector<std::wstring>{L"Corvalinth.ini"});
         }
-        EXPECT_EQ(result.keptAs, L"");
-        EXPECT_EQ(Contents(), played.left == Left::New ? fresh : old);
-        EXPECT_EQ(FolderEntries(), std::vector<std::wstring>{L"Corvalinth.ini"});
     }
-}
-
-// A read-only file means "do not write here", whatever the replacement does
-// with it: the save goes to the per-user copy. A rewritten file is marked for
-// backup.
-TEST_F(SettingsFileWin, AReadOnlyFileSendsTheSaveToThePerUserCopy)
-{
-    const std::string old = "[Section]\r\nNum=1\r\n";
-    Put(old);
-    ASSERT_TRUE(SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_READONLY));
-    const SettingsLocation where{file_, (folder_ / L"user" / L"Corvalinth.ini").wstring()};
-    const IniKeyValue keys[] = {{L"Num", L"2"}};
-    const SaveOutcome saved = SaveSettings(where, keys);
-    ASSERT_EQ(saved.attempts.size(), 2u);
-    EXPECT_EQ(saved.attempts[0].place, SettingsPlace::BesideProgram);
-    EXPECT_EQ(saved.attempts[0].result.problem, WriteProblem::ReadOnly);
-    EXPECT_EQ(saved.attempts[1].place, SettingsPlace::PerUser);
-    EXPECT_TRUE(saved.Ok());
-    EXPECT_EQ(Contents(), old);
-    EXPECT_TRUE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(FileBytes(where.perUser), "[Section]\r\nNum=2\r\n");
-    SetFileAttributesW(file_.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(SettingsFileWin, ReplacingKeepsTheFileAttributes)

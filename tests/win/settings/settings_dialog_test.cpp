@@ -18,6 +18,7 @@ namespace corvalinth::settings {
 namespace {
 
 using namespace wintest;
+using namespace std::string_literals;
 
 TEST(SettingsDialog, LinkShowsAHandAndOpensTheAddressUnderTheHourglass)
 {
@@ -61,44 +62,44 @@ TEST(SettingsDialog, LinkShowsAHandAndOpensTheAddressUnderTheHourglass)
     forms::ResetEndingForTests();
 }
 
-// Each place tried, in order, with its reason: the program's own words where the
-// system's code says it badly or not at all.
-TEST(SettingsDialog, AFailedSaveNamesEachPlaceTriedAndWhy)
+// A read-only file beside the program sends the save to the per-user copy. A
+// failure names each place tried, in order, with its reason: the program's own
+// words where the system's code says it badly or not at all.
+TEST(SettingsDialog, AReadOnlyFileIsNotWrittenAndAFailedSaveNamesEachPlaceTriedAndWhy)
 {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::temp_directory_path() / (L"corvalinth-message-" + std::to_wstring(GetCurrentProcessId()));
+    const fs::path folder = fs::temp_directory_path() / (L"corvalinth-save-" + std::to_wstring(GetCurrentProcessId()));
     fs::create_directories(folder / L"user" / L"Corvalinth.ini");  // a folder in the per-user file's place
     const std::wstring beside = (folder / L"Corvalinth.ini").wstring();
-    std::ofstream(fs::path(beside)) << "[Section]\r\n";
+    std::ofstream(fs::path(beside)) << "[Section]\n";
     ASSERT_TRUE(::SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_READONLY));
     const SettingsLocation where{beside, (folder / L"user" / L"Corvalinth.ini").wstring()};
     const IniKeyValue keys[] = {{L"Num", L"2"}};
+    const SaveOutcome failed = SaveSettings(where, keys);
+    fs::remove(where.perUser);
     const SaveOutcome saved = SaveSettings(where, keys);
     ::SetFileAttributesW(beside.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(saved.Ok());
+    EXPECT_EQ(saved.attempts.size(), 2u);
+    EXPECT_EQ(ReadIni(L"Section", L"Num", where.perUser), L"2");
+    EXPECT_EQ(ReadIni(L"Section", L"Num", beside), L"") << "the read-only file was written";
     fs::remove_all(folder);
-    ASSERT_FALSE(saved.Ok());
-    const std::wstring text = SaveFailureText(saved);
-    const auto at = [&](const std::wstring& part) { return text.find(part); };
-    EXPECT_EQ(at(L"設定を保存できませんでした。"), 0u);
-    EXPECT_LT(at(L"プログラムと同じフォルダー"), at(beside));
-    EXPECT_LT(at(beside), at(L"読み取り専用"));
-    EXPECT_LT(at(L"読み取り専用"), at(L"ユーザーごと"));
-    EXPECT_LT(at(L"ユーザーごと"), at(where.perUser));
-    EXPECT_LT(at(where.perUser), at(L"同じ名前のフォルダー"));
-    EXPECT_LT(at(L"同じ名前のフォルダー"), at(L"「ｷｬﾝｾﾙ」で閉じてください。"));
-    EXPECT_EQ(text.find(L"Error"), std::wstring::npos);
 
-    // A drive letter that names no drive.
+    ASSERT_FALSE(failed.Ok());
+    const std::wstring text = SaveFailureText(failed);
+    std::size_t at = 0;
+    for (const std::wstring& part : {L"設定を保存できませんでした。"s, L"プログラムと同じフォルダー"s, beside, L"読み取り専用"s,
+                                     L"ユーザーごと"s, where.perUser, L"同じ名前のフォルダー"s, L"「ｷｬﾝｾﾙ」で閉じてください。"s})
+        EXPECT_NE(at = text.find(part, at), std::wstring::npos) << testing::PrintToString(part);
+    // A drive letter that names no drive, a code the system has no text for, and
+    // the new settings kept aside.
     wchar_t drive = L'Q';
     while (drive < L'Z' && ::GetDriveTypeW((std::wstring(1, drive) + L":\\").c_str()) != DRIVE_NO_ROOT_DIR) ++drive;
     const IniWriteResult noDrive = WriteIni(L"Section", keys, std::wstring(1, drive) + L":\\x\\Corvalinth.ini");
     EXPECT_NE(SaveFailureReason(noDrive).find(L"ドライブが見つかりません"), std::wstring::npos);
-    // A code the system has no text for, and the new settings kept aside.
-    EXPECT_NE(SaveFailureReason({ERROR_FILE_TOO_LARGE, WriteProblem::TooLarge}).find(L"大きすぎ"), std::wstring::npos);
     EXPECT_NE(SaveFailureReason({0x20001234}).find(std::to_wstring(0x20001234)), std::wstring::npos);
-    const SaveOutcome kept{{{SettingsPlace::BesideProgram, beside, {ERROR_UNABLE_TO_MOVE_REPLACEMENT, {}, beside + L".7-0.tmp"}}}};
-    EXPECT_NE(SaveFailureText(kept).find(L"残してあります。名前を Corvalinth.ini に変えると使えます: " + beside + L".7-0.tmp"),
-              std::wstring::npos);
+    const SaveOutcome kept{{{SettingsPlace::PerUser, beside, {ERROR_UNABLE_TO_MOVE_REPLACEMENT, {}, L"C:\\k.tmp"}}}};
+    EXPECT_NE(SaveFailureText(kept).find(L"名前を Corvalinth.ini に変えると使えます: C:\\k.tmp"), std::wstring::npos);
 }
 
 }  // namespace
