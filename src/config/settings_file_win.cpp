@@ -20,15 +20,18 @@ bool Valid(const KernelHandle& h) { return h.Get() != INVALID_HANDLE_VALUE && h.
 // Closing can report a late write failure, so the writer asks for it.
 DWORD CloseReporting(KernelHandle& h) { return CloseHandle(h.Release()) ? ERROR_SUCCESS : GetLastError(); }
 
-// A temporary file that is removed unless it has been moved into place.
+// A temporary file that is removed unless it has been moved into place or
+// holds the only copy of the settings.
 struct TempFile {
     std::wstring path;
-    bool moved = false;
+    bool keep = false;
     ~TempFile()
     {
-        if (!moved && !path.empty()) DeleteFileW(path.c_str());
+        if (!keep && !path.empty()) DeleteFileW(path.c_str());
     }
 };
+
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Room for the temporary file's suffix on paths that still fit MAX_PATH.
 constexpr std::size_t kTempSuffixRoom = 32;
@@ -51,6 +54,7 @@ struct FileBytes {
     DWORD error = ERROR_SUCCESS;
     std::string bytes;
     DWORD attributes = 0;
+    bool folder = false;    // a folder has the file's name
     bool tooLarge = false;  // bytes holds only the first limit bytes and a little more
 };
 
@@ -64,6 +68,7 @@ FileBytes ReadCapped(const std::wstring& path, std::size_t limit)
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         out.error = ERROR_ACCESS_DENIED;  // what the system says when a folder is opened as a file
+        out.folder = true;
         return out;
     }
     out.attributes = attributes;
@@ -106,60 +111,106 @@ DWORD WriteAll(HANDLE file, std::string_view bytes)
 }
 
 // Not every implementation of the replacement, and no rename, carries these
-// over, so they are put back by hand.
+// over, so they are put back by hand. A changed file is marked for backup.
 void RestoreAttributes(const std::wstring& path, DWORD old)
 {
-    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
     const DWORD now = GetFileAttributesW(path.c_str());
-    if (now == INVALID_FILE_ATTRIBUTES || (now & kKept) == (old & kKept)) return;
-    const DWORD wanted = (now & ~kKept & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_TEMPORARY)) | (old & kKept);
-    SetFileAttributesW(path.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL);
+    if (now == INVALID_FILE_ATTRIBUTES) return;
+    constexpr DWORD kSettable = kKept | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_TEMPORARY;
+    const DWORD wanted =
+        (now & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_TEMPORARY)) | (old & kKept) | FILE_ATTRIBUTE_ARCHIVE;
+    if ((now & kSettable) != wanted) SetFileAttributesW(path.c_str(), wanted);
 }
 
-DWORD ReplaceFileContents(const std::wstring& path, std::string_view bytes, bool exists)
+// A new file beside `path` that nobody else uses; empty (and the error) when
+// the folder takes none.
+KernelHandle CreateTempFile(const std::wstring& path, TempFile& temp, DWORD& error)
 {
-    TempFile temp;
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    DWORD error = ERROR_SUCCESS;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         temp.path = path + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) + L".tmp";
-        handle = CreateFileW(temp.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) break;
+        KernelHandle handle(
+            CreateFileW(temp.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (Valid(handle)) return handle;
         error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
     }
-    if (handle == INVALID_HANDLE_VALUE) {
-        // Never created; nothing to remove. A folder that refuses new files gets
-        // no write in place either: a failure part-way would tear the file.
-        temp.path.clear();
-        return error;
-    }
+    // Never created; nothing to remove.
+    temp.path.clear();
+    return KernelHandle();
+}
 
-    KernelHandle file(handle);
-    if (DWORD e = WriteAll(file.Get(), bytes)) return e;
-    if (!FlushFileBuffers(file.Get())) return GetLastError();
-    if (DWORD e = CloseReporting(file)) return e;
-
-    if (exists) {
-        // Keeps the old file's attributes and permissions.
-        if (ReplaceFileW(path.c_str(), temp.path.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS,
-                         nullptr, nullptr)) {
-            temp.moved = true;
-            return ERROR_SUCCESS;
-        }
-        error = GetLastError();
-        // Some file systems do not offer the replacement; a rename is atomic too.
-        if (MoveFileExW(temp.path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            temp.moved = true;
-            return ERROR_SUCCESS;
-        }
-        return error;
+// Puts the finished temporary file in place of an existing `path`. The
+// replacement's partial failures may take the old file away (to the backup
+// name, or for good): then the new one must reach its place, or the old one
+// go back, before anything is removed; failing both, the new one is kept.
+IniWriteResult PutInPlace(const std::wstring& path, TempFile& temp, const FilePlacing& placing)
+{
+    const std::wstring backup = temp.path.substr(0, temp.path.size() - 4) + L".old";
+    const DWORD replaceError = placing.replace(path, temp.path, backup);
+    // Some file systems do not offer the replacement; a rename is atomic too.
+    if (replaceError == ERROR_SUCCESS || placing.move(temp.path, path) == ERROR_SUCCESS) {
+        temp.keep = true;
+        DeleteFileW(backup.c_str());
+        return {};
     }
-    if (!MoveFileExW(temp.path.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return GetLastError();
-    temp.moved = true;
-    return ERROR_SUCCESS;
+    if (Exists(path)) return {replaceError};  // the old file, as it was
+    if (Exists(backup) && placing.move(backup, path) == ERROR_SUCCESS) return {replaceError};
+    temp.keep = true;
+    return {replaceError, WriteProblem::None, temp.path};
+}
+
+IniWriteResult ReplaceFileContents(const std::wstring& path, std::string_view bytes, bool exists,
+                                   const FilePlacing& placing)
+{
+    TempFile temp;
+    DWORD error = ERROR_SUCCESS;
+    // A folder that refuses new files gets no write in place either: a failure
+    // part-way would tear the file.
+    KernelHandle file = CreateTempFile(path, temp, error);
+    if (!file) return {error};
+    if (DWORD e = WriteAll(file.Get(), bytes)) return {e};
+    if (!FlushFileBuffers(file.Get())) return {GetLastError()};
+    if (DWORD e = CloseReporting(file)) return {e};
+
+    if (exists) return PutInPlace(path, temp, placing);
+    // Nothing to lose: a failure leaves no file, as before.
+    if (const DWORD e = placing.move(temp.path, path)) return {e};
+    temp.keep = true;
+    return {};
+}
+
+// Whether the failure comes from a drive letter that names no drive.
+bool DriveMissing(std::wstring_view path, DWORD error)
+{
+    if (error != ERROR_PATH_NOT_FOUND && error != ERROR_INVALID_DRIVE && error != ERROR_NOT_READY) return false;
+    if (path.rfind(L"\\\\?\\", 0) == 0) path.remove_prefix(4);
+    if (path.size() < 2 || path[1] != L':') return false;
+    const std::wstring root = std::wstring(path.substr(0, 2)) + L"\\";
+    return GetDriveTypeW(root.c_str()) == DRIVE_NO_ROOT_DIR;
+}
+
+IniWriteResult WriteIniTo(const std::wstring& path, std::wstring_view section, std::span<const IniKeyValue> keys,
+                          const FilePlacing& placing)
+{
+    const FileBytes read = ReadCapped(path, kMaxSettingsFileBytes);
+    const bool exists = read.error == ERROR_SUCCESS;
+    if (read.folder) return {read.error, WriteProblem::FolderInTheWay};
+    if (!exists && read.error != ERROR_FILE_NOT_FOUND) return {read.error};
+    // Rewriting only the part that was read would lose the rest.
+    if (read.tooLarge) return {ERROR_FILE_TOO_LARGE, WriteProblem::TooLarge};
+    // What the system says for a read-only file (not every implementation of
+    // the replacement checks it).
+    if (exists && (read.attributes & FILE_ATTRIBUTE_READONLY)) return {ERROR_ACCESS_DENIED, WriteProblem::ReadOnly};
+
+    const Win32AnsiCodec codec;
+    auto doc = IniDocument::Parse(read.bytes, codec);
+    if (!doc.SetAll(section, keys)) return {ERROR_INVALID_DATA};
+    const std::string bytes = doc.Serialize();
+    if (exists && bytes == read.bytes) return {};
+    IniWriteResult result = ReplaceFileContents(path, bytes, exists, placing);
+    if (result.Ok()) RestoreAttributes(path, exists ? read.attributes : 0);
+    return result;
 }
 
 NumberFormat UserNumberFormat()
@@ -220,36 +271,45 @@ std::wstring ReadIni(std::wstring_view section, std::wstring_view key, const std
     return doc.Get(section, key).value_or(std::wstring());
 }
 
-IniWriteResult WriteIni(std::wstring_view section, std::span<const IniKeyValue> keys, const std::wstring& file)
+const FilePlacing& SystemFilePlacing()
+{
+    static const FilePlacing system{
+        [](const std::wstring& replaced, const std::wstring& replacement, const std::wstring& backup) -> std::uint32_t {
+            // Keeps the old file's attributes and permissions.
+            return ReplaceFileW(replaced.c_str(), replacement.c_str(), backup.c_str(),
+                                REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)
+                       ? ERROR_SUCCESS
+                       : GetLastError();
+        },
+        [](const std::wstring& from, const std::wstring& to) -> std::uint32_t {
+            return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                       ? ERROR_SUCCESS
+                       : GetLastError();
+        }};
+    return system;
+}
+
+IniWriteResult WriteIni(std::wstring_view section, std::span<const IniKeyValue> keys, const std::wstring& file,
+                        const FilePlacing& placing)
 {
     try {
         const std::wstring path = ForFileApi(file);
-        const FileBytes read = ReadCapped(path, kMaxSettingsFileBytes);
-        const bool exists = read.error == ERROR_SUCCESS;
-        if (!exists && read.error != ERROR_FILE_NOT_FOUND) return {read.error};
-        // Rewriting only the part that was read would lose the rest.
-        if (read.tooLarge) return {ERROR_FILE_TOO_LARGE};
-
-        const Win32AnsiCodec codec;
-        auto doc = IniDocument::Parse(read.bytes, codec);
-        if (!doc.SetAll(section, keys)) return {ERROR_INVALID_DATA};
-        const std::string bytes = doc.Serialize();
-        if (exists && bytes == read.bytes) return {};
-        const DWORD error = ReplaceFileContents(path, bytes, exists);
-        if (error == ERROR_SUCCESS && exists) RestoreAttributes(path, read.attributes);
-        return {error};
+        IniWriteResult result = WriteIniTo(path, section, keys, placing);
+        if (result.problem == WriteProblem::None && DriveMissing(path, result.error))
+            result.problem = WriteProblem::NoDrive;
+        return result;
     } catch (const std::bad_alloc&) {
         return {ERROR_NOT_ENOUGH_MEMORY};
     }
 }
 
-std::wstring IniWriteErrorText(IniWriteResult result)
+std::wstring IniWriteErrorText(const IniWriteResult& result)
 {
     wchar_t* text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
         result.error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : L"Error " + std::to_wstring(result.error);
+    std::wstring message = length ? std::wstring(text, length) : std::wstring();
     if (text) LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' '))
         message.pop_back();

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <utility>
+
 #include "config/settings_file.h"
 
 namespace corvalinth {
@@ -33,8 +35,8 @@ bool IsFile(const std::wstring& path)
 }
 
 // What a folder says when it will not take a new file: no permission, or a
-// medium that cannot be written.
-bool FolderRefused(IniWriteResult result)
+// medium that cannot be written. A read-only file says the same.
+bool FolderRefused(const IniWriteResult& result)
 {
     return result.error == ERROR_ACCESS_DENIED || result.error == ERROR_WRITE_PROTECT;
 }
@@ -72,13 +74,19 @@ SettingsLocation FindSettingsLocation()
     return where;
 }
 
-SaveOutcome SaveSettings(const SettingsLocation& where, std::span<const IniKeyValue> keys)
+SaveOutcome SaveSettings(const SettingsLocation& where, std::span<const IniKeyValue> keys, const FilePlacing& placing)
 {
-    const IniWriteResult first = WriteIni(kSettingsSection, keys, where.file);
-    if (first.Ok() || !FolderRefused(first) || where.perUser.empty() || where.perUser == where.file)
-        return {first, where.file};
-    if (const DWORD error = MakeFolderOf(where.perUser)) return {{error}, where.perUser};
-    return {WriteIni(kSettingsSection, keys, where.perUser), where.perUser};
+    SaveOutcome outcome;
+    const bool perUserFirst = where.file == where.perUser;
+    outcome.attempts.push_back({perUserFirst ? SettingsPlace::PerUser : SettingsPlace::BesideProgram, where.file,
+                                WriteIni(kSettingsSection, keys, where.file, placing)});
+    const IniWriteResult& first = outcome.attempts.back().result;
+    if (first.Ok() || !FolderRefused(first) || where.perUser.empty() || perUserFirst) return outcome;
+    SaveAttempt second{SettingsPlace::PerUser, where.perUser, {}};
+    if (const DWORD error = MakeFolderOf(where.perUser)) second.result.error = error;
+    else second.result = WriteIni(kSettingsSection, keys, where.perUser, placing);
+    outcome.attempts.push_back(std::move(second));
+    return outcome;
 }
 
 }  // namespace corvalinth

@@ -5,6 +5,7 @@
 // settings file for every mode.
 #include <span>
 #include <string>
+#include <vector>
 
 #include "config/ini_document.h"
 #include "config/settings_file_win.h"
@@ -20,13 +21,23 @@ struct SettingsLocation {
 // beside the program.
 SettingsLocation FindSettingsLocation();
 
-struct SaveOutcome {
+enum class SettingsPlace { BesideProgram, PerUser };
+
+struct SaveAttempt {
+    SettingsPlace place = SettingsPlace::BesideProgram;
+    std::wstring file;
     IniWriteResult result;
-    std::wstring file;  // the file written, or the last one tried
+};
+
+struct SaveOutcome {
+    std::vector<SaveAttempt> attempts;  // in the order tried; the last one decides
+    bool Ok() const { return !attempts.empty() && attempts.back().result.Ok(); }
 };
 
 // Writes the settings keys as one replace of the location's file; when that
-// file's folder refuses, makes the per-user copy and writes them there.
-SaveOutcome SaveSettings(const SettingsLocation& where, std::span<const IniKeyValue> keys);
+// file's folder refuses, or the file is read-only, makes the per-user copy and
+// writes them there.
+SaveOutcome SaveSettings(const SettingsLocation& where, std::span<const IniKeyValue> keys,
+                         const FilePlacing& placing = SystemFilePlacing());
 
 }  // namespace corvalinth

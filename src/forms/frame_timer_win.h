@@ -33,7 +33,7 @@ RefreshRate DisplayRefresh(HWND window);
 class FrameTimer {
 public:
     // Posts `message` to `window` once per period while running; one at a time:
-    // the next is posted only after the window calls Taken().
+    // the next is posted only after the window calls Done().
     FrameTimer(HWND window, UINT message);
     ~FrameTimer();
     FrameTimer(const FrameTimer&) = delete;
@@ -44,8 +44,10 @@ public:
     void Stop();
     bool Running() const { return running_; }
     double PeriodMs() const { return periodMs_; }
-    // The window has the message in hand.
-    void Taken() { posted_.store(false); }
+    // The window has handled the message. Not before: the message loop hands out
+    // posted messages ahead of input, so one posted during a step that outlasts
+    // a period would keep the input waiting for as long as the steps go on.
+    void Done() { posted_.store(false); }
 
 private:
     void Run();

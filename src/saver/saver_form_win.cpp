@@ -248,8 +248,8 @@ core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
 std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == kRefreshMessage) {
-        if (frames_) frames_->Taken();
         Refresh_Timer();
+        if (frames_) frames_->Done();
         return 0;
     }
     if (auto handled = password::SaverCloseMessage(message, wParam, timer1_, options_.fullScreen,

@@ -75,10 +75,41 @@ DialogServices DefaultServices(const SettingsLocation& settingsFile)
     return services;
 }
 
-std::wstring SaveFailureText(const std::wstring& file, const std::wstring& reason)
+std::wstring SaveFailureReason(const IniWriteResult& result)
 {
-    return L"設定を保存できませんでした。\n\nファイル: " + file + L"\n理由: " + reason +
-           L"\n\n「設定」でもう一度保存するか、「ｷｬﾝｾﾙ」で閉じてください。";
+    switch (result.problem) {
+    case WriteProblem::ReadOnly: return L"ファイルが読み取り専用になっています。";
+    case WriteProblem::FolderInTheWay: return L"ファイルの場所に同じ名前のフォルダーがあります。";
+    case WriteProblem::TooLarge: return L"ファイルが大きすぎて、設定ファイルとして扱えません。";
+    case WriteProblem::NoDrive: return L"ファイルのあるドライブが見つかりません。";
+    case WriteProblem::None: break;
+    }
+    if (std::wstring system = IniWriteErrorText(result); !system.empty()) return system;
+    switch (result.error) {
+    case ERROR_ACCESS_DENIED: return L"書き込みが許可されていません。";
+    case ERROR_WRITE_PROTECT: return L"書き込みできない媒体です。";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return L"ディスクに空きがありません。";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return L"ほかのプログラムがファイルを使っています。";
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: return L"ファイルを置き換えられませんでした。";
+    default: return L"原因のわからないエラーです（コード " + std::to_wstring(result.error) + L"）。";
+    }
+}
+
+std::wstring SaveFailureText(const SaveOutcome& outcome)
+{
+    std::wstring text = L"設定を保存できませんでした。\n";
+    for (const SaveAttempt& attempt : outcome.attempts) {
+        text += attempt.place == SettingsPlace::PerUser ? L"\nユーザーごとのファイル: " : L"\nプログラムと同じフォルダーのファイル: ";
+        text += attempt.file + L"\n理由: " + SaveFailureReason(attempt.result) + L"\n";
+        if (!attempt.result.keptAs.empty())
+            text += L"新しい設定は次のファイルに残してあります。名前を " + std::wstring(kSettingsFileName) +
+                    L" に変えると使えます: " + attempt.result.keptAs + L"\n";
+    }
+    return text + L"\n「設定」でもう一度保存するか、「ｷｬﾝｾﾙ」で閉じてください。";
 }
 
 Corvalinth_P::Corvalinth_P(DialogServices services) : Form(DialogSpec()), services_(std::move(services)) {}
@@ -223,8 +254,8 @@ void Corvalinth_P::Cmd_Set_Click()
     // One save of all three keys. A failure is told to the user and the dialog
     // stays open, so nothing is lost and the user can try again or cancel.
     const SaveOutcome saved = services_.save(SettingsToSave(Module().gColor, HS_Num().Value(), PW().Text()));
-    if (!saved.result.Ok()) {
-        services_.showSaveFailure(hWnd(), SaveFailureText(saved.file, IniWriteErrorText(saved.result)));
+    if (!saved.Ok()) {
+        services_.showSaveFailure(hWnd(), SaveFailureText(saved));
         return;
     }
     Unload();

@@ -33,8 +33,12 @@ DialogServices DefaultServices(const SettingsLocation& settingsFile);
 
 inline COLORREF PanelColorRef() { return static_cast<COLORREF>(kPanelColor); }
 
-// The text that tells the user a save failed: which file, and the system's reason.
-std::wstring SaveFailureText(const std::wstring& file, const std::wstring& reason);
+// Why one write failed: the program's own words where it knows more than the
+// system's code, else the system's text, else the program's words for the code.
+std::wstring SaveFailureReason(const IniWriteResult& result);
+// The text that tells the user a save failed: each place tried, in order, with
+// its file and reason, and where the new settings were kept if they were.
+std::wstring SaveFailureText(const SaveOutcome& outcome);
 
 class Corvalinth_P final : public forms::Form {
 public:

@@ -10,6 +10,7 @@
 #include "config/settings_location_win.h"
 #include "core/corvalinth_b.h"
 #include "forms/app_win.h"
+#include "forms/handles_win.h"
 #include "preview/preview_form_win.h"
 #include "saver/saver_form_win.h"
 #include "settings/settings_dialog_win.h"
@@ -27,6 +28,24 @@ bool OwnWindowIsOpen()
     const HWND saver = FindWindowW(nullptr, kSaverCaption);
     const HWND dialog = FindWindowW(nullptr, kSettingsCaption);
     return saver != nullptr || dialog != nullptr;
+}
+
+// The window check misses a start made before the other's window exists; a
+// named mutex, taken before any window, closes that gap. Whether this start
+// may go on; `guard` holds the mutex for the process's life.
+bool TakeInstanceGuard(forms::KernelHandle& guard)
+{
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, L"Local\\Corvalinth.Instance");
+    const DWORD error = GetLastError();
+    guard.Reset(mutex);
+    // Without a mutex at all the window check still stands.
+    return mutex == nullptr || error != ERROR_ALREADY_EXISTS;
+}
+
+// The modes that open the saver window or the settings dialog.
+bool OpensOwnWindow(StartMode mode)
+{
+    return mode == StartMode::Settings || mode == StartMode::SaverFullScreen || mode == StartMode::SaverPlain;
 }
 
 // A window handle has 32 significant bits and is sign-extended in a 64-bit
@@ -86,6 +105,8 @@ int Main()
 
     const StartupDecision decision = DecideStartup(ProgramArgumentText());
     if (decision.mode == StartMode::Preview) return RunPreview(decision.parentHandle);
+    forms::KernelHandle guard;
+    if (OpensOwnWindow(decision.mode) && !TakeInstanceGuard(guard)) return 0;
 
     const SettingsLocation settingsFile = FindSettingsLocation();
     if (decision.loadSettings) LoadSettingsFrom(settingsFile.file);

@@ -35,16 +35,18 @@ BOOL CALLBACK Collect(HWND hwnd, LPARAM found)
     return TRUE;
 }
 
-// Starts a program with this command line; its process, or nothing.
+// Starts a program with this command line; its process, or nothing. With
+// CREATE_SUSPENDED its first thread goes to `thread`.
 UniqueHandle Start(const std::wstring& program, std::wstring commandLine, DWORD flags, DWORD* processId = nullptr,
-                   const wchar_t* folder = nullptr)
+                   const wchar_t* folder = nullptr, UniqueHandle* thread = nullptr)
 {
     STARTUPINFOW startup{sizeof startup};
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, folder,
                         &startup, &info))
         return {};
-    UniqueHandle thread(info.hThread);
+    UniqueHandle ownThread(info.hThread);
+    if (thread != nullptr) *thread = std::move(ownThread);
     if (processId != nullptr) *processId = info.dwProcessId;
     return UniqueHandle(info.hProcess);
 }
@@ -247,6 +249,30 @@ void E2eTest::Launch(std::wstring_view arguments)
     ASSERT_TRUE(process_) << "cannot start the program, error " << GetLastError();
 }
 
+UniqueHandle E2eTest::LaunchTwoAtOnce(std::wstring_view arguments)
+{
+    Kill();
+    const std::wstring program = (folder_ / L"Corvalinth.scr").wstring();
+    const std::wstring commandLine = L"\"" + program + L"\" " + std::wstring(arguments);
+    const std::wstring folder = folder_.wstring();
+    UniqueHandle threads[2];
+    process_ = Start(program, commandLine, CREATE_SUSPENDED, &processId_, folder.c_str(), &threads[0]);
+    UniqueHandle second = Start(program, commandLine, CREATE_SUSPENDED, nullptr, folder.c_str(), &threads[1]);
+    for (const UniqueHandle& thread : threads)
+        if (thread) ResumeThread(thread.Get());
+    EXPECT_TRUE(process_ && second) << "cannot start the program twice, error " << GetLastError();
+    return second;
+}
+
+std::optional<DWORD> WaitForExitOf(HANDLE process, Milliseconds timeout)
+{
+    DWORD code = 0;
+    if (!PumpUntil([&] { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }, timeout) ||
+        !GetExitCodeProcess(process, &code))
+        return std::nullopt;
+    return code;
+}
+
 bool E2eTest::Running() const
 {
     return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
@@ -254,10 +280,8 @@ bool E2eTest::Running() const
 
 std::optional<DWORD> E2eTest::WaitForExit(Milliseconds timeout)
 {
-    DWORD code = 0;
-    if (!process_ || !PumpUntil([&] { return !Running(); }, timeout) || !GetExitCodeProcess(process_.Get(), &code))
-        return std::nullopt;
-    return code;
+    if (!process_) return std::nullopt;
+    return WaitForExitOf(process_.Get(), timeout);
 }
 
 E2eTest::RunOutcome E2eTest::WaitForExitWatchingWindows(Milliseconds timeout, HWND watched)

@@ -80,6 +80,8 @@ bool CursorShowing();
 std::filesystem::path PerUserFolder();
 // A file's bytes, nullopt when it cannot be read.
 std::optional<std::string> FileBytes(const std::filesystem::path& file);
+// A process's exit code once it has ended, or nullopt on time-out.
+std::optional<DWORD> WaitForExitOf(HANDLE process, Milliseconds timeout = kStartTimeout);
 
 // Each test gets its own copy of the program in a fresh temporary folder, so the
 // settings file beside it starts absent and nothing leaks between tests; the
@@ -100,7 +102,12 @@ protected:
 
     // Starts the copy with this argument text (the path is put in front of it).
     void Launch(std::wstring_view arguments);
+    // Starts two copies with this argument text at the same instant (both made
+    // suspended, then let go together): Launch's process and the one returned,
+    // which the test ends.
+    UniqueHandle LaunchTwoAtOnce(std::wstring_view arguments);
     DWORD ProcessId() const { return processId_; }
+    HANDLE Process() const { return process_.Get(); }
     bool Running() const;
     // The exit code once the process has ended, or nullopt on time-out.
     std::optional<DWORD> WaitForExit(Milliseconds timeout = kStartTimeout);

@@ -192,7 +192,7 @@ TEST_F(SettingsDialogTest, KeysChooseAFailedSaveIsShownAndTheSaveGoesToThePerUse
     ASSERT_TRUE(Eventually([&] { return d.Focus() == d.options[0]; }));
     PressKey(VK_DOWN);
     ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0) && d.Focus() == d.options[1]; }));
-    // A failed save is shown, naming the file last tried; each click on 設定 (it
+    // A failed save is shown, naming each file tried in turn; each click on 設定 (it
     // takes no keys) tries again, and once the way is clear the save goes through.
     for (int attempt = 0; attempt < 2; ++attempt) {
         ClickAt(CentreOnScreen(d.commands[1]));
@@ -206,6 +206,8 @@ TEST_F(SettingsDialogTest, KeysChooseAFailedSaveIsShownAndTheSaveGoesToThePerUse
         for (HWND child : ChildWindowsOf(message)) shown += FactsOf(child).caption + L"\n";
         EXPECT_NE(shown.find(L"保存できませんでした"), std::wstring::npos);
         EXPECT_NE(shown.find(PerUserIniPath().wstring()), std::wstring::npos) << "not the file last tried";
+        EXPECT_LT(shown.find(IniPath().wstring()), shown.find(PerUserIniPath().wstring()))
+            << "not the file first tried";
         PressKey(VK_RETURN);
         EXPECT_TRUE(Eventually([&] { return !::IsWindow(message); }));
         LetInputSettle();

@@ -1,5 +1,7 @@
 // Start-up: what stops a start, and the preview living and dying with its box.
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "harness.h"
 
@@ -67,6 +69,36 @@ TEST_F(StartupTest, ARunningInstanceStopsEveryMode)
             ExpectEndsWithoutWindow(arguments, box.Get());
     }
     EXPECT_FALSE(ReadIniBytes().has_value()) << "start-up wrote a settings file";
+}
+
+// Two starts at the same instant, before either has a window: one dialog
+// opens, the other start ends quietly.
+TEST_F(StartupTest, TwoSettingsStartsAtOnceOpenOneDialog)
+{
+    const UniqueHandle second = LaunchTwoAtOnce(L"/c");
+    ASSERT_TRUE(second);
+    const struct Ender {
+        HANDLE process;
+        ~Ender() { TerminateProcess(process, 0xDEAD); }
+    } endSecond{second.Get()};
+    const HANDLE processes[] = {Process(), second.Get()};
+    std::vector<HWND> dialogs;
+    const auto anyEnded = [&] {
+        for (HANDLE process : processes)
+            for (HWND w : TopLevelWindowsOf(GetProcessId(process)))
+                if (FactsOf(w).caption == L"Corvalinthの設定" && std::ranges::find(dialogs, w) == dialogs.end())
+                    dialogs.push_back(w);
+        return WaitForMultipleObjects(2, processes, FALSE, 0) != WAIT_TIMEOUT;
+    };
+    ASSERT_TRUE(Eventually(anyEnded, kStartTimeout)) << "both starts are still running";
+    Eventually([&] { return anyEnded(), dialogs.size() > 1; }, 2s);  // a late second dialog would show by now
+    ASSERT_EQ(dialogs.size(), 1u) << "not exactly one dialog opened";
+    DWORD owner = 0;
+    GetWindowThreadProcessId(dialogs[0], &owner);
+    const bool firstOpened = owner == ProcessId();
+    EXPECT_EQ(WaitForExitOf(processes[firstOpened ? 1 : 0]), std::optional<DWORD>(0));
+    PostMessageW(dialogs[0], WM_CLOSE, 0, 0);  // the one with the dialog ends with it
+    EXPECT_EQ(WaitForExitOf(processes[firstOpened ? 0 : 1]), std::optional<DWORD>(0));
 }
 
 TEST_F(StartupTest, UnservedSwitchesAndUnusablePreviewParentsEndWithoutAWindow)

@@ -16,10 +16,16 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 
-IniWriteResult WriteOne(std::wstring_view key, std::wstring value, const std::wstring& file)
+IniWriteResult WriteOne(std::wstring_view key, std::wstring value, const std::wstring& file,
+                        const FilePlacing& placing = SystemFilePlacing())
 {
     const IniKeyValue keys[] = {{key, std::move(value)}};
-    return WriteIni(L"Section", keys, file);
+    return WriteIni(L"Section", keys, file, placing);
+}
+
+std::string FileBytes(const fs::path& file)
+{
+    return {std::istreambuf_iterator<char>(std::ifstream(file, std::ios::binary).rdbuf()), {}};
 }
 
 class SettingsFileWin : public testing::Test {
@@ -40,10 +46,7 @@ protected:
     }
 
     void Put(const std::string& bytes) const { std::ofstream(fs::path(file_), std::ios::binary) << bytes; }
-    std::string Contents() const
-    {
-        return {std::istreambuf_iterator<char>(std::ifstream(fs::path(file_), std::ios::binary).rdbuf()), {}};
-    }
+    std::string Contents() const { return FileBytes(file_); }
     std::vector<std::wstring> FolderEntries() const
     {
         std::vector<std::wstring> names;
@@ -110,6 +113,59 @@ TEST_F(SettingsFileWin, FailedWritesLeaveEverythingAsItWas)
     EXPECT_EQ(Module().gPassword, L"");
 }
 
+// The replacement's documented outcomes, played by a stand-in that leaves the
+// files as the system says it does, and the renames after it working or not:
+// one whole copy is in place, or the new one is kept under the name given.
+TEST_F(SettingsFileWin, EveryOutcomeOfPuttingTheFileInPlaceLeavesAWholeCopy)
+{
+    enum Effect { Nothing, OldGone, OldToBackup };
+    const struct {
+        DWORD error;
+        Effect effect;
+        bool newMoves, oldMoves;
+        std::string_view left;
+    } cases[] = {
+        {ERROR_SUCCESS, Nothing, false, false, "new"},
+        {ERROR_UNABLE_TO_REMOVE_REPLACED, Nothing, true, false, "new"},
+        {ERROR_UNABLE_TO_REMOVE_REPLACED, Nothing, false, false, "old"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, Nothing, false, false, "old"},  // as with a backup name
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, OldGone, true, false, "new"},   // as without one
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT, OldGone, false, false, "kept"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, OldToBackup, true, false, "new"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, OldToBackup, false, true, "old"},
+        {ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, OldToBackup, false, false, "kept"},
+        {ERROR_SHARING_VIOLATION, Nothing, false, false, "old"},
+    };
+    const FilePlacing& system = SystemFilePlacing();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.error << " effect " << c.effect << " moves " << c.newMoves << c.oldMoves);
+        for (const auto& name : FolderEntries()) fs::remove(folder_ / name);
+        Put("[Section]\r\nNum=1\r\n");
+        const FilePlacing standIn{
+            [&](const std::wstring& replaced, const std::wstring& replacement, const std::wstring& backup) {
+                if (c.error == ERROR_SUCCESS) return system.replace(replaced, replacement, backup);
+                if (c.effect == OldGone) DeleteFileW(replaced.c_str());
+                if (c.effect == OldToBackup) MoveFileW(replaced.c_str(), backup.c_str());
+                return static_cast<std::uint32_t>(c.error);
+            },
+            [&](const std::wstring& from, const std::wstring& to) {
+                const bool works = from.ends_with(L".tmp") ? c.newMoves : c.oldMoves;
+                return works ? system.move(from, to) : std::uint32_t{ERROR_SHARING_VIOLATION};
+            }};
+        const IniWriteResult result = WriteOne(L"Num", L"2", file_, standIn);
+        EXPECT_EQ(result.Ok(), c.left == "new");
+        const std::string expected = c.left == "old" ? "[Section]\r\nNum=1\r\n" : "[Section]\r\nNum=2\r\n";
+        if (c.left == "kept") {
+            EXPECT_EQ(fs::path(result.keptAs).parent_path(), folder_);
+            EXPECT_EQ(FileBytes(result.keptAs), expected);
+        } else {
+            EXPECT_EQ(result.keptAs, L"");
+            EXPECT_EQ(Contents(), expected);
+            EXPECT_EQ(FolderEntries(), std::vector<std::wstring>{L"Corvalinth.ini"});
+        }
+    }
+}
+
 TEST_F(SettingsFileWin, ReplacingKeepsTheFileAttributes)
 {
     Put("[Section]\r\nNum=1\r\n");
@@ -118,6 +174,7 @@ TEST_F(SettingsFileWin, ReplacingKeepsTheFileAttributes)
     ASSERT_TRUE(WriteOne(L"Num", L" 2", file_).Ok());
     EXPECT_EQ(ReadIni(L"Section", L"Num", file_), L" 2");
     EXPECT_TRUE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(GetFileAttributesW(file_.c_str()) & FILE_ATTRIBUTE_ARCHIVE);
 }
 
 TEST_F(SettingsFileWin, BadFilesNeverStopTheProgram)

@@ -127,6 +127,40 @@ TEST_F(SaverFormTest, RestsWhileTheDisplayIsOffOrTheSessionLockedAndGoesOnAfter)
     EXPECT_TRUE(forms::Ending());
 }
 
+// Slide steps slower than the display's refresh (a big screen, a busy machine):
+// a click or a key made during a step is handled right after it, not at the end
+// of the slide; with a password the prompt opens as promptly. Real input, sent
+// while a step is under way.
+TEST_F(SaverFormTest, InputDuringASlowSlideIsHandledWithinAStepOrTwo)
+{
+    for (const bool password : {false, true}) {
+        SCOPED_TRACE(password ? "with a password" : "without a password");
+        Module().gPassword = password ? L"pw" : L"";
+        saver = std::make_unique<Corvalinth_S>(SaverOptions{password, 0, 50});
+        int steps = 0, inputAt = 0, promptAt = 0;
+        double slowMs = 0;
+        saver->SetPresentObserver([&](bool slideStep) {
+            if (!slideStep) return;
+            if (++steps == 3) {
+                inputAt = steps;
+                if (password) wintest::TypeText(L"x");
+                else wintest::ClickAt(wintest::CentreOnScreen(saver->hWnd()));
+            }
+            ::Sleep(static_cast<DWORD>(slowMs));
+        });
+        saver->SetPasswordPrompt([&] { promptAt = steps; });
+        saver->Load();
+        slowMs = 3 * saver->Refresh().periodMs;
+        saver->Model().SetFrameCount(1000);
+        ASSERT_TRUE(wintest::PumpUntil([&] { return forms::Ending() || promptAt > 0; }, wintest::Milliseconds(30000)));
+        ASSERT_GT(inputAt, 0);
+        EXPECT_LE((password ? promptAt : steps) - inputAt, 2) << "steps taken before the input was handled";
+        EXPECT_TRUE(saver->Model().InTransition() || forms::Ending()) << "the slide was over first";
+        saver.reset();
+        forms::ResetEndingForTests();
+    }
+}
+
 core::MonitorLayout Layout(std::vector<core::Monitor> monitors) { return core::MonitorLayout(monitors, {}); }
 
 TEST_F(SaverFormTest, DisplayChangesKeepEveryMonitorCoveredAndThePictureInPlace)
