@@ -40,10 +40,10 @@ VisualFacts FactsOf(Display* display, const Visual* visual, int depth)
 // The pixels of a window or pixmap; empty when the server cannot give them.
 core::PixelSurface ReadPixels(Display* display, Drawable drawable, int width, int height, const PixelFormat& format)
 {
-    TakeError(display, true);
+    ErrorTrap trap(display);
     XImage* image = XGetImage(display, drawable, 0, 0, static_cast<unsigned>(width), static_cast<unsigned>(height),
                               AllPlanes, ZPixmap);
-    if (TakeError(display, true) || !image) {
+    if (trap.Check() || !image) {
         if (image) XDestroyImage(image);
         return {};
     }
@@ -88,8 +88,8 @@ core::PixelSurface DaemonScreenshot(Display* display, const DrawTarget& target)
     Window root = 0;
     int x = 0, y = 0;
     unsigned width = 0, height = 0, border = 0, depth = 0;
-    TakeError(display, true);
-    if (!XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &depth) || TakeError(display, true))
+    ErrorTrap trap(display);
+    if (!XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &depth) || trap.Check())
         return {};
     const auto pixelFormat = FormatForDepth(display, target, static_cast<int>(depth));
     if (!pixelFormat) return {};
@@ -156,8 +156,8 @@ OpenedTarget OpenTarget(Display* display, const Options& options)
         target.window = options.target == Target::Root ? DefaultRootWindow(display) : options.windowId;
     }
     XWindowAttributes attributes{};
-    TakeError(display, true);
-    if (!XGetWindowAttributes(display, target.window, &attributes) || TakeError(display, true))
+    ErrorTrap trap(display);
+    if (!XGetWindowAttributes(display, target.window, &attributes) || trap.Check())
         return {std::nullopt, "there is no window " + Hex(target.window) + " on this display"};
     target.visual = attributes.visual;
     target.depth = attributes.depth;

@@ -19,7 +19,7 @@ std::unique_ptr<WindowImage> WindowImage::Create(Display* display, Visual* visua
         result->image_ = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
                                          &result->segment_, static_cast<unsigned>(width),
                                          static_cast<unsigned>(height));
-        if (result->image_ && result->AttachShared(result->image_->bytes_per_line * height)) return result;
+        if (result->image_ && result->AttachShared()) return result;
     }
     // No shared memory (a remote display, or the server refused): plain requests.
     XImage* image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
@@ -32,22 +32,23 @@ std::unique_ptr<WindowImage> WindowImage::Create(Display* display, Visual* visua
     return result;
 }
 
-bool WindowImage::AttachShared(int bytes)
+bool WindowImage::AttachShared()
 {
-    segment_.shmid = ::shmget(IPC_PRIVATE, static_cast<std::size_t>(bytes), IPC_CREAT | 0600);
+    // Above 2^29 pixels the size is more than an int holds.
+    const std::size_t bytes =
+        static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(image_->height);
+    segment_.shmid = ::shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
     if (segment_.shmid < 0) return false;
     void* address = ::shmat(segment_.shmid, nullptr, 0);
-    if (address == reinterpret_cast<void*>(-1)) {
-        ::shmctl(segment_.shmid, IPC_RMID, nullptr);
-        return false;
-    }
+    // Marked for removal before the server hears of it (Linux still lets the
+    // server attach it): the segment goes with the last detach, also when the
+    // program is killed or loses the server on the way.
+    ::shmctl(segment_.shmid, IPC_RMID, nullptr);
+    if (address == reinterpret_cast<void*>(-1)) return false;
     segment_.shmaddr = image_->data = static_cast<char*>(address);
     segment_.readOnly = True;
-    TakeError(display_, true);
-    const bool attached = XShmAttach(display_, &segment_) && !TakeError(display_, true);
-    // Marked for removal at once: the segment goes with the last detach, also
-    // when the program is killed.
-    ::shmctl(segment_.shmid, IPC_RMID, nullptr);
+    ErrorTrap trap(display_);
+    const bool attached = XShmAttach(display_, &segment_) && !trap.Check();
     if (!attached) {
         ::shmdt(address);
         segment_.shmaddr = image_->data = nullptr;

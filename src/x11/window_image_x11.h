@@ -42,7 +42,7 @@ public:
 
 private:
     WindowImage(Display* display, XImage* image) : display_(display), image_(image) {}
-    bool AttachShared(int bytes);
+    bool AttachShared();
 
     Display* display_;
     XImage* image_;

@@ -2,20 +2,26 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace corvalinth::x11 {
 
 namespace {
-// Xlib calls its handlers with no user data, so the record is the one piece
-// of process state here.
-std::optional<XErrorRecord> g_firstError;
+// Xlib calls its handlers with no user data, so the records are the one piece
+// of process state here. Every loop turn and every check takes them, so a few
+// suffice: a flood keeps its first ones and the latest, which is the one a
+// check waiting on its own request needs.
+std::vector<XErrorRecord> g_errors;
+constexpr std::size_t kKeptErrors = 16;
 
 int RecordError(Display*, XErrorEvent* event)
 {
-    if (!g_firstError)
-        g_firstError = XErrorRecord{event->error_code, event->resourceid, event->request_code};
+    const XErrorRecord record{event->error_code, event->resourceid, event->request_code, event->serial};
+    if (g_errors.size() < kKeptErrors) g_errors.push_back(record);
+    else g_errors.back() = record;
     return 0;
 }
 
@@ -36,8 +42,20 @@ void InstallErrorHandlers()
 std::optional<XErrorRecord> TakeError(Display* display, bool sync)
 {
     if (sync) XSync(display, False);
-    auto error = g_firstError;
-    g_firstError.reset();
+    std::optional<XErrorRecord> error;
+    if (!g_errors.empty()) error = g_errors.front();
+    g_errors.clear();
+    return error;
+}
+
+std::optional<XErrorRecord> ErrorTrap::Check()
+{
+    XSync(display_, False);
+    // Serials only grow; the difference also holds across a wrap of 32 bits.
+    const auto ours = [this](const XErrorRecord& e) { return static_cast<long>(e.serial - first_) >= 0; };
+    std::optional<XErrorRecord> error;
+    if (const auto it = std::find_if(g_errors.begin(), g_errors.end(), ours); it != g_errors.end()) error = *it;
+    std::erase_if(g_errors, ours);
     return error;
 }
 

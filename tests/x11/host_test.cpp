@@ -24,6 +24,7 @@
 #include <string>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <X11/Xatom.h>
@@ -33,6 +34,7 @@
 #include <X11/keysym.h>
 
 #include "corvalinth_version.h"
+#include "x11/x_errors_x11.h"
 
 namespace corvalinth::x11test {
 namespace {
@@ -125,6 +127,8 @@ public:
         if (!name_.empty()) d = XOpenDisplay(name_.c_str());
     }
     ~Xvfb() { if (d) XCloseDisplay(d); }
+    // Ends the server as a crash would; the test's own connection goes first.
+    void Kill() { XCloseDisplay(std::exchange(d, nullptr)); ::kill(server_->Pid(), SIGKILL); }
     // The program's command line on this display.
     std::vector<std::string> Program(std::vector<std::string> args = {}) const
     {
@@ -436,6 +440,49 @@ TEST(SharedMemory, AnOwnRunThenOneUnderTheDaemon)
     XTestFakeKeyEvent(x.d, XKeysymToKeycode(x.d, XK_a), False, 0);
     XSync(x.d, False);
     EXPECT_TRUE(WaitFor(5, [&] { return ProcessesOf(home.program).empty(); }));
+}
+
+// What ends a run from outside: its window taken away (as the daemon does),
+// and the server lost mid-run and during start-up, where a tracer holds the
+// program after it attached its first segment, before the server heard of it.
+// The program ends at once (gone, it uses no CPU) and leaves no segment.
+TEST(SharedMemory, TheWindowOrTheServerGoneUnderTheProgram)
+{
+    Xvfb x(/*sharedMemory=*/true);
+    ASSERT_NE(x.d, nullptr);
+    const Window window = XCreateSimpleWindow(x.d, DefaultRootWindow(x.d), 0, 0, 640, 480, 0, 0, 0);
+    XMapWindow(x.d, window);
+    XSync(x.d, False);
+    Process inWindow(x.Program({"--window-id", std::to_string(window)})), running(x.Program());
+    // Both images of each are shared: the server took the segments marked for removal.
+    ASSERT_TRUE(WaitFor(15, [&] { return SegmentsOf(inWindow.Pid()) == 2 && SegmentsOf(running.Pid()) == 2; }));
+    XDestroyWindow(x.d, window);
+    XSync(x.d, False);
+    EXPECT_EQ(inWindow.WaitExit(5), 0);
+    std::vector<std::string> traced = x.Program();
+    traced.insert(traced.begin() + 2,
+                  {"strace", "-D", "-e", "trace=shmat", "-e", "inject=shmat:delay_exit=3000000:when=1"});
+    Process starting(traced);
+    ASSERT_TRUE(WaitFor(15, [&] { return SegmentsOf(starting.Pid()) == 1; }));
+    x.Kill();
+    EXPECT_EQ(running.WaitExit(5), 1);
+    EXPECT_EQ(starting.WaitExit(10), 1);
+    for (const pid_t pid : {inWindow.Pid(), running.Pid(), starting.Pid()}) EXPECT_EQ(SegmentsOf(pid), 0);
+}
+
+// A check takes the errors of its own requests only: a window gone before an
+// earlier request reached the server is left for the run to find.
+TEST(XErrors, ACheckTakesItsOwnRequestsErrorsAndLeavesTheRest)
+{
+    Xvfb x(/*sharedMemory=*/false);
+    ASSERT_NE(x.d, nullptr);
+    x11::InstallErrorHandlers();
+    XSelectInput(x.d, 0x1fffffff, ExposureMask);
+    x11::ErrorTrap trap(x.d);
+    XCreateGC(x.d, 0x1fffffff, 0, nullptr);
+    EXPECT_EQ(trap.Check().value_or(x11::XErrorRecord{}).code, BadDrawable);
+    EXPECT_EQ(x11::TakeError(x.d, false).value_or(x11::XErrorRecord{}).code, BadWindow);
+    EXPECT_FALSE(x11::TakeError(x.d, true));
 }
 
 }  // namespace
