@@ -9,6 +9,6 @@ cmake --build --preset windows --target win_tests
 mkdir -p docs
 target="Z:$(pwd | tr / '\\')\\build\\windows\\button-looks.bmp"
 CORVALINTH_BUTTON_LOOKS="$target" scripts/rig/wine-run.sh build/windows/rig build/windows/win_tests.exe \
-  --gtest_filter='CommandWindow.CaptionIsDrawn'
+  --gtest_filter='CommandWindow.EachLookShowsItsRingsGradientAndCaption'
 convert build/windows/button-looks.bmp docs/button-looks.png
 echo "wrote docs/button-looks.png"

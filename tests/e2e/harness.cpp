@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace corvalinth::e2e {
@@ -185,13 +184,6 @@ std::filesystem::path PerUserFolder()
         path = std::filesystem::path(folder) / L"Corvalinth";
     CoTaskMemFree(folder);
     return path;
-}
-
-std::optional<std::string> FileBytes(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void E2eTest::MakeProgramFolderRefuseWrites()

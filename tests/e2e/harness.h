@@ -78,8 +78,6 @@ bool CursorShowing();
 
 // The per-user settings folder of the program (in the local application data).
 std::filesystem::path PerUserFolder();
-// A file's bytes, nullopt when it cannot be read.
-std::optional<std::string> FileBytes(const std::filesystem::path& file);
 // A process's exit code once it has ended, or nullopt on time-out.
 std::optional<DWORD> WaitForExitOf(HANDLE process, Milliseconds timeout = kStartTimeout);
 

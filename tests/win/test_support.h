@@ -8,6 +8,9 @@
 #include <fstream>
 #include <functional>
 #include <initializer_list>
+#include <iterator>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/bmp.h"
@@ -120,6 +123,14 @@ inline core::PixelSurface Capture(const RECT& r, HDC source = nullptr)
     return out;
 }
 inline core::PixelSurface CaptureScreen() { return Capture(VirtualScreen()); }
+
+// A file's bytes, nullopt when it cannot be read.
+inline std::optional<std::string> FileBytes(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 // For the documentation's pictures (scripts/button-looks.sh converts them).
 inline bool WriteBmp(const std::filesystem::path& path, const core::PixelSurface& image)

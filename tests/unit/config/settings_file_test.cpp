@@ -16,45 +16,33 @@ SettingsSource FromFile(const std::string& bytes)
     return [doc](std::wstring_view key) { return doc->Get(kSettingsSection, key).value_or(L""); };
 }
 
+// An empty or absent number is its default; one that cannot be read, or does
+// not fit, keeps the value before (here colour 3 and 77 dots).
 TEST(Settings, ValuesFromTheFile)
 {
-    struct Case { std::string file; std::int16_t color, num; std::wstring password; };
+    const NumberFormat comma{L',', L'.'};
+    struct Case { std::string file; std::int16_t color, num; std::wstring password; NumberFormat format = {}; };
     const Case cases[] = {
         {"[Section]\r\nColor=\r\nNum=\r\nPassword=\r\n", 0, 1000, L""},
-        {"[Section]\r\nNum=40000\r\n", 0, 0, L""},
-        {"[Section]\r\nNum=-32768.5\r\n", 0, 0, L""},  // floor is -32769
+        {"[Section]\r\nColor=x\r\nNum=40000\r\n", 3, 77, L""},
+        {"[Section]\r\nNum=-32768.5\r\n", 0, 77, L""},  // floor is -32769
         {"[Section]\r\nNum=\"  7 \"\r\n", 0, 7, L""},
-        {"[Section]\r\nNum=7 particles\r\n", 0, 0, L""},
+        {"[Section]\r\nNum=7 particles\r\n", 0, 77, L""},
+        {"[Section]\r\nNum=12,9\r\n", 0, 12, L"", comma},  // numbers follow the locale
+        {"[Section]\r\nNum=1.000\r\n", 0, 1000, L"", comma},
         {"[Section]\r\nPassword=\"  two  words \"\r\n", 0, 1000, L"  two  words "},
         {"[Section]\r\nPassword=" + std::string(70000, 'p') + "\r\n", 0, 1000, std::wstring(70000, L'p')},
     };
     for (const auto& c : cases) {
         CorvalinthB module;
-        ApplySettings(FromFile(c.file), module);
+        module.gColor = 3;
+        module.gNum = 77;
+        ApplySettings(FromFile(c.file), module, c.format);
         SCOPED_TRACE(c.file.substr(0, 60));
         EXPECT_EQ(module.gColor, c.color);
         EXPECT_EQ(module.gNum, c.num);
         EXPECT_EQ(module.gPassword, c.password);
     }
-}
-
-TEST(Settings, AnUnreadableNumberKeepsThePreviousValue)
-{
-    CorvalinthB module;
-    module.gColor = 3;
-    module.gNum = 77;
-    ApplySettings(FromFile("[Section]\r\nColor=x\r\nNum=99999\r\n"), module);
-    EXPECT_EQ(module.gColor, 3);
-    EXPECT_EQ(module.gNum, 77);
-}
-
-TEST(Settings, NumbersFollowTheLocale)
-{
-    CorvalinthB module;
-    ApplySettings(FromFile("[Section]\r\nNum=12,9\r\n"), module, NumberFormat{L',', L'.'});
-    EXPECT_EQ(module.gNum, 12);
-    ApplySettings(FromFile("[Section]\r\nNum=1.000\r\n"), module, NumberFormat{L',', L'.'});
-    EXPECT_EQ(module.gNum, 1000);
 }
 
 TEST(Settings, AnOversizedFileIsCutAfterAWholeLine)

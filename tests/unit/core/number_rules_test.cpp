@@ -5,29 +5,19 @@
 namespace corvalinth::core {
 namespace {
 
-TEST(NumberRules, ParseNumberAcceptsTheGeneralForms)
+TEST(NumberRules, ParseNumberAcceptsTheGeneralFormsAndNothingElse)
 {
-    struct Case { const wchar_t* text; double value; };
-    for (auto c : {Case{L"\t42 \t", 42}, Case{L"+7", 7}, Case{L"-.25", -0.25}, Case{L"5.", 5},
-                   Case{L"2D2", 200}, Case{L"&h7FFF", 32767}, Case{L"&HFFFF", -1}, Case{L"&H10000", 65536},
-                   Case{L"&H80000000", -2147483648.0}, Case{L"&o177777", -1}, Case{L"-&H10", -16},
-                   Case{L"1e-400", 0}})
-        EXPECT_EQ(ParseNumber(c.text), c.value) << testing::PrintToString(std::wstring(c.text));
-}
-
-TEST(NumberRules, ParseNumberRejectsWhatIsNotANumber)
-{
+    const std::wstring manyDigits(100000, L'9');
+    struct Case { std::wstring text; std::optional<double> value; };
+    for (const auto& c : {Case{L"\t42 \t", 42}, Case{L"+7", 7}, Case{L"-.25", -0.25}, Case{L"5.", 5},
+                          Case{L"2D2", 200}, Case{L"&h7FFF", 32767}, Case{L"&HFFFF", -1}, Case{L"&H10000", 65536},
+                          Case{L"&H80000000", -2147483648.0}, Case{L"&o177777", -1}, Case{L"-&H10", -16},
+                          Case{L"1e-400", 0}, Case{L"0." + manyDigits, 1.0}, Case{L"1E-99999999999999999999", 0},
+                          Case{manyDigits, {}}})  // overflows a double
+        EXPECT_EQ(ParseNumber(c.text), c.value) << testing::PrintToString(c.text.substr(0, 20));
     for (const wchar_t* text : {L"   ", L"1 2", L"1E+", L".", L"&H", L"&O8", L"&H123456789", L"1e400",
                                 L"1,000", L"１２"})
         EXPECT_EQ(ParseNumber(text), std::nullopt) << testing::PrintToString(std::wstring(text));
-}
-
-TEST(NumberRules, ParseNumberHandlesHugeInput)
-{
-    const std::wstring manyDigits(100000, L'9');
-    EXPECT_EQ(ParseNumber(manyDigits), std::nullopt);  // overflows a double
-    EXPECT_EQ(ParseNumber(L"0." + manyDigits), 1.0);
-    EXPECT_EQ(ParseNumber(L"1E-99999999999999999999"), 0.0);
 }
 
 TEST(NumberRules, NumericPrefixStopsWhereTheNumberEnds)

@@ -67,21 +67,6 @@ void ExpectDialogAt(settings::Corvalinth_P& d, int dpi)
     EXPECT_NEAR(FontHeight(d.Opt_C(0).hWnd()), 9.0 * dpi / 72.0, 1.0);
 }
 
-void ExpectPromptAt(Corvalinth_Pass& prompt, int dpi)
-{
-    EXPECT_EQ(prompt.Dpi(), dpi);
-    const SIZE client = prompt.ClientSizePixels();
-    EXPECT_EQ(client.cx, Px(3600, dpi));
-    EXPECT_EQ(client.cy, Px(810, dpi));
-    const RECT box = ClientRectIn(prompt.Pass(), prompt.hWnd());
-    EXPECT_EQ(box.right - box.left, Px(3015, dpi));
-    EXPECT_NEAR(FontHeight(prompt.Pass()), 9.75 * dpi / 72.0, 1.0);
-    // Cut down to the text box again.
-    RECT regionBox{};
-    ASSERT_NE(::GetWindowRgnBox(prompt.hWnd(), &regionBox), ERROR);
-    EXPECT_TRUE(::EqualRect(&regionBox, &box));
-}
-
 class DpiTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -125,7 +110,7 @@ TEST_F(DpiChange, SettingsDialogLaysOutAgainAndKeepsWhatTheUserSet)
     d.Unload();
 }
 
-TEST_F(Dpi144, ScreenFactorsSnapshotAwarenessAndTheSaver)
+TEST_F(Dpi144, ScreenFactorsSnapshotAwarenessTheSaverAndThePrompt)
 {
     ASSERT_EQ(forms::SystemDpi(), 144) << "this group runs on the 144-DPI rig";
     EXPECT_EQ(forms::Screen::TwipsPerPixelX(), 10.0F);
@@ -155,16 +140,22 @@ TEST_F(Dpi144, ScreenFactorsSnapshotAwarenessAndTheSaver)
     // Particles range over the whole screen: the right edge maps to the last pixel boundary.
     EXPECT_EQ(g.PixelX(static_cast<std::int32_t>(g.DisplayWidth())), form.ScreenW());
     form.Unload();
-}
 
-// The dialog at 144 DPI is the DpiChange test's; the prompt opens scaled here.
-TEST_F(Dpi144, PromptOpensScaled)
-{
-    ASSERT_EQ(forms::SystemDpi(), 144) << "this group runs on the 144-DPI rig";
+    // The dialog at 144 DPI is the DpiChange test's; the prompt opens scaled here.
     Corvalinth_Pass prompt;
     prompt.Show();
     forms::DoEvents();
-    ExpectPromptAt(prompt, 144);
+    EXPECT_EQ(prompt.Dpi(), 144);
+    const SIZE client = prompt.ClientSizePixels();
+    EXPECT_EQ(client.cx, Px(3600, 144));
+    EXPECT_EQ(client.cy, Px(810, 144));
+    const RECT box = ClientRectIn(prompt.Pass(), prompt.hWnd());
+    EXPECT_EQ(box.right - box.left, Px(3015, 144));
+    EXPECT_NEAR(FontHeight(prompt.Pass()), 9.75 * 144 / 72.0, 1.0);
+    // Cut down to the text box again.
+    RECT regionBox{};
+    ASSERT_NE(::GetWindowRgnBox(prompt.hWnd(), &regionBox), ERROR);
+    EXPECT_TRUE(::EqualRect(&regionBox, &box));
     prompt.Unload();
 }
 

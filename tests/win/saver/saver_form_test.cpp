@@ -25,21 +25,18 @@ void Pump(int milliseconds) { wintest::PumpUntil(forms::Ending, wintest::Millise
 constexpr GUID kConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 
 // A power-setting record as the system sends it: the header and its data.
-LRESULT SendPowerSetting(HWND window, const GUID& setting, std::vector<BYTE> data)
+LRESULT SendPowerSetting(HWND window, const GUID& setting, const void* data, DWORD size)
 {
-    std::vector<BYTE> record(offsetof(POWERBROADCAST_SETTING, Data) + std::max<std::size_t>(data.size(), 1));
-    POWERBROADCAST_SETTING header{};
-    header.PowerSetting = setting;
-    header.DataLength = static_cast<DWORD>(data.size());
-    std::memcpy(record.data(), &header, offsetof(POWERBROADCAST_SETTING, Data));
-    if (!data.empty()) std::memcpy(record.data() + offsetof(POWERBROADCAST_SETTING, Data), data.data(), data.size());
+    std::vector<BYTE> record(offsetof(POWERBROADCAST_SETTING, Data) + std::max<DWORD>(size, 1));
+    auto* header = reinterpret_cast<POWERBROADCAST_SETTING*>(record.data());
+    header->PowerSetting = setting;
+    header->DataLength = size;
+    std::memcpy(header->Data, data, size);
     return ::SendMessageW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(record.data()));
 }
 void SendDisplayState(HWND window, DWORD state)
 {
-    std::vector<BYTE> data(sizeof state);
-    std::memcpy(data.data(), &state, sizeof state);
-    EXPECT_EQ(SendPowerSetting(window, kConsoleDisplayState, data), TRUE);
+    EXPECT_EQ(SendPowerSetting(window, kConsoleDisplayState, &state, sizeof state), TRUE);
 }
 void SendSession(HWND window, WPARAM change) { ::SendMessageW(window, WM_WTSSESSION_CHANGE, change, 0); }
 
@@ -65,19 +62,6 @@ protected:
 
     std::unique_ptr<Corvalinth_S> saver;
 };
-
-TEST_F(SaverFormTest, OnlyAPressAndReleaseOnTheWindowIsAClick)
-{
-    Corvalinth_S& form = Start();
-    const HWND window = form.hWnd();
-    // A release without a press on the window is not a click; the press alone ends nothing.
-    ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
-    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
-    EXPECT_FALSE(forms::Ending());
-    ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(40, 40));
-    EXPECT_TRUE(forms::Ending());
-    EXPECT_FALSE(::IsWindow(window));
-}
 
 TEST_F(SaverFormTest, RestsWhileTheDisplayIsOffOrTheSessionLockedAndGoesOnAfter)
 {
@@ -114,17 +98,22 @@ TEST_F(SaverFormTest, RestsWhileTheDisplayIsOffOrTheSessionLockedAndGoesOnAfter)
     EXPECT_GT(saver->Model().FrameCount(), locked);
 
     // Records that are not the display's state, or too short, change nothing.
-    SendPowerSetting(window, GUID{0x12345678, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}}, {0, 0, 0, 0});
-    SendPowerSetting(window, kConsoleDisplayState, {});
+    const DWORD off = 0;
+    SendPowerSetting(window, GUID{0x12345678, 1, 2, {3, 4, 5, 6, 7, 8, 9, 10}}, &off, sizeof off);
+    SendPowerSetting(window, kConsoleDisplayState, &off, 0);
     ::SendMessageW(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, 0);
     EXPECT_FALSE(form.Paused());
 
-    // A click still ends the run while at rest.
+    // A click still ends the run while at rest: a press and a release on the
+    // window, not a release without a press, nor the press alone.
     SendDisplayState(window, 0);
     ASSERT_TRUE(form.Paused());
+    ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    EXPECT_FALSE(forms::Ending());
     ::SendMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     EXPECT_TRUE(forms::Ending());
+    EXPECT_FALSE(::IsWindow(window));
 }
 
 // Slide steps slower than the display's refresh (a big screen, a busy machine):
@@ -162,6 +151,12 @@ TEST_F(SaverFormTest, InputDuringASlowSlideIsHandledWithinAStepOrTwo)
 }
 
 core::MonitorLayout Layout(std::vector<core::Monitor> monitors) { return core::MonitorLayout(monitors, {}); }
+core::Rect WindowRect(HWND window)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 TEST_F(SaverFormTest, DisplayChangesKeepEveryMonitorCoveredAndThePictureInPlace)
 {
@@ -179,12 +174,7 @@ TEST_F(SaverFormTest, DisplayChangesKeepEveryMonitorCoveredAndThePictureInPlace)
 
     // A monitor appears left of the primary, shorter than it.
     form.Relayout(Layout({{{0, 0, w, h}, true}, {{-300, 0, 0, h / 2}, false}}));
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, -300);
-    EXPECT_EQ(r.top, 0);
-    EXPECT_EQ(r.right, w);
-    EXPECT_EQ(r.bottom, h);
+    EXPECT_EQ(WindowRect(window), (core::Rect{-300, 0, w, h}));
     EXPECT_EQ(form.Display().Width(), w + 300);
     EXPECT_EQ(form.StartupPicture().Width(), w + 300);
     // The start-up picture and the trails keep their places on the desktop;
@@ -210,11 +200,7 @@ TEST_F(SaverFormTest, DisplayChangesKeepEveryMonitorCoveredAndThePictureInPlace)
     const core::Rect screen = forms::Screen::VirtualPixels();
     RECT proposed{0, 0, 200, 100};
     ::SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&proposed));
-    ::GetWindowRect(window, &r);
-    EXPECT_EQ(r.left, screen.left);
-    EXPECT_EQ(r.top, screen.top);
-    EXPECT_EQ(r.right, screen.right);
-    EXPECT_EQ(r.bottom, screen.bottom);
+    EXPECT_EQ(WindowRect(window), screen);
     EXPECT_EQ(form.Display().Width(), screen.Width());
     // The transition under way was given up with the old surfaces.
     EXPECT_FALSE(form.Model().InTransition());
