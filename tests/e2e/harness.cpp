@@ -231,25 +231,27 @@ void E2eTest::WriteIniBytes(std::string_view bytes) const
     ASSERT_TRUE(out.good()) << "cannot write the settings file";
 }
 
-void E2eTest::Launch(std::wstring_view arguments)
+UniqueHandle E2eTest::StartCopy(std::wstring_view arguments, DWORD flags, DWORD* processId, UniqueHandle* thread)
 {
-    Kill();
     const std::wstring program = (folder_ / L"Corvalinth.scr").wstring();
     std::wstring commandLine = L"\"" + program + L"\"";
     if (!arguments.empty()) commandLine += L" " + std::wstring(arguments);
-    process_ = Start(program, commandLine, 0, &processId_, folder_.wstring().c_str());
+    return Start(program, commandLine, flags, processId, folder_.wstring().c_str(), thread);
+}
+
+void E2eTest::Launch(std::wstring_view arguments)
+{
+    Kill();
+    process_ = StartCopy(arguments, 0, &processId_);
     ASSERT_TRUE(process_) << "cannot start the program, error " << GetLastError();
 }
 
 UniqueHandle E2eTest::LaunchTwoAtOnce(std::wstring_view arguments)
 {
     Kill();
-    const std::wstring program = (folder_ / L"Corvalinth.scr").wstring();
-    const std::wstring commandLine = L"\"" + program + L"\" " + std::wstring(arguments);
-    const std::wstring folder = folder_.wstring();
     UniqueHandle threads[2];
-    process_ = Start(program, commandLine, CREATE_SUSPENDED, &processId_, folder.c_str(), &threads[0]);
-    UniqueHandle second = Start(program, commandLine, CREATE_SUSPENDED, nullptr, folder.c_str(), &threads[1]);
+    process_ = StartCopy(arguments, CREATE_SUSPENDED, &processId_, &threads[0]);
+    UniqueHandle second = StartCopy(arguments, CREATE_SUSPENDED, nullptr, &threads[1]);
     for (const UniqueHandle& thread : threads)
         if (thread) ResumeThread(thread.Get());
     EXPECT_TRUE(process_ && second) << "cannot start the program twice, error " << GetLastError();
@@ -263,17 +265,6 @@ std::optional<DWORD> WaitForExitOf(HANDLE process, Milliseconds timeout)
         !GetExitCodeProcess(process, &code))
         return std::nullopt;
     return code;
-}
-
-bool E2eTest::Running() const
-{
-    return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
-}
-
-std::optional<DWORD> E2eTest::WaitForExit(Milliseconds timeout)
-{
-    if (!process_) return std::nullopt;
-    return WaitForExitOf(process_.Get(), timeout);
 }
 
 E2eTest::RunOutcome E2eTest::WaitForExitWatchingWindows(Milliseconds timeout, HWND watched)

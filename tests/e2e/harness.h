@@ -106,9 +106,12 @@ protected:
     UniqueHandle LaunchTwoAtOnce(std::wstring_view arguments);
     DWORD ProcessId() const { return processId_; }
     HANDLE Process() const { return process_.Get(); }
-    bool Running() const;
+    bool Running() const { return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
     // The exit code once the process has ended, or nullopt on time-out.
-    std::optional<DWORD> WaitForExit(Milliseconds timeout = kStartTimeout);
+    std::optional<DWORD> WaitForExit(Milliseconds timeout = kStartTimeout)
+    {
+        return WaitForExitOf(process_.Get(), timeout);
+    }
     void Kill();
 
     struct RunOutcome {
@@ -121,6 +124,8 @@ protected:
     std::vector<HWND> VisibleWindows() const { return TopLevelWindowsOf(processId_); }
 
 private:
+    UniqueHandle StartCopy(std::wstring_view arguments, DWORD flags, DWORD* processId, UniqueHandle* thread = nullptr);
+
     std::filesystem::path folder_;
     std::string refusingUnixPath_;  // the folder's flag is cleared at the end
     UniqueHandle process_;
