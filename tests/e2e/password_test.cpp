@@ -58,6 +58,31 @@ protected:
         EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
         EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
     }
+    // Every 1001 ticks the halves slide apart: the middle shows the clean
+    // desktop while the sides still carry the trails. A key then; if the slide
+    // is over before the prompt shows, try again at the next one. The prompt,
+    // or nullptr.
+    HWND OpenPromptMidSlide(const core::PixelSurface& desktop)
+    {
+        const int centre = GetSystemMetrics(SM_CXSCREEN) / 2, side = GetSystemMetrics(SM_CXSCREEN) / 8;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            bool sliding = false;
+            for (int i = 0; i < 2000 && !sliding && Running(); ++i) {
+                const core::PixelSurface now = CaptureScreen();
+                sliding = CleanShare(now, desktop, centre) == 1.0 && CleanShare(now, desktop, side) < 0.5;
+                if (!sliding) PumpFor(10ms);
+            }
+            EXPECT_TRUE(sliding) << "no slide seen";
+            PressKey('A');
+            const HWND prompt = WaitForPrompt();
+            EXPECT_NE(prompt, nullptr) << "a character key opens the prompt";
+            if (!sliding || prompt == nullptr) return nullptr;
+            if (CleanShare(CaptureScreen(), desktop, side) < 0.9) return prompt;
+            PostMessageW(prompt, WM_CLOSE, 0, 0);
+            if (!WaitForNoWindow(kPromptCaption, 5s)) return nullptr;
+        }
+        return nullptr;
+    }
     static void Repeat(WORD key, int times) { while (times-- > 0) PressKey(key); }
     static void AltF4()
     {
@@ -66,42 +91,6 @@ protected:
         KeyUp(VK_MENU);
     }
 };
-
-TEST_F(PasswordTest, OnlyTheExactPasswordEndsTheRunOnItsLastCharacter)
-{
-    // Outside the ANSI code page, with a blank, and wider than the box: the text scrolls.
-    const std::wstring start = std::wstring(40, L'w') + L"Pw語 ", password = start + L"x";
-    const HWND saver = StartSaver(password);
-    ASSERT_NE(saver, nullptr);
-    PressKey('A');
-    const HWND prompt = WaitForPrompt();
-    ASSERT_NE(prompt, nullptr) << "a character key opens the prompt";
-    const WindowFacts facts = FactsOf(prompt);
-    const HWND box = GetWindow(prompt, GW_CHILD);
-    ASSERT_NE(box, nullptr);
-
-    // Above the saver (centred on the primary: the dual-monitor run) and cut down
-    // to its text box: the rest of the prompt's rectangle shows (and clicks) the saver.
-    EXPECT_TRUE(facts.topmost);
-    RECT boxRect{};
-    GetWindowRect(box, &boxRect);
-    EXPECT_EQ(WindowFromPoint({(boxRect.left + boxRect.right) / 2, (boxRect.top + boxRect.bottom) / 2}), box);
-    EXPECT_EQ(WindowFromPoint({facts.rect.left + 4, facts.rect.top + 4}), saver);
-    EXPECT_EQ(WindowFromPoint({facts.rect.right - 4, facts.rect.bottom - 4}), saver);
-    EXPECT_EQ(TextOf(box), kHint);
-    EXPECT_TRUE(CursorShowing());
-
-    TypeText(L"wrong");
-    EXPECT_TRUE(StillRunning());
-    EXPECT_EQ(TextOf(box), std::wstring(L"wrong") + kHint);  // typed in clear, before the hint
-    Repeat(VK_DELETE, 19);
-    Repeat(VK_BACK, 5);
-    TypeText(start);
-    EXPECT_TRUE(StillRunning());
-    EXPECT_EQ(Prompt(), prompt);
-    TypeText(L"x");  // no Enter needed
-    ExpectEndedCleanly();
-}
 
 // One run: a prompt that times out leaves the saver running and the next key
 // asks afresh; close requests end nothing while a password is set; a log-off does.
@@ -179,36 +168,18 @@ TEST_F(PasswordTest, APromptTimesOutCloseRequestsEndNothingButALogOffDoes)
     ExpectEndedCleanly();
 }
 
-TEST_F(PasswordTest, APromptOpenedDuringTheSlideLetsTheSlideFinishBehindIt)
+// A prompt opened during the slide lets the slide finish behind it; then only
+// the exact password, typed in it, ends the run, on its last character.
+TEST_F(PasswordTest, APromptOpenedDuringTheSlideLetsItFinishAndOnlyTheExactPasswordEnds)
 {
     const core::PixelSurface desktop = CaptureScreen();  // what the slide uncovers
-    const HWND saver = StartSaver(L"pw");
+    // Outside the ANSI code page, with a blank, and wider than the box: the text scrolls.
+    const std::wstring start = std::wstring(40, L'w') + L"Pw語 ", password = start + L"x";
+    const HWND saver = StartSaver(password);
     ASSERT_NE(saver, nullptr);
-    const int centre = GetSystemMetrics(SM_CXSCREEN) / 2;
     const int side = GetSystemMetrics(SM_CXSCREEN) / 8;
-
-    // Every 1001 ticks the halves slide apart: the middle shows the clean
-    // desktop while the sides still carry the trails. A key then; if the slide
-    // is over before the prompt shows, try again at the next one.
-    bool openedMidSlide = false;
-    for (int attempt = 0; attempt < 3 && !openedMidSlide; ++attempt) {
-        bool sliding = false;
-        for (int i = 0; i < 2000 && !sliding && Running(); ++i) {
-            const core::PixelSurface now = CaptureScreen();
-            sliding = CleanShare(now, desktop, centre) == 1.0 && CleanShare(now, desktop, side) < 0.5;
-            if (!sliding) PumpFor(10ms);
-        }
-        ASSERT_TRUE(sliding) << "no slide seen";
-        PressKey('A');
-        const HWND prompt = WaitForPrompt();
-        ASSERT_NE(prompt, nullptr);
-        openedMidSlide = CleanShare(CaptureScreen(), desktop, side) < 0.9;
-        if (!openedMidSlide) {
-            PostMessageW(prompt, WM_CLOSE, 0, 0);
-            ASSERT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
-        }
-    }
-    ASSERT_TRUE(openedMidSlide) << "the prompt never opened during a slide";
+    const HWND prompt = OpenPromptMidSlide(desktop);
+    ASSERT_NE(prompt, nullptr) << "the prompt never opened during a slide";
 
     bool finished = false;
     for (int i = 0; i < 500 && !finished && Prompt() != nullptr; ++i) {
@@ -216,8 +187,33 @@ TEST_F(PasswordTest, APromptOpenedDuringTheSlideLetsTheSlideFinishBehindIt)
         if (!finished) PumpFor(10ms);
     }
     EXPECT_TRUE(finished) << "the slide did not finish behind the prompt";
-    EXPECT_NE(Prompt(), nullptr);
+    ASSERT_EQ(Prompt(), prompt);
     EXPECT_TRUE(StillRunning());
+
+    // Above the saver (centred on the primary: the dual-monitor run) and cut down
+    // to its text box: the rest of the prompt's rectangle shows (and clicks) the saver.
+    const WindowFacts facts = FactsOf(prompt);
+    const HWND box = GetWindow(prompt, GW_CHILD);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(facts.topmost);
+    RECT boxRect{};
+    GetWindowRect(box, &boxRect);
+    EXPECT_EQ(WindowFromPoint({(boxRect.left + boxRect.right) / 2, (boxRect.top + boxRect.bottom) / 2}), box);
+    EXPECT_EQ(WindowFromPoint({facts.rect.left + 4, facts.rect.top + 4}), saver);
+    EXPECT_EQ(WindowFromPoint({facts.rect.right - 4, facts.rect.bottom - 4}), saver);
+    EXPECT_EQ(TextOf(box), kHint);
+    EXPECT_TRUE(CursorShowing());
+
+    TypeText(L"wrong");
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(TextOf(box), std::wstring(L"wrong") + kHint);  // typed in clear, before the hint
+    Repeat(VK_DELETE, 19);
+    Repeat(VK_BACK, 5);
+    TypeText(start);
+    EXPECT_TRUE(StillRunning());
+    EXPECT_EQ(Prompt(), prompt);
+    TypeText(L"x");  // no Enter needed
+    ExpectEndedCleanly();
 }
 
 }  // namespace
