@@ -85,7 +85,7 @@ void RunMessagesFor(double ms)
 }
 
 PlainWindow::PlainWindow(int width, int height)
-    : Form(forms::FormSpec{L"CorvalinthBenchWindow", L"Bench", WS_POPUP, WS_EX_TOPMOST, width, height,
+    : Form(forms::FormDesign{L"CorvalinthBenchWindow", L"Bench", WS_POPUP, WS_EX_TOPMOST, width, height,
                            RGB(0, 0, 0)})
 {
     Load();

@@ -127,7 +127,7 @@ int IdleWindow()
     class Idle : public forms::Form {
     public:
         Idle()
-            : Form(forms::FormSpec{L"CorvalinthBenchIdle", L"Corvalinth bench idle", WS_POPUP, WS_EX_TOPMOST,
+            : Form(forms::FormDesign{L"CorvalinthBenchIdle", L"Corvalinth bench idle", WS_POPUP, WS_EX_TOPMOST,
                                    ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN), RGB(0, 0, 0)})
         {
         }

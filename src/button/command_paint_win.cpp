@@ -77,7 +77,7 @@ HFONT Command::CaptionFont() const
     if (!font) return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     const int dpi = core::NearestInt32(1440.0 / tppY_);
     if (!captionFont_ || !(captionFontFor_ == *font) || captionFontDpi_ != dpi) {
-        forms::FontSpec wanted;
+        forms::FontRequest wanted;
         wanted.face = font->name;
         wanted.points = font->size;
         wanted.weight = font->weight;

@@ -26,7 +26,7 @@ bool FaceInstalled(const std::wstring& face, BYTE charset)
 
 }  // namespace
 
-std::wstring ResolveFace(const FontSpec& request)
+std::wstring ResolveFace(const FontRequest& request)
 {
     static std::map<std::pair<std::wstring, BYTE>, std::wstring> resolved;
     const auto key = std::make_pair(request.face, request.charset);
@@ -53,7 +53,7 @@ int FontHeightForDpi(double points, int dpi)
     return -static_cast<int>(std::lround(points * dpi / 72.0));
 }
 
-Font CreateUiFont(const FontSpec& request, int dpi)
+Font CreateUiFont(const FontRequest& request, int dpi)
 {
     LOGFONTW lf{};
     lf.lfHeight = FontHeightForDpi(request.points, dpi);

@@ -10,7 +10,7 @@
 
 namespace corvalinth::forms {
 
-struct FontSpec {
+struct FontRequest {
     std::wstring face = L"ＭＳ Ｐゴシック";
     double points = 9.75;
     int weight = FW_NORMAL;
@@ -23,8 +23,8 @@ struct FontSpec {
 // The face actually used for a request: the named one if installed, else the first
 // installed face of a list of common Japanese UI faces, else empty (the system
 // then picks any face of the character set).
-std::wstring ResolveFace(const FontSpec& request);
-Font CreateUiFont(const FontSpec& request, int dpi);
+std::wstring ResolveFace(const FontRequest& request);
+Font CreateUiFont(const FontRequest& request, int dpi);
 // The point size as a character height in pixels at a DPI (negative: em height).
 int FontHeightForDpi(double points, int dpi);
 

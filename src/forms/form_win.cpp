@@ -44,7 +44,7 @@ void WakeMessageLoop() { ::PostThreadMessageW(::GetCurrentThreadId(), WM_NULL, 0
 
 }  // namespace
 
-Form::Form(FormSpec design) : design_(std::move(design))
+Form::Form(FormDesign design) : design_(std::move(design))
 {
     if (design_.background) backgroundBrush_.Reset(::CreateSolidBrush(*design_.background));
 }

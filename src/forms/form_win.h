@@ -12,7 +12,7 @@
 
 namespace corvalinth::forms {
 
-struct FormSpec {
+struct FormDesign {
     std::wstring className;       // one window class per form kind
     std::wstring caption;
     DWORD style = WS_OVERLAPPEDWINDOW;
@@ -28,7 +28,7 @@ struct FormSpec {
 class Form {
 public:
     static constexpr wchar_t kWindowTie[] = L"Corvalinth.Form";
-    explicit Form(FormSpec design);
+    explicit Form(FormDesign design);
     virtual ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -45,7 +45,7 @@ public:
 
     bool IsLoaded() const { return window_ != nullptr; }
     HWND hWnd() const { return window_; }
-    const FormSpec& Design() const { return design_; }
+    const FormDesign& Design() const { return design_; }
 
     // The DPI of the monitor the form is on, as last told by the system.
     int Dpi() const;
@@ -82,7 +82,7 @@ private:
     void RegisterClassOnce() const;
     void EraseBackground(HDC dc) const;
 
-    FormSpec design_;
+    FormDesign design_;
     HWND window_ = nullptr;
     int dpi_ = 0;
     Brush backgroundBrush_;

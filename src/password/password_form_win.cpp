@@ -23,9 +23,9 @@ constexpr double kPassLeft = 240, kPassTop = 240, kPassWidth = 3015, kPassHeight
 
 int Pixels(double twips, float twipsPerPixel) { return core::NearestInt32(twips / twipsPerPixel); }
 
-forms::FormSpec PromptSpec()
+forms::FormDesign PromptDesign()
 {
-    forms::FormSpec design;
+    forms::FormDesign design;
     design.className = L"Corvalinth_Pass";
     design.caption = L"Corvalinth_Pass";
     design.style = WS_POPUP | WS_CLIPCHILDREN;
@@ -67,7 +67,7 @@ void FormTm(forms::Form& form)
 }
 
 Corvalinth_Pass::Corvalinth_Pass()
-    : forms::Form(PromptSpec()), Timer1([this] { Timer1_Timer(); }, kTimeoutMs, false)
+    : forms::Form(PromptDesign()), Timer1([this] { Timer1_Timer(); }, kTimeoutMs, false)
 {
 }
 
@@ -110,7 +110,7 @@ void Corvalinth_Pass::LayOut()
         ::MoveWindow(pass_, Pixels(kPassLeft, tppX), Pixels(kPassTop, tppY), Pixels(kPassWidth, tppX),
                      Pixels(kPassHeight, tppY), TRUE);
         // The box lets go of the old font before it is deleted.
-        forms::Font font = forms::CreateUiFont(forms::FontSpec{}, Dpi());
+        forms::Font font = forms::CreateUiFont(forms::FontRequest{}, Dpi());
         if (font) ::SendMessageW(pass_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
         font_ = std::move(font);
     }

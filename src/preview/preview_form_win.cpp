@@ -8,9 +8,9 @@
 namespace corvalinth::preview {
 namespace {
 
-forms::FormSpec PreviewSpec()
+forms::FormDesign PreviewDesign()
 {
-    forms::FormSpec design;
+    forms::FormDesign design;
     design.className = L"Corvalinth_R";
     design.caption = L"Preview Window";
     // No border, no caption, not in the task bar: it lives inside another window.
@@ -27,7 +27,7 @@ constexpr UINT kParentCheckMs = 1000;
 }  // namespace
 
 Corvalinth_R::Corvalinth_R()
-    : Form(PreviewSpec()),
+    : Form(PreviewDesign()),
       picture_(static_cast<HBITMAP>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDB_PREVIEW),
                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)))
 {

@@ -33,9 +33,9 @@ void BlackenUncovered(const core::SurfaceView& surface, const core::MonitorLayou
     for (const core::Rect& r : layout.Uncovered()) surface.FillRect(r, 0);
 }
 
-forms::FormSpec SaverSpec(const swarm::ScreenGeometry& screen)
+forms::FormDesign SaverDesign(const swarm::ScreenGeometry& screen)
 {
-    forms::FormSpec design;
+    forms::FormDesign design;
     design.className = L"Corvalinth_S";
     design.caption = L"Corvalinth_Main";
     design.style = WS_POPUP;  // no border, no title bar: the client area is the window
@@ -67,7 +67,7 @@ core::SurfaceView PixelsOf(const forms::Picture& picture, forms::DibSurface& sto
 }  // namespace
 
 Corvalinth_S::Corvalinth_S(const SaverOptions& options)
-    : forms::Form(SaverSpec(GeometryOf(forms::Screen::Layout()))),
+    : forms::Form(SaverDesign(GeometryOf(forms::Screen::Layout()))),
       options_(options),
       layout_(forms::Screen::Layout()),
       geometry_(GeometryOf(layout_)),

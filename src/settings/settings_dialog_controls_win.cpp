@@ -17,7 +17,7 @@ button::PropertyBag DesignProperties(const ControlLayout& control)
 {
     button::PropertyBag bag;
     bag.Store(L"Caption", std::wstring(control.caption));
-    const forms::FontSpec label;
+    const forms::FontRequest label;
     bag.Store(L"Font", std::make_shared<button::FontDesc>(button::FontDesc{
                            label.face, label.points, FW_NORMAL, false, false, false, SHIFTJIS_CHARSET}));
     return bag;
@@ -47,15 +47,15 @@ std::vector<const ControlLayout*> CreationOrder()
 void Corvalinth_P::CreateFonts()
 {
     const int dpi = Dpi();
-    forms::FontSpec label;  // the label face at 9.75 points, Shift-JIS
+    forms::FontRequest label;  // the label face at 9.75 points, Shift-JIS
     labelFont_ = forms::CreateUiFont(label, dpi);
-    forms::FontSpec bold = label;
+    forms::FontRequest bold = label;
     bold.weight = FW_BOLD;
     boldFont_ = forms::CreateUiFont(bold, dpi);
-    forms::FontSpec underlined = label;
+    forms::FontRequest underlined = label;
     underlined.underline = true;
     underlinedFont_ = forms::CreateUiFont(underlined, dpi);
-    forms::FontSpec standard = label;  // the form's own default: the same face at 9 points
+    forms::FontRequest standard = label;  // the form's own default: the same face at 9 points
     standard.points = 9;
     defaultFont_ = forms::CreateUiFont(standard, dpi);
 }

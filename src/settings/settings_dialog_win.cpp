@@ -37,11 +37,11 @@ std::optional<COLORREF> Resolve(Paint paint, bool back)
     return std::nullopt;
 }
 
-forms::FormSpec DialogSpec()
+forms::FormDesign DialogDesign()
 {
     const double tppX = forms::Screen::TwipsPerPixelX();
     const double tppY = forms::Screen::TwipsPerPixelY();
-    forms::FormSpec design;
+    forms::FormDesign design;
     design.className = L"CorvalinthSettingsDialog";
     design.caption = std::wstring(kDialogCaption);
     // Fixed size: a title bar with the close box, no sizing frame, no maximise.
@@ -112,7 +112,7 @@ std::wstring SaveFailureText(const SaveOutcome& outcome)
     return text + L"\n「設定」でもう一度保存するか、「ｷｬﾝｾﾙ」で閉じてください。";
 }
 
-Corvalinth_P::Corvalinth_P(DialogServices services) : Form(DialogSpec()), services_(std::move(services)) {}
+Corvalinth_P::Corvalinth_P(DialogServices services) : Form(DialogDesign()), services_(std::move(services)) {}
 
 Corvalinth_P::~Corvalinth_P() = default;
 
