@@ -56,7 +56,9 @@ void Presenter::Present(const WindowImage& image, GC gc, std::span<const core::R
         clip_[i] = {static_cast<short>(cover[i].left), static_cast<short>(cover[i].top),
                     static_cast<unsigned short>(cover[i].Width()), static_cast<unsigned short>(cover[i].Height())};
     XSetClipRectangles(display_, clipped_, 0, 0, clip_.data(), static_cast<int>(clip_.size()), YXBanded);
-    image.Put(drawable_, clipped_, screen);
+    // Whole rows: the server then writes straight from the segment, box by
+    // box, instead of going through a pixmap of it and a copy.
+    image.Put(drawable_, clipped_, {0, screen.top, image.Width(), screen.bottom});
 }
 
 }  // namespace corvalinth::x11
