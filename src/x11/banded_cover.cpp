@@ -8,14 +8,14 @@ const std::vector<core::Rect>& BandedCover::Cover(std::span<const core::Rect> ch
 {
     cover_.clear();
     if (bounds.Empty()) return cover_;
-    const int top = bounds.top, bands = (bounds.Height() + band_ - 1) / band_;
+    const int top = bounds.top, band = 1 << shift_, bands = (bounds.Height() + band - 1) >> shift_;
     // Counted into their bands first, so that only each band's few spans are sorted.
     starts_.assign(static_cast<std::size_t>(bands) + 1, 0);
     auto eachBand = [&](auto&& visit) {
         for (const core::Rect& changedRect : changed) {
             const core::Rect r = core::Intersect(changedRect, bounds);
             if (r.Empty()) continue;
-            for (int b = (r.top - top) / band_; b <= (r.bottom - 1 - top) / band_; ++b) visit(b, r);
+            for (int b = (r.top - top) >> shift_, last = (r.bottom - 1 - top) >> shift_; b <= last; ++b) visit(b, r);
         }
     };
     eachBand([&](int b, const core::Rect&) { ++starts_[static_cast<std::size_t>(b) + 1]; });
@@ -30,7 +30,7 @@ const std::vector<core::Rect>& BandedCover::Cover(std::span<const core::Rect> ch
         begin = end;
         if (first == last) continue;
         std::sort(first, last, [](const Span& a, const Span& z) { return a.left < z.left; });
-        const int y0 = top + b * band_, y1 = std::min(y0 + band_, bounds.bottom);
+        const int y0 = top + (b << shift_), y1 = std::min(y0 + band, bounds.bottom);
         Span joined = *first;
         for (auto s = first + 1; s != last; ++s) {
             if (s->left <= joined.right + gap_) {

@@ -14,9 +14,10 @@ namespace corvalinth::x11 {
 
 class BandedCover {
 public:
-    // Spans in a band closer than `joinGap` pixels are joined: a few more
-    // pixels copied cost the server less than another rectangle to clip by.
-    explicit BandedCover(int bandHeight = 4, int joinGap = 16) : band_(bandHeight), gap_(joinGap) {}
+    // Bands are 1 << bandShift rows high (a shift, not a division, per
+    // rectangle). Spans in a band closer than `joinGap` pixels are joined: a
+    // few more pixels copied cost the server less than another rectangle.
+    explicit BandedCover(int bandShift = 2, int joinGap = 16) : shift_(bandShift), gap_(joinGap) {}
 
     // The cover of the parts of `changed` inside `bounds` (whose top starts
     // the first band); valid until the next call.
@@ -26,7 +27,7 @@ private:
     struct Span {
         int left, right;
     };
-    int band_, gap_;
+    int shift_, gap_;
     std::vector<int> starts_;
     std::vector<Span> spans_;
     std::vector<core::Rect> cover_;

@@ -38,7 +38,9 @@ private:
     Drawable drawable_;
     PresentWay way_;
     GC clipped_ = nullptr;
-    BandedCover cover_;
+    // Two-row bands: the server's time goes into copying rows, so the cover
+    // adds as few rows as it can to the dots' own.
+    BandedCover cover_{1, 8};
     std::vector<XRectangle> clip_;
 };
 

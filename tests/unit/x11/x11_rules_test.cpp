@@ -151,7 +151,7 @@ TEST(VisualPixels, EveryDepthMaskAndByteOrderRoundTrips)
 TEST(BandedCover, CoversEveryChangedPixelInYxBandedOrder)
 {
     core::SeededRandom random;
-    BandedCover banded(4, 16);
+    BandedCover banded(2, 16);  // bands of 4 rows
     const core::Rect screen{0, 0, 300, 97};
     std::vector<core::Rect> changed;
     for (int i = 0; i < 400; ++i) {
