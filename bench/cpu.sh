@@ -5,18 +5,16 @@
 # (a banded clip list and one put), and xscreensaver's own `galaxy -root`
 # beside them; with --wine also Corvalinth.scr under Wine. Prints CPU
 # milliseconds per second (1000 = one core busy) for each program, its X
-# server and, under Wine, the wineserver. Not a test.
-#   bench/cpu.sh [SECONDS] [--wine]    (default 10; measured after 3 s of warming up)
+# server and, under Wine, the wineserver, over two spans from 1 s after the
+# start: to 9 s (the swarm alone: the transition comes after 1000 ticks, at
+# about 10 s) and to 14 s (a whole cycle: the swarm and one transition, whose
+# slide moves the whole screen every frame whichever way dots are sent). Not a test.
+#   bench/cpu.sh [--wine]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=10 wine=0
-for arg in "$@"; do
-  case $arg in
-    --wine) wine=1 ;;
-    *) seconds=$arg ;;
-  esac
-done
-warmup=3
+wine=0
+[ "${1:-}" = "--wine" ] && wine=1
+start=1 swarm_end=9 cycle_end=14
 size=1920x1080
 
 scripts/install-deps.sh
@@ -33,17 +31,19 @@ fi
 hz=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
-# Samples every pid given for `seconds`; prints "ms-per-second" for each.
+# Samples every pid given; prints "swarm cycle" ms-per-second pairs, pid by pid.
 measure() {
-  local pid before=() after=()
-  sleep "$warmup"
-  for pid in "$@"; do before+=("$(cpu_ticks "$pid")"); done
-  sleep "$seconds"
-  for pid in "$@"; do after+=("$(cpu_ticks "$pid")"); done
-  local i
-  for i in "${!before[@]}"; do
-    awk -v a="${after[$i]}" -v b="${before[$i]}" -v hz="$hz" -v s="$seconds" \
-      'BEGIN { printf "%7.1f ", (a - b) * 1000 / hz / s }'
+  local pid at_start=() at_swarm=() at_cycle=() i
+  sleep "$start"
+  for pid in "$@"; do at_start+=("$(cpu_ticks "$pid")"); done
+  sleep $((swarm_end - start))
+  for pid in "$@"; do at_swarm+=("$(cpu_ticks "$pid")"); done
+  sleep $((cycle_end - swarm_end))
+  for pid in "$@"; do at_cycle+=("$(cpu_ticks "$pid")"); done
+  for i in "${!at_start[@]}"; do
+    awk -v a="${at_start[$i]}" -v b="${at_swarm[$i]}" -v c="${at_cycle[$i]}" -v hz="$hz" \
+      -v s1=$((swarm_end - start)) -v s2=$((cycle_end - start)) \
+      'BEGIN { printf "%.1f %.1f ", (b - a) * 1000 / hz / s1, (c - a) * 1000 / hz / s2 }'
   done
   echo
 }
@@ -84,19 +84,20 @@ wine_run() {
 }
 
 program=(build/linux/bin/corvalinth --geometry "$size" --count 1000)
-read -r e_prog e_x < <(on_xvfb env CORVALINTH_PRESENT=each "${program[@]}")
-read -r n_prog n_x < <(on_xvfb "${program[@]}")
-read -r g_prog g_x < <(on_xvfb "$galaxy" -root)
-echo "CPU ms per second of animation, ${size}, 1000 dots, ${seconds} s after ${warmup} s:"
-row() { printf '%-36s %10s %10s %10s %12s\n' "$@"; }
+read -r e_p e_pc e_x e_xc < <(on_xvfb env CORVALINTH_PRESENT=each "${program[@]}")
+read -r n_p n_pc n_x n_xc < <(on_xvfb "${program[@]}")
+read -r g_p g_pc g_x g_xc < <(on_xvfb "$galaxy" -root)
 sum() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a + b }'; }
-row "" program "X server" total wineserver
-row "corvalinth, a put per rectangle" "$e_prog" "$e_x" "$(sum "$e_prog" "$e_x")" "-"
-row "corvalinth, banded clip and one put" "$n_prog" "$n_x" "$(sum "$n_prog" "$n_x")" "-"
-row "galaxy -root (xscreensaver)" "$g_prog" "$g_x" "$(sum "$g_prog" "$g_x")" "-"
-awk -v n="$(sum "$n_prog" "$n_x")" -v e="$(sum "$e_prog" "$e_x")" \
-  'BEGIN { if (e > 0) printf "banded / a put per rectangle (program + X server): %.2f (goal: at most 0.6)\n", n / e }'
+row() { printf '%-36s %8s %8s %8s   %8s %8s %8s\n' "$@"; }
+echo "CPU ms per second, ${size}, 1000 dots; the swarm (${start}-${swarm_end} s) | a whole cycle with the transition (${start}-${cycle_end} s):"
+row "" program "X server" total program "X server" total
+row "corvalinth, a put per rectangle" "$e_p" "$e_x" "$(sum "$e_p" "$e_x")" "$e_pc" "$e_xc" "$(sum "$e_pc" "$e_xc")"
+row "corvalinth, banded clip and one put" "$n_p" "$n_x" "$(sum "$n_p" "$n_x")" "$n_pc" "$n_xc" "$(sum "$n_pc" "$n_xc")"
+row "galaxy -root (xscreensaver)" "$g_p" "$g_x" "$(sum "$g_p" "$g_x")" "$g_pc" "$g_xc" "$(sum "$g_pc" "$g_xc")"
+awk -v n="$(sum "$n_p" "$n_x")" -v e="$(sum "$e_p" "$e_x")" -v nc="$(sum "$n_pc" "$n_xc")" -v ec="$(sum "$e_pc" "$e_xc")" \
+  'BEGIN { if (e > 0 && ec > 0) printf "banded / a put per rectangle (program + X server): %.2f the swarm, %.2f a whole cycle (goal: at most 0.6)\n", n / e, nc / ec }'
 if [ $wine -eq 1 ]; then
-  read -r w_prog w_x w_server < <(wine_run)
-  row "Corvalinth.scr under Wine" "$w_prog" "$w_x" "$(sum "$w_prog" "$w_x")" "$w_server"
+  read -r w_p w_pc w_x w_xc w_s w_sc < <(wine_run)
+  row "Corvalinth.scr under Wine" "$w_p" "$w_x" "$(sum "$w_p" "$w_x")" "$w_pc" "$w_xc" "$(sum "$w_pc" "$w_xc")"
+  echo "wineserver: $w_s | $w_sc"
 fi
