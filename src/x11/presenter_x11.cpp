@@ -44,8 +44,8 @@ void Presenter::Present(const WindowImage& image, GC gc, std::span<const core::R
         for (const core::Rect& r : changed) image.Put(drawable_, gc, r);
         return;
     }
-    const core::Rect screen = core::Intersect(bounds, {0, 0, image.Width(), image.Height()});
-    const std::vector<core::Rect>& cover = cover_.Cover(changed, {0, 0, image.Width(), image.Height()});
+    const core::Rect whole{0, 0, image.Width(), image.Height()};
+    const std::vector<core::Rect>& cover = cover_.Cover(changed, whole);
     if (!image.Shared()) {
         // Each span's pixels travel over the connection: no more of them than needed.
         for (const core::Rect& r : cover) image.Put(drawable_, gc, r);
@@ -58,7 +58,7 @@ void Presenter::Present(const WindowImage& image, GC gc, std::span<const core::R
     XSetClipRectangles(display_, clipped_, 0, 0, clip_.data(), static_cast<int>(clip_.size()), YXBanded);
     // Whole rows: the server then writes straight from the segment, box by
     // box, instead of going through a pixmap of it and a copy.
-    image.Put(drawable_, clipped_, {0, screen.top, image.Width(), screen.bottom});
+    image.Put(drawable_, clipped_, {0, bounds.top, whole.right, bounds.bottom});
 }
 
 }  // namespace corvalinth::x11
