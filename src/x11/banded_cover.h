@@ -17,7 +17,7 @@ public:
     // Bands are 1 << bandShift rows high (a shift, not a division, per
     // rectangle). Spans in a band closer than `joinGap` pixels are joined: a
     // few more pixels copied cost the server less than another rectangle.
-    explicit BandedCover(int bandShift = 2, int joinGap = 16) : shift_(bandShift), gap_(joinGap) {}
+    explicit BandedCover(int bandShift = 1, int joinGap = 8) : shift_(bandShift), gap_(joinGap) {}
 
     // The cover of the parts of `changed` inside `bounds` (whose top starts
     // the first band); valid until the next call.

@@ -40,7 +40,7 @@ private:
     GC clipped_ = nullptr;
     // Two-row bands: the server's time goes into copying rows, so the cover
     // adds as few rows as it can to the dots' own.
-    BandedCover cover_{1, 8};
+    BandedCover cover_;
     std::vector<XRectangle> clip_;
 };
 
