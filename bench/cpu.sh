@@ -1,43 +1,60 @@
 #!/usr/bin/env bash
-# Whole-process CPU per second of animation at 1920x1080 with 1000 dots: the
-# Linux program beside Corvalinth.scr under Wine, each on a private Xvfb, in one
-# run. Prints CPU milliseconds per second (1000 = one core busy) for the
-# program, its X server and, under Wine, the wineserver. Not a test.
-#   bench/cpu.sh [SECONDS]     (default 10; measured after 3 s of warming up)
+# Whole-process CPU per second of animation at 1920x1080 with 1000 dots, each
+# on a private Xvfb, in one run: the Linux program sending a present the way
+# it did before (one put request per changed rectangle), the way it does now
+# (a banded clip list and one put), and xscreensaver's own `galaxy -root`
+# beside them; with --wine also Corvalinth.scr under Wine. Prints CPU
+# milliseconds per second (1000 = one core busy) for each program, its X
+# server and, under Wine, the wineserver, over two spans from 1 s after the
+# start: to 9 s (the swarm alone: the transition comes after 1000 ticks, at
+# about 10 s) and to 14 s (a whole cycle: the swarm and one transition, whose
+# slide moves the whole screen every frame whichever way dots are sent). Not a test.
+#   bench/cpu.sh [--wine]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-10}
-warmup=3
+wine=0
+[ "${1:-}" = "--wine" ] && wine=1
+start=1 swarm_end=9 cycle_end=14
 size=1920x1080
 
 scripts/install-deps.sh
+# galaxy is one of xscreensaver's own programs; the bench alone needs it.
+dpkg-query -W -f='${Status}' xscreensaver-data 2>/dev/null | grep -q 'install ok installed' || {
+  sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+  $sudo apt-get install -y -qq xscreensaver-data >/dev/null
+}
+galaxy=/usr/libexec/xscreensaver/galaxy
 cmake --preset linux >/dev/null && cmake --build --preset linux --target corvalinth >/dev/null
-cmake --preset windows >/dev/null && cmake --build --preset windows --target Corvalinth >/dev/null
-
+if [ $wine -eq 1 ]; then
+  cmake --preset windows >/dev/null && cmake --build --preset windows --target Corvalinth >/dev/null
+fi
 hz=$(getconf CLK_TCK)
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
 
-# Samples every pid given for `seconds`; prints "ms-per-second" for each.
+# Samples every pid given; prints "swarm cycle" ms-per-second pairs, pid by pid.
 measure() {
-  local pid before=() after=()
-  sleep "$warmup"
-  for pid in "$@"; do before+=("$(cpu_ticks "$pid")"); done
-  sleep "$seconds"
-  for pid in "$@"; do after+=("$(cpu_ticks "$pid")"); done
-  local i
-  for i in "${!before[@]}"; do
-    awk -v a="${after[$i]}" -v b="${before[$i]}" -v hz="$hz" -v s="$seconds" \
-      'BEGIN { printf "%7.1f ", (a - b) * 1000 / hz / s }'
+  local pid at_start=() at_swarm=() at_cycle=() i
+  sleep "$start"
+  for pid in "$@"; do at_start+=("$(cpu_ticks "$pid")"); done
+  sleep $((swarm_end - start))
+  for pid in "$@"; do at_swarm+=("$(cpu_ticks "$pid")"); done
+  sleep $((cycle_end - swarm_end))
+  for pid in "$@"; do at_cycle+=("$(cpu_ticks "$pid")"); done
+  for i in "${!at_start[@]}"; do
+    awk -v a="${at_start[$i]}" -v b="${at_swarm[$i]}" -v c="${at_cycle[$i]}" -v hz="$hz" \
+      -v s1=$((swarm_end - start)) -v s2=$((cycle_end - start)) \
+      'BEGIN { printf "%.1f %.1f ", (b - a) * 1000 / hz / s1, (c - a) * 1000 / hz / s2 }'
   done
   echo
 }
 
-native() {
+# Runs a command (with DISPLAY set) on its own Xvfb; prints its figures and the server's.
+on_xvfb() {
   local fifo dir; dir=$(mktemp -d); fifo=$dir/displayfd; mkfifo "$fifo"
   Xvfb -displayfd 3 -nolisten tcp -noreset -screen 0 "${size}x24" 3>"$fifo" >/dev/null 2>&1 &
   local xvfb=$!
   local display; read -r -t 20 display <"$fifo"
-  DISPLAY=:$display build/linux/bin/corvalinth --geometry "$size" --count 1000 &
+  DISPLAY=:$display "$@" >/dev/null 2>&1 &
   local program=$!
   local figures; figures=$(measure "$program" "$xvfb")
   kill "$program" 2>/dev/null || true
@@ -66,10 +83,21 @@ wine_run() {
   measure "$pid" "$(cat "$rig/xvfb.pid")" "$(cat "$rig/wineserver.pid")"
 }
 
-read -r n_prog n_x < <(native)
-read -r w_prog w_x w_server < <(wine_run)
-echo "CPU ms per second of animation, ${size}, 1000 dots, ${seconds} s after ${warmup} s:"
-printf '%-28s %10s %10s %12s\n' "" program "X server" wineserver
-printf '%-28s %10s %10s %12s\n' "corvalinth (native, Xlib)" "$n_prog" "$n_x" "-"
-printf '%-28s %10s %10s %12s\n' "Corvalinth.scr under Wine" "$w_prog" "$w_x" "$w_server"
-awk -v n="$n_prog" -v w="$w_prog" 'BEGIN { if (w > 0) printf "native / Wine (program): %.2f (goal: at most 0.33)\n", n / w }'
+program=(build/linux/bin/corvalinth --geometry "$size" --count 1000)
+read -r e_p e_pc e_x e_xc < <(on_xvfb env CORVALINTH_PRESENT=each "${program[@]}")
+read -r n_p n_pc n_x n_xc < <(on_xvfb "${program[@]}")
+read -r g_p g_pc g_x g_xc < <(on_xvfb "$galaxy" -root)
+sum() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a + b }'; }
+row() { printf '%-36s %8s %8s %8s   %8s %8s %8s\n' "$@"; }
+echo "CPU ms per second, ${size}, 1000 dots; the swarm (${start}-${swarm_end} s) | a whole cycle with the transition (${start}-${cycle_end} s):"
+row "" program "X server" total program "X server" total
+row "corvalinth, a put per rectangle" "$e_p" "$e_x" "$(sum "$e_p" "$e_x")" "$e_pc" "$e_xc" "$(sum "$e_pc" "$e_xc")"
+row "corvalinth, banded clip and one put" "$n_p" "$n_x" "$(sum "$n_p" "$n_x")" "$n_pc" "$n_xc" "$(sum "$n_pc" "$n_xc")"
+row "galaxy -root (xscreensaver)" "$g_p" "$g_x" "$(sum "$g_p" "$g_x")" "$g_pc" "$g_xc" "$(sum "$g_pc" "$g_xc")"
+awk -v n="$(sum "$n_p" "$n_x")" -v e="$(sum "$e_p" "$e_x")" -v nc="$(sum "$n_pc" "$n_xc")" -v ec="$(sum "$e_pc" "$e_xc")" \
+  'BEGIN { if (e > 0 && ec > 0) printf "banded / a put per rectangle (program + X server): %.2f the swarm, %.2f a whole cycle (goal: at most 0.6)\n", n / e, nc / ec }'
+if [ $wine -eq 1 ]; then
+  read -r w_p w_pc w_x w_xc w_s w_sc < <(wine_run)
+  row "Corvalinth.scr under Wine" "$w_p" "$w_x" "$(sum "$w_p" "$w_x")" "$w_pc" "$w_xc" "$(sum "$w_pc" "$w_xc")"
+  echo "wineserver: $w_s | $w_sc"
+fi

@@ -32,11 +32,11 @@ double NextDeadline(double deadline, double nowMs, double period)
     return nowMs - deadline > period ? nowMs + period : deadline + period;
 }
 
-std::int64_t Area(const core::Rect& r) { return std::int64_t{r.Width()} * r.Height(); }
 }  // namespace
 
 Host::Host(Display* display, DrawTarget target, const Options& options)
-    : display_(display), target_(std::move(target)), options_(options)
+    : display_(display), target_(std::move(target)), options_(options),
+      presenter_(display, target_.window, PresentWayFromEnvironment())
 {
     gc_ = XCreateGC(display_, target_.window, 0, nullptr);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
@@ -86,6 +86,7 @@ bool Host::Build(int width, int height)
     animation_->Cls();
     target_.width = width;
     target_.height = height;
+    pending_.clear();
     Stage({0, 0, width, height}, 0, shown_);
     return true;
 }
@@ -110,19 +111,7 @@ void Host::PresentPending()
 {
     for (const OuterPut& put : pendingOuter_) latestImage_->Put(target_.window, gc_, put.target, put.offsetX);
     pendingOuter_.clear();
-    if (pending_.empty()) return;
-    core::Rect bounds;
-    std::int64_t area = 0;
-    for (const core::Rect& r : pending_) {
-        bounds = core::Union(bounds, r);
-        area += Area(r);
-    }
-    // Scattered dots go one small request each; a slide's large parts as one.
-    if (area * 2 >= Area(bounds)) {
-        image_->Put(target_.window, gc_, bounds);
-    } else {
-        for (const core::Rect& r : pending_) image_->Put(target_.window, gc_, r);
-    }
+    presenter_.Present(*image_, gc_, pending_);
     pending_.clear();
 }
 

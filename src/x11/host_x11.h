@@ -15,6 +15,7 @@
 #include "swarm/animation.h"
 #include "x11/fps_overlay_x11.h"
 #include "x11/options.h"
+#include "x11/presenter_x11.h"
 #include "x11/target_x11.h"
 #include "x11/window_image_x11.h"
 
@@ -50,6 +51,7 @@ private:
     Display* display_;
     DrawTarget target_;
     Options options_;
+    Presenter presenter_;
     GC gc_ = nullptr;
     Atom deleteWindow_ = None;
     core::PixelSurface startup_;
@@ -82,7 +84,8 @@ private:
 };
 
 // The whole program after its arguments are read: 0 on a normal end, 1 when
-// the display, the window or its visual cannot be used.
+// the display or the window cannot be used. Where nothing can be drawn (see
+// OpenedTarget) it says so and waits to be ended: 0.
 int RunHost(const Options& options);
 
 }  // namespace corvalinth::x11

@@ -1,7 +1,9 @@
+#include <poll.h>
 #include <signal.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -42,6 +44,26 @@ int SignalDescriptor()
     if (::sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) return -1;
     return ::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
 }
+
+// Draws nothing and sleeps until a signal, or until `window` (when given) goes
+// away; then a normal end.
+int Idle(Display* display, Window window, int signalFd)
+{
+    if (window) XSelectInput(display, window, StructureNotifyMask);
+    for (;;) {
+        XFlush(display);
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == DestroyNotify && event.xdestroywindow.window == window) return 0;
+        }
+        // Not even there any more (BadWindow): as good as gone.
+        if (window && TakeError(display, false)) return 0;
+        pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {signalFd, POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0 && errno != EINTR) return 1;
+        if (fds[1].revents & POLLIN) return 0;
+    }
+}
 }  // namespace
 
 int RunHost(const Options& options)
@@ -59,6 +81,12 @@ int RunHost(const Options& options)
     }
     InstallErrorHandlers();
     OpenedTarget opened = OpenTarget(display.get(), options);
+    if (opened.idle) {
+        std::fprintf(stderr, "corvalinth: %s; drawing nothing until ended\n", opened.error.c_str());
+        const int status = Idle(display.get(), opened.target ? opened.target->window : 0, signals.Get());
+        if (opened.target) CloseTarget(display.get(), *opened.target);
+        return status;
+    }
     if (!opened.target) {
         std::fprintf(stderr, "corvalinth: %s\n", opened.error.c_str());
         return 1;

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdio>
+#include <vector>
 
 #include "x11/x_errors_x11.h"
 
@@ -23,12 +24,25 @@ int BitsPerPixel(Display* display, int depth)
     return bits;
 }
 
+VisualKind KindOf(int visualClass)
+{
+    switch (visualClass) {
+    case TrueColor: return VisualKind::TrueColour;
+    case DirectColor: return VisualKind::DirectColour;
+    case PseudoColor: return VisualKind::PseudoColour;
+    case StaticColor: return VisualKind::StaticColour;
+    case GrayScale: return VisualKind::GreyScale;
+    default: return VisualKind::StaticGrey;
+    }
+}
+
 VisualFacts FactsOf(Display* display, const Visual* visual, int depth)
 {
     VisualFacts facts;
-    facts.trueColor = visual && visual->c_class == TrueColor;
+    facts.kind = visual ? KindOf(visual->c_class) : VisualKind::StaticGrey;
     facts.depth = depth;
     facts.bitsPerPixel = BitsPerPixel(display, depth);
+    facts.msbFirst = ImageByteOrder(display) == MSBFirst;
     if (visual) {
         facts.redMask = static_cast<std::uint32_t>(visual->red_mask);
         facts.greenMask = static_cast<std::uint32_t>(visual->green_mask);
@@ -105,11 +119,34 @@ core::PixelSurface GrabRoot(Display* display)
                       XDisplayHeight(display, screen), *format);
 }
 
-Window CreateOwnWindow(Display* display, const Options& options)
+// The screen's best TrueColor visual (BestVisual), or nullopt.
+std::optional<XVisualInfo> ChooseVisual(Display* display)
+{
+    const int screen = DefaultScreen(display);
+    XVisualInfo wanted{};
+    wanted.screen = screen;
+    wanted.c_class = TrueColor;
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(display, VisualScreenMask | VisualClassMask, &wanted, &count);
+    std::vector<VisualFacts> facts;
+    std::size_t preferred = 0;
+    for (int i = 0; i < count; ++i) {
+        facts.push_back(FactsOf(display, found[i].visual, found[i].depth));
+        if (found[i].visual == DefaultVisual(display, screen)) preferred = facts.size() - 1;
+    }
+    std::optional<XVisualInfo> best;
+    if (const auto index = BestVisual(facts, preferred)) best = found[*index];
+    if (found) XFree(found);
+    return best;
+}
+
+Window CreateOwnWindow(Display* display, const Options& options, const XVisualInfo& visual, Colormap colormap)
 {
     const int screen = DefaultScreen(display);
     XSetWindowAttributes attributes{};
-    attributes.background_pixel = BlackPixel(display, screen);
+    attributes.background_pixel = 0;
+    attributes.border_pixel = 0;
+    attributes.colormap = colormap;
     attributes.event_mask = ExposureMask | StructureNotifyMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask;
     int x = 0, y = 0;
     if (const auto& offset = options.offset) {
@@ -118,8 +155,8 @@ Window CreateOwnWindow(Display* display, const Options& options)
     }
     const Window window = XCreateWindow(display, RootWindow(display, screen), x, y,
                                         static_cast<unsigned>(options.width), static_cast<unsigned>(options.height), 0,
-                                        CopyFromParent, InputOutput, CopyFromParent, CWBackPixel | CWEventMask,
-                                        &attributes);
+                                        visual.depth, InputOutput, visual.visual,
+                                        CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
     // A place the user asked for, which a window manager should keep.
     XSizeHints hints{};
     hints.flags = USSize | (options.offset ? USPosition : 0);
@@ -148,9 +185,16 @@ OpenedTarget OpenTarget(Display* display, const Options& options)
 {
     DrawTarget target;
     if (options.target == Target::OwnWindow) {
+        const auto visual = ChooseVisual(display);
+        if (!visual) {
+            const int screen = DefaultScreen(display);
+            const VisualFacts facts = FactsOf(display, DefaultVisual(display, screen), DefaultDepth(display, screen));
+            return {std::nullopt, "the screen offers no TrueColor visual to draw with (its own is " + Describe(facts) + ")", true};
+        }
         // Taken before the window is shown, so that it is the desktop alone.
         target.picture = GrabRoot(display);
-        target.window = CreateOwnWindow(display, options);
+        target.colormap = XCreateColormap(display, DefaultRootWindow(display), visual->visual, AllocNone);
+        target.window = CreateOwnWindow(display, options, *visual, target.colormap);
         target.own = true;
     } else {
         target.window = options.target == Target::Root ? DefaultRootWindow(display) : options.windowId;
@@ -159,16 +203,15 @@ OpenedTarget OpenTarget(Display* display, const Options& options)
     ErrorTrap trap(display);
     if (!XGetWindowAttributes(display, target.window, &attributes) || trap.Check())
         return {std::nullopt, "there is no window " + Hex(target.window) + " on this display"};
+    if (attributes.c_class == InputOnly)
+        return {std::move(target), "window " + Hex(target.window) + " is input-only: there is nothing to draw on", true};
     target.visual = attributes.visual;
     target.depth = attributes.depth;
     target.width = attributes.width;
     target.height = attributes.height;
     std::string why;
     const auto format = PixelFormat::For(FactsOf(display, target.visual, target.depth), &why);
-    if (!format) {
-        CloseTarget(display, target);
-        return {std::nullopt, "cannot draw in window " + Hex(target.window) + ": " + why};
-    }
+    if (!format) return {std::move(target), "cannot draw in window " + Hex(target.window) + ": " + why, true};
     target.format = *format;
     if (options.target == Target::WindowId) {
         target.picture = DaemonScreenshot(display, target);
@@ -186,6 +229,7 @@ OpenedTarget OpenTarget(Display* display, const Options& options)
 void CloseTarget(Display* display, const DrawTarget& target)
 {
     if (target.own && target.window) XDestroyWindow(display, target.window);
+    if (target.colormap) XFreeColormap(display, target.colormap);
     // Nobody repaints the root: give it its own background back.
     if (target.window == DefaultRootWindow(display)) XClearWindow(display, target.window);
 }

@@ -17,6 +17,7 @@ namespace corvalinth::x11 {
 struct DrawTarget {
     Window window = 0;
     bool own = false;  // made here: destroyed here, and takes the click or key that ends the run
+    Colormap colormap = 0;  // an own window's, made here
     Visual* visual = nullptr;
     int depth = 0;
     int width = 0, height = 0;
@@ -25,11 +26,16 @@ struct DrawTarget {
 };
 
 struct OpenedTarget {
-    std::optional<DrawTarget> target;
+    std::optional<DrawTarget> target;  // with `idle`, the window to watch, if any
     std::string error;
+    // Nothing can be drawn here (a colour-mapped or grey visual, an input-only
+    // window): the program says so and waits to be ended instead of failing,
+    // which would only make the daemon start it again and again.
+    bool idle = false;
 };
 
 OpenedTarget OpenTarget(Display* display, const Options& options);
+// Destroys an own window and frees its colormap.
 void CloseTarget(Display* display, const DrawTarget& target);
 
 }  // namespace corvalinth::x11

@@ -4,7 +4,7 @@
 #include <sys/shm.h>
 #include <X11/Xutil.h>
 
-#include <bit>
+#include <cstddef>
 
 #include "x11/x_errors_x11.h"
 
@@ -21,14 +21,14 @@ std::unique_ptr<WindowImage> WindowImage::Create(Display* display, Visual* visua
                                          static_cast<unsigned>(height));
         if (result->image_ && result->AttachShared()) return result;
     }
-    // No shared memory (a remote display, or the server refused): plain requests.
+    // No shared memory (a remote display, or the server refused): plain
+    // requests. Xlib picks the row length and the server's byte order.
     XImage* image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
-                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32, width * 4);
+                                 static_cast<unsigned>(width), static_cast<unsigned>(height), 32, 0);
     if (!image) return nullptr;
     std::unique_ptr<WindowImage> result(new WindowImage(display, image));
-    result->plain_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    result->plain_.assign((static_cast<std::size_t>(image->bytes_per_line) * static_cast<std::size_t>(height) + 3) / 4, 0);
     image->data = reinterpret_cast<char*>(result->plain_.data());
-    image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
     return result;
 }
 
@@ -76,11 +76,10 @@ void WindowImage::Stage(const core::SurfaceView& source, core::Rect target, int 
     target = core::Intersect(target, {0, 0, Width(), Height()});
     target = core::Intersect(target, {offsetX, 0, source.Width() + offsetX, source.Height()});
     if (target.Empty()) return;
-    const int stride = image_->bytes_per_line / 4;
-    auto* base = reinterpret_cast<std::uint32_t*>(image_->data);
+    const std::ptrdiff_t rowBytes = image_->bytes_per_line, left = std::ptrdiff_t{target.left} * format.BytesPerPixel();
+    auto* base = reinterpret_cast<std::byte*>(image_->data);
     for (int y = target.top; y < target.bottom; ++y)
-        format.RowToWire(base + static_cast<std::ptrdiff_t>(y) * stride + target.left,
-                         source.Row(y) + (target.left - offsetX), target.Width());
+        format.RowToWire(base + y * rowBytes + left, source.Row(y) + (target.left - offsetX), target.Width());
 }
 
 void WindowImage::Put(Drawable drawable, GC gc, core::Rect r, int offsetX) const

@@ -27,6 +27,12 @@
 #include <utility>
 #include <vector>
 
+// The program's own headers before the other X ones: they keep Xlib's
+// DisplayWidth macro from the model's names.
+#include "swarm/animation.h"
+#include "x11/presenter_x11.h"
+#include "x11/window_image_x11.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -110,12 +116,12 @@ std::pair<int, std::string> Shell(const std::string& command)
 class Xvfb {
 public:
     static constexpr int kWidth = 1024, kHeight = 768;
-    explicit Xvfb(bool sharedMemory)
+    explicit Xvfb(bool sharedMemory, int depth = 24)
     {
         int fds[2];
         if (::pipe(fds) != 0) return;
         std::vector<std::string> argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp",
-                                         "-noreset", "-screen", "0", "1024x768x24"};
+                                         "-noreset", "-screen", "0", "1024x768x" + std::to_string(depth)};
         if (!sharedMemory) argv.insert(argv.end(), {"-extension", "MIT-SHM"});
         server_ = std::make_unique<Process>(argv);
         ::close(fds[1]);
@@ -150,30 +156,48 @@ std::uint32_t Pattern(int x, int y)
     return (red << 16) | (((red + 97) & 0xFF) << 8) | (static_cast<std::uint32_t>(3 * x + y) & 0xFF);
 }
 
+// A colour as a visual's pixel (encode) or back, each channel rounded to its mask.
+unsigned long Top(unsigned long mask) { return mask >> __builtin_ctzl(mask); }
+std::uint32_t Convert(const Visual* v, unsigned long value, bool encode)
+{
+    std::uint32_t out = 0;
+    for (const auto& [mask, shift] : {std::pair{v->red_mask, 16}, std::pair{v->green_mask, 8}, std::pair{v->blue_mask, 0}})
+        out |= static_cast<std::uint32_t>(encode ? ((value >> shift & 0xFF) * Top(mask) + 127) / 255 << __builtin_ctzl(mask)
+                                                 : ((value & mask) >> __builtin_ctzl(mask)) * 255 / Top(mask) << shift);
+    return out;
+}
+// One step of the visual's coarsest channel, in eight-bit units.
+int Step(const Visual* v) { return static_cast<int>(255 / std::min({Top(v->red_mask), Top(v->green_mask), Top(v->blue_mask)})) + 1; }
+bool Near(std::uint32_t a, std::uint32_t b, int step)
+{
+    for (int shift : {16, 8, 0})
+        if (std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)) > step) return false;
+    return true;
+}
+
 void ShowPatternOnRoot(Display* d)
 {
-    std::vector<std::uint32_t> pixels;
+    Visual* v = DefaultVisual(d, 0);
+    XImage* image = XCreateImage(d, v, static_cast<unsigned>(DefaultDepth(d, 0)), ZPixmap, 0, nullptr, Xvfb::kWidth, Xvfb::kHeight, 32, 0);
+    image->data = static_cast<char*>(std::calloc(static_cast<std::size_t>(image->bytes_per_line), Xvfb::kHeight));
     for (int row = 0; row < Xvfb::kHeight; ++row)
-        for (int col = 0; col < Xvfb::kWidth; ++col) pixels.push_back(Pattern(col, row));
-    XImage* image = XCreateImage(d, DefaultVisual(d, 0), 24, ZPixmap, 0, reinterpret_cast<char*>(pixels.data()),
-                                 Xvfb::kWidth, Xvfb::kHeight, 32, 0);
-    const Pixmap pixmap = XCreatePixmap(d, DefaultRootWindow(d), Xvfb::kWidth, Xvfb::kHeight, 24);
+        for (int col = 0; col < Xvfb::kWidth; ++col) XPutPixel(image, col, row, Convert(v, Pattern(col, row), true));
+    const Pixmap pixmap = XCreatePixmap(d, DefaultRootWindow(d), Xvfb::kWidth, Xvfb::kHeight, static_cast<unsigned>(DefaultDepth(d, 0)));
     XPutImage(d, pixmap, DefaultGC(d, 0), image, 0, 0, 0, 0, Xvfb::kWidth, Xvfb::kHeight);
-    image->data = nullptr;
     XDestroyImage(image);
     XSetWindowBackgroundPixmap(d, DefaultRootWindow(d), pixmap);
     XClearWindow(d, DefaultRootWindow(d));
     XSync(d, False);
 }
 
-// What a drawable shows in a rectangle, row by row (empty if it cannot be read).
-std::vector<std::uint32_t> Pixels(Display* d, Drawable from, int width, int height, int x = 0)
+// What a drawable of visual `v` shows in a rectangle, as colours row by row
+// (empty if it cannot be read).
+std::vector<std::uint32_t> Pixels(Display* d, Drawable from, int width, int height, int x = 0, const Visual* v = nullptr)
 {
     std::vector<std::uint32_t> pixels;
     XImage* image = XGetImage(d, from, x, 0, static_cast<unsigned>(width), static_cast<unsigned>(height), AllPlanes, ZPixmap);
     for (int row = 0; image && row < height; ++row)
-        for (int col = 0; col < width; ++col)
-            pixels.push_back(static_cast<std::uint32_t>(XGetPixel(image, col, row)) & 0xFFFFFF);
+        for (int col = 0; col < width; ++col) pixels.push_back(Convert(v ? v : DefaultVisual(d, 0), XGetPixel(image, col, row), false));
     if (image) XDestroyImage(image);
     return pixels;
 }
@@ -186,12 +210,13 @@ Trails ReadTrails(Display* d)
 {
     Trails trails;
     const auto pixels = Pixels(d, DefaultRootWindow(d), Xvfb::kWidth, Xvfb::kHeight);
+    const int step = Step(DefaultVisual(d, 0));
     int changed = 0;
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         const std::uint32_t p = pixels[i];
-        if (p == Pattern(static_cast<int>(i) % Xvfb::kWidth, static_cast<int>(i) / Xvfb::kWidth)) continue;
+        if (Near(p, Pattern(static_cast<int>(i) % Xvfb::kWidth, static_cast<int>(i) / Xvfb::kWidth), step)) continue;
         ++changed;
-        trails.coloured = trails.coloured || (p >> 16) != ((p >> 8) & 0xFF) || ((p >> 8) & 0xFF) != (p & 0xFF);
+        trails.coloured = trails.coloured || !Near(p, (p >> 8 & 0xFF) * 0x010101, step);
     }
     trails.fraction = changed / double{Xvfb::kWidth * Xvfb::kHeight};
     return trails;
@@ -250,10 +275,11 @@ Window PreviewWindow(Display* d)
     attributes.colormap = XCreateColormap(d, DefaultRootWindow(d), deep.visual, AllocNone);
     const Window window = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 423, 237, 0, 32, InputOutput, deep.visual,
                                         CWColormap | CWBorderPixel | CWBackPixel, &attributes);
-    const Pixmap shot = XCreatePixmap(d, window, Xvfb::kWidth, Xvfb::kHeight, 24);
+    // Taken at the screen's depth, as the daemon does.
+    const Pixmap shot = XCreatePixmap(d, window, Xvfb::kWidth, Xvfb::kHeight, static_cast<unsigned>(DefaultDepth(d, 0)));
     const GC gc = XCreateGC(d, shot, 0, nullptr);
-    for (const auto& [left, colour] : {std::pair{0, 0xFF0000}, std::pair{Xvfb::kWidth / 2, 0x00FF00}}) {
-        XSetForeground(d, gc, static_cast<unsigned long>(colour));
+    for (const auto& [left, colour] : {std::pair{0, 0xFF0000u}, std::pair{Xvfb::kWidth / 2, 0x00FF00u}}) {
+        XSetForeground(d, gc, Convert(DefaultVisual(d, 0), colour, true));
         XFillRectangle(d, shot, gc, left, 0, Xvfb::kWidth / 2, Xvfb::kHeight);
     }
     XFreeGC(d, gc);
@@ -267,19 +293,22 @@ Window PreviewWindow(Display* d)
 // The colour most of column x of the preview shows.
 std::uint32_t ColumnColour(Display* d, Window window, int x)
 {
-    std::vector<std::uint32_t> column = Pixels(d, window, 1, 237, x);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(d, window, &attributes);
+    std::vector<std::uint32_t> column = Pixels(d, window, 1, 237, x, attributes.visual);
     if (column.empty()) return 1;
     std::nth_element(column.begin(), column.begin() + 118, column.end());
     return column[118];
 }
 
-// Without shared memory (plain XPutImage, as on a remote display): the argument
-// outcomes reach the exit status and the terminal, a preview shows the
-// screenshot scaled and centred, and a run in its own window survives a resize
-// (it starts again at the new size) and ends on a click.
-TEST(PlainImages, CommandLineOutcomesAPreviewAResizeAndAClickThatEnds)
+// At depth 16 (5-6-5) without shared memory (plain XPutImage, as on a remote
+// display): the argument outcomes reach the exit status and the terminal, a
+// preview shows the screenshot scaled and centred, and a run in its own window
+// draws grey trails (--mono) and wipes them, survives a resize (it starts again
+// at the new size) and ends on a click.
+TEST(PlainImages, Depth16CommandLineOutcomesAPreviewGreyTrailsAResizeAndAClick)
 {
-    Xvfb x(/*sharedMemory=*/false);
+    Xvfb x(/*sharedMemory=*/false, 16);
     ASSERT_NE(x.d, nullptr);
     for (const auto& [args, want, says] : {std::tuple{"--count many", 2, "not a number"},
                                            std::tuple{"--window-id 0x1fffffff", 1, "no window 0x1fffffff"},
@@ -308,14 +337,15 @@ TEST(PlainImages, CommandLineOutcomesAPreviewAResizeAndAClickThatEnds)
     XDestroyWindow(x.d, preview);
 
     ShowPatternOnRoot(x.d);
-    Process program(x.Program({"--geometry", "640x480+30+40"}));
+    Process program(x.Program({"--mono", "--geometry", "1000x700+10+20"}));
     Trails seen;
-    ASSERT_TRUE(TrailsAppear(x.d, seen)) << "no trails over the desktop";
+    ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the desktop";
+    EXPECT_FALSE(seen.coloured) << "grey stays grey at 5-6-5";
     const Window window = FindOwnWindow(x.d);
     ASSERT_NE(window, 0u);
     XWindowAttributes placed{};
     XGetWindowAttributes(x.d, window, &placed);
-    EXPECT_EQ(std::tuple(placed.x, placed.y, placed.width, placed.height), std::tuple(30, 40, 640, 480));
+    EXPECT_EQ(std::tuple(placed.x, placed.y, placed.width, placed.height), std::tuple(10, 20, 1000, 700));
     XResizeWindow(x.d, window, 800, 600);
     XSync(x.d, False);
     EXPECT_FALSE(program.WaitExit(1).has_value());
@@ -410,12 +440,13 @@ struct DaemonHome {
     }
 };
 
-// Shared memory: a run in its own window shows trails in colour and the wipe,
-// and SIGTERM during it ends cleanly and frees the segments. Then the daemon
-// starts the program: grey trails over its screenshot, the wipe, and a key ends it.
-TEST(SharedMemory, AnOwnRunThenOneUnderTheDaemon)
+// Shared memory at depth 30 (10-10-10, blue high): a run in its own window
+// shows trails in colour and the wipe, and SIGTERM during it ends cleanly and
+// frees the segments. Then the daemon starts the program once: grey trails over
+// its screenshot, the wipe, and a key ends it.
+TEST(SharedMemory, Depth30AnOwnRunThenOneUnderTheDaemon)
 {
-    Xvfb x(/*sharedMemory=*/true);
+    Xvfb x(/*sharedMemory=*/true, 30);
     ASSERT_NE(x.d, nullptr);
     ShowPatternOnRoot(x.d);
     Trails seen;
@@ -433,8 +464,10 @@ TEST(SharedMemory, AnOwnRunThenOneUnderTheDaemon)
     const std::shared_ptr<void> stop(nullptr, [&](void*) { command("-exit"); });
     ASSERT_TRUE(WaitFor(15, [&] { return command("-activate"); })) << "the daemon did not answer";
     ASSERT_TRUE(WaitFor(15, [&] { return !ProcessesOf(home.program).empty(); })) << "no program started";
+    const std::vector<pid_t> started = ProcessesOf(home.program);
     ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the daemon's screenshot";
     EXPECT_FALSE(seen.coloured) << "--mono draws grey dots only";
+    EXPECT_EQ(ProcessesOf(home.program), started) << "the daemon started the program again";
     // The daemon ignores input for a moment after blanking: long past by now.
     XTestFakeKeyEvent(x.d, XKeysymToKeycode(x.d, XK_a), True, 0);
     XTestFakeKeyEvent(x.d, XKeysymToKeycode(x.d, XK_a), False, 0);
@@ -483,6 +516,84 @@ TEST(XErrors, ACheckTakesItsOwnRequestsErrorsAndLeavesTheRest)
     EXPECT_EQ(trap.Check().value_or(x11::XErrorRecord{}).code, BadDrawable);
     EXPECT_EQ(x11::TakeError(x.d, false).value_or(x11::XErrorRecord{}).code, BadWindow);
     EXPECT_FALSE(x11::TakeError(x.d, true));
+}
+
+// At depth 24 the presents of before (a put per changed rectangle) and of now
+// (a banded clip list and one put) show the same pixels, the model's, after the
+// same ticks: two windows take one swarm's ticks, presented after two ticks,
+// then one, as 100 ticks fall into 60 frames. Then a run of the program in its
+// own window: coloured trails, the wipe, and SIGTERM ends it with 0.
+TEST(SharedMemory, Depth24TheTwoWaysOfPresentingMatchThenAnOwnRun)
+{
+    Xvfb x(/*sharedMemory=*/true, 24);
+    ASSERT_NE(x.d, nullptr);
+    constexpr int w = 400, h = 300;
+    const auto image = x11::WindowImage::Create(x.d, DefaultVisual(x.d, 0), 24, w, h);
+    ASSERT_TRUE(image && image->Shared());
+    const core::PixelSurface startup(w, h, 0x336699);
+    core::SeededRandom random;
+    core::FixedClock clock(43210.5f);
+    swarm::Animation animation(swarm::ScreenGeometry(w, h), {}, random, clock);
+    animation.Attach(image->Pixels(), startup.View());
+    animation.Cls();
+    Window windows[2];
+    std::unique_ptr<x11::Presenter> presenters[2];
+    for (int i = 0; i < 2; ++i) {
+        windows[i] = XCreateSimpleWindow(x.d, DefaultRootWindow(x.d), i * w, 0, w, h, 0, 0, 0);
+        XMapWindow(x.d, windows[i]);
+        presenters[i] = std::make_unique<x11::Presenter>(x.d, windows[i], i ? x11::PresentWay::Banded : x11::PresentWay::EachRect);
+    }
+    const GC gc = XCreateGC(x.d, windows[0], 0, nullptr);
+    std::vector<core::Rect> changed, pending{{0, 0, w, h}};
+    for (int tick = 0; tick < 300; ++tick) {
+        animation.Advance(0, changed);
+        pending.insert(pending.end(), changed.begin(), changed.end());
+        if (tick % 5 != 1 && tick % 5 != 2 && tick % 5 != 4) continue;
+        for (const auto& presenter : presenters) presenter->Present(*image, gc, pending);
+        pending.clear();
+    }
+    const std::vector<std::uint32_t> model(image->Pixels().Row(0), image->Pixels().Row(h - 1) + w);  // rows of w
+    EXPECT_EQ(Pixels(x.d, windows[0], w, h), model) << "a put per rectangle";
+    EXPECT_EQ(Pixels(x.d, windows[1], w, h), model) << "banded";
+    for (const Window window : windows) XDestroyWindow(x.d, window);
+
+    ShowPatternOnRoot(x.d);
+    Process program(x.Program());
+    Trails seen;
+    ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the desktop";
+    EXPECT_TRUE(seen.coloured);
+    ::kill(program.Pid(), SIGTERM);
+    EXPECT_EQ(program.WaitExit(10), 0);
+}
+
+// Where nothing can be drawn (an 8-bit PseudoColor root, an input-only window)
+// the program says so in one line and waits, drawing nothing, until it is
+// ended: by SIGTERM, or by its window going away; either is a normal end.
+TEST(Undrawable, Depth8RootAndAnInputOnlyWindowWaitToBeEnded)
+{
+    Xvfb x(/*sharedMemory=*/true, 8);
+    ASSERT_NE(x.d, nullptr);
+    const Window inputOnly =
+        XCreateWindow(x.d, DefaultRootWindow(x.d), 0, 0, 10, 10, 0, 0, InputOnly, CopyFromParent, 0, nullptr);
+    XSync(x.d, False);
+    const std::string logs[2] = {"/tmp/corvalinth-root-" + std::to_string(::getpid()), "/tmp/corvalinth-input-" + std::to_string(::getpid())};
+    Process root(x.Program({"--root"}), logs[0]);
+    Process input(x.Program({"--window-id", std::to_string(inputOnly)}), logs[1]);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    EXPECT_FALSE(root.WaitExit(0) || input.WaitExit(0)) << "it did not wait";
+    ::kill(root.Pid(), SIGTERM);
+    XDestroyWindow(x.d, inputOnly);
+    XSync(x.d, False);
+    EXPECT_EQ(root.WaitExit(10), 0);
+    EXPECT_EQ(input.WaitExit(10), 0);
+    for (const auto& [log, says] : {std::pair{logs[0], "8-bit PseudoColor"}, std::pair{logs[1], "input-only"}}) {
+        std::stringstream read;
+        read << std::ifstream(log).rdbuf();
+        const std::string text = read.str();
+        EXPECT_NE(text.find(says), std::string::npos) << text;
+        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1) << text;
+        fs::remove(log);
+    }
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "core/random.h"
+#include "x11/banded_cover.h"
 #include "x11/options.h"
 #include "x11/pixel_format.h"
 #include "x11/placement.h"
@@ -104,32 +108,81 @@ TEST(ScreenshotPlacement, ScaledDownToFitOrCentred)
     EXPECT_EQ(window.Pixels(), (std::vector<core::Pixel>{0, core::Rgb(2, 0, 0), core::Rgb(4, 0, 0), 0}));
 }
 
-TEST(VisualPixels, ChannelOrderAlphaAndRefusals)
+// Every depth and mask: one colour's bytes in the image, in its byte order,
+// and every component of the model's colours (0..254) back within half a step
+// of the coarsest channel (exactly from 8 bits up).
+TEST(VisualPixels, EveryDepthMaskAndByteOrderRoundTrips)
 {
+    using K = VisualKind;
     const core::Pixel p = core::Rgb(0x12, 0x34, 0x56);
     const struct {
         VisualFacts visual;
-        std::optional<std::uint32_t> wire;
+        std::vector<int> stored;  // p's bytes in the image
     } cases[] = {
-        {{true, 24, 32, 0xFF0000, 0xFF00, 0xFF}, 0x123456},
-        {{true, 32, 32, 0xFF0000, 0xFF00, 0xFF}, 0xFF123456},  // opaque alpha
-        {{true, 24, 32, 0xFF, 0xFF00, 0xFF0000}, 0x563412},    // blue first
-        {{false, 24, 32, 0xFF0000, 0xFF00, 0xFF}, std::nullopt},
-        {{true, 16, 16, 0xF800, 0x7E0, 0x1F}, std::nullopt},
-        {{true, 24, 24, 0xFF0000, 0xFF00, 0xFF}, std::nullopt},  // packed 3 bytes a pixel
+        {{K::TrueColour, 24, 32, 0xFF0000, 0xFF00, 0xFF, false}, {0x56, 0x34, 0x12, 0}},
+        {{K::TrueColour, 32, 32, 0xFF0000, 0xFF00, 0xFF, false}, {0x56, 0x34, 0x12, 0xFF}},  // opaque alpha
+        {{K::TrueColour, 24, 32, 0xFF, 0xFF00, 0xFF0000, true}, {0, 0x56, 0x34, 0x12}},      // BGR, MSB first
+        {{K::TrueColour, 24, 24, 0xFF0000, 0xFF00, 0xFF, true}, {0x12, 0x34, 0x56}},          // packed
+        {{K::TrueColour, 16, 16, 0xF800, 0x7E0, 0x1F, false}, {0xAA, 0x11}},                  // 5-6-5
+        {{K::DirectColour, 16, 16, 0xF800, 0x7E0, 0x1F, true}, {0x11, 0xAA}},
+        {{K::TrueColour, 15, 16, 0x7C00, 0x3E0, 0x1F, false}, {0xCA, 0x08}},                  // 5-5-5
+        {{K::TrueColour, 30, 32, 0x3FF, 0xFFC00, 0x3FF00000, false}, {0x48, 0x44, 0x93, 0x15}},  // BGR 10-10-10
+        {{K::TrueColour, 8, 8, 0x7, 0x38, 0xC0, false}, {0x48}},                                // 3-3-2
     };
     for (const auto& c : cases) {
-        std::string why;
-        const auto format = PixelFormat::For(c.visual, &why);
-        ASSERT_EQ(format.has_value(), c.wire.has_value()) << why;
-        if (!format) continue;
-        EXPECT_EQ(format->ToWire(p), *c.wire);
-        EXPECT_EQ(format->FromWire(*c.wire), p);
-        std::uint32_t row[2] = {};
-        const core::Pixel source[2] = {p, 0};
-        format->RowToWire(row, source, 2);
-        EXPECT_EQ(row[0], *c.wire);
+        SCOPED_TRACE(Describe(c.visual) + " red mask " + std::to_string(c.visual.redMask));
+        const auto format = PixelFormat::For(c.visual);
+        ASSERT_TRUE(format);
+        std::vector<std::byte> row(c.stored.size() + 1, std::byte{0x77});
+        format->RowToWire(row.data(), &p, 1);
+        for (std::size_t i = 0; i < row.size(); ++i)
+            EXPECT_EQ(std::to_integer<int>(row[i]), i < c.stored.size() ? c.stored[i] : 0x77) << i;
+        const int most = (1 << std::min(format->CoarsestChannel(), 8)) - 1, tolerance = 255 / most / 2;
+        for (int v = 0; v <= 254; ++v) {
+            const core::Pixel back = format->FromWire(format->ToWire(core::Rgb(v, v, 254 - v)));
+            ASSERT_LE(std::abs(core::RedOf(back) - v) + std::abs(core::GreenOf(back) - v), 2 * tolerance) << v;
+            ASSERT_LE(std::abs(core::BlueOf(back) - (254 - v)), tolerance) << v;
+        }
+        EXPECT_EQ(format->SameAsSurface(), &c == &cases[0]);
     }
+    for (const VisualFacts& refused : {VisualFacts{K::PseudoColour, 8, 8}, VisualFacts{K::StaticGrey, 8, 8},
+                                       VisualFacts{K::TrueColour, 16, 16, 0xF00F, 0x7E0, 0x1F},  // split mask
+                                       VisualFacts{K::TrueColour, 24, 16, 0xFF0000, 0xFF00, 0xFF}}) {
+        std::string why;
+        EXPECT_FALSE(PixelFormat::For(refused, &why));
+        EXPECT_NE(why.find(Describe(refused)), std::string::npos) << why;
+    }
+    // An own window: no alpha first, then the most colour, then the screen's own.
+    const VisualFacts deep{K::TrueColour, 32, 32, 0xFF0000, 0xFF00, 0xFF}, high{K::TrueColour, 16, 16, 0xF800, 0x7E0, 0x1F};
+    const VisualFacts ten{K::TrueColour, 30, 32, 0x3FF, 0xFFC00, 0x3FF00000}, mapped{K::PseudoColour, 8, 8};
+    EXPECT_EQ(BestVisual(std::vector{deep, high, mapped}, 2), 1u);
+    EXPECT_EQ(BestVisual(std::vector{high, ten, high}, 2), 1u);
+    EXPECT_EQ(BestVisual(std::vector{mapped}, 0), std::nullopt);
+}
+
+// The cover holds every changed pixel, in the order X takes without sorting:
+// bands top down of one height, spans left to right that neither overlap nor touch.
+TEST(BandedCover, CoversEveryChangedPixelInYxBandedOrder)
+{
+    core::SeededRandom random;
+    BandedCover banded(2, 16);  // bands of 4 rows
+    core::PixelSurface uncovered(300, 97);
+    std::vector<core::Rect> changed;
+    for (int i = 0; i < 400; ++i) {
+        const int x = static_cast<int>(random.Next() * 310) - 5, y = static_cast<int>(random.Next() * 105) - 5;
+        changed.push_back({x, y, x + 1 + i % 3, y + 1 + i % 4});
+        uncovered.View().FillRect(changed.back(), 1);
+    }
+    const std::vector<core::Rect>& cover = banded.Cover(changed, uncovered.View().Bounds());
+    for (std::size_t i = 0; i < cover.size(); ++i) {
+        const core::Rect& r = cover[i];
+        EXPECT_EQ(r, core::Intersect(r, uncovered.View().Bounds()));
+        EXPECT_TRUE(r.top % 4 == 0 && r.bottom == std::min(r.top + 4, 97)) << r.top << " " << r.bottom;
+        if (i > 0) EXPECT_TRUE(r.top > cover[i - 1].top || r.left > cover[i - 1].right + 16) << i;
+        uncovered.View().FillRect(r, 0);
+    }
+    EXPECT_EQ(uncovered, core::PixelSurface(300, 97));
+    EXPECT_LT(cover.size(), changed.size());
 }
 
 }  // namespace
