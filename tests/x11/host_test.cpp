@@ -337,15 +337,12 @@ TEST(PlainImages, Depth16CommandLineOutcomesAPreviewGreyTrailsAResizeAndAClick)
     XDestroyWindow(x.d, preview);
 
     ShowPatternOnRoot(x.d);
-    Process program(x.Program({"--mono", "--geometry", "1000x700+10+20"}));
+    Process program(x.Program({"--mono"}));
     Trails seen;
     ASSERT_TRUE(TrailsAppear(x.d, seen, /*wipe=*/true)) << "no trails and wipe over the desktop";
     EXPECT_FALSE(seen.coloured) << "grey stays grey at 5-6-5";
     const Window window = FindOwnWindow(x.d);
     ASSERT_NE(window, 0u);
-    XWindowAttributes placed{};
-    XGetWindowAttributes(x.d, window, &placed);
-    EXPECT_EQ(std::tuple(placed.x, placed.y, placed.width, placed.height), std::tuple(10, 20, 1000, 700));
     XResizeWindow(x.d, window, 800, 600);
     XSync(x.d, False);
     EXPECT_FALSE(program.WaitExit(1).has_value());
@@ -354,6 +351,17 @@ TEST(PlainImages, Depth16CommandLineOutcomesAPreviewGreyTrailsAResizeAndAClick)
     XTestFakeButtonEvent(x.d, 1, False, 0);
     XSync(x.d, False);
     EXPECT_EQ(program.WaitExit(10), 0);
+
+    // A window of its own where the X geometry puts it.
+    Process placed(x.Program({"--geometry", "640x480+30+40"}));
+    XWindowAttributes where{};
+    EXPECT_TRUE(WaitFor(10, [&] {
+        const Window own = FindOwnWindow(x.d);
+        return own && XGetWindowAttributes(x.d, own, &where) && where.map_state == IsViewable;
+    }));
+    EXPECT_EQ(std::tuple(where.x, where.y, where.width, where.height), std::tuple(30, 40, 640, 480));
+    ::kill(placed.Pid(), SIGTERM);
+    EXPECT_EQ(placed.WaitExit(10), 0);
 }
 
 // White pixels in the bottom-left corner, where --fps writes (the desktop
