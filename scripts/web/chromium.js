@@ -136,14 +136,17 @@ class Browser {
       this.child.stdio[3].write(message + '\0');
     });
   }
-  // Opens `url` in a new tab and waits for its load event.
-  async open(url) {
+  // Opens `url` in a new tab and waits for its load event; `viewport`, when
+  // given, is the page's size in CSS pixels (one device pixel each).
+  async open(url, viewport = null) {
     const { targetId } = await this.send('Target.createTarget', { url: 'about:blank' });
     const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
     const page = new Page(this, sessionId);
     this.pages.set(sessionId, page);
     page.targetId = targetId;
     for (const domain of ['Runtime', 'Log', 'Page', 'Performance']) await page.send(`${domain}.enable`);
+    if (viewport)
+      await page.send('Emulation.setDeviceMetricsOverride', { ...viewport, deviceScaleFactor: 1, mobile: false });
     const loaded = new Promise((resolve) => {
       const receive = this.receive.bind(this);
       this.receive = (m) => {
