@@ -1,0 +1,77 @@
+'use strict';
+// The page's cost against a plain way of drawing the same swarm, side by side,
+// in headless Chromium at 1920x1080 with 1000 dots:
+//   node bench/web_bench.js [site folder, default build/web/site] [seconds, default 5]
+// ours:  the model in WebAssembly, one put of the changed rectangles per frame
+// plain: the model in JavaScript, one fillRect per dot per tick (bench/web/plain_web.html)
+// Main-thread time is Chromium's own count of the page's task time.
+const fs = require('fs');
+const path = require('path');
+const { Browser, serve, sleep } = require('../scripts/web/chromium.js');
+
+const kWidth = 1920, kHeight = 1080;
+const site = path.resolve(process.argv[2] || path.join(__dirname, '../build/web/site'));
+const seconds = Number(process.argv[3] || 5);
+
+async function measure(browser, url) {
+  const page = await browser.open(url, { width: kWidth, height: kHeight });
+  await page.waitFor('window.corvalinth && corvalinth.ticks() > 0');
+  await sleep(1000); // past the start and the first compiles
+  const read = async () => ({
+    task: (await page.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value * 1000,
+    at: await page.evaluate('performance.now()'),
+    ticks: await page.evaluate('corvalinth.ticks()'),
+    stats: await page.evaluate('({ ...corvalinth.stats })'),
+  });
+  const a = await read();
+  await sleep(seconds * 1000);
+  const b = await read();
+  await browser.send('Target.closeTarget', { targetId: page.targetId });
+  const span = (b.at - a.at) / 1000, frames = b.stats.frames - a.stats.frames, ticks = b.ticks - a.ticks;
+  return {
+    tick: (b.stats.modelMs - a.stats.modelMs) / ticks,
+    put: (b.stats.putMs - a.stats.putMs) / frames,
+    puts: (b.stats.puts - a.stats.puts) / frames,
+    main: (b.task - a.task) / span,
+    ticksPerSecond: ticks / span,
+    fps: frames / span,
+  };
+}
+
+async function main() {
+  if (!fs.existsSync(path.join(site, 'index.html'))) throw new Error(`no site at ${site}: cmake --build --preset web`);
+  const plainPage = fs.readFileSync(path.join(__dirname, 'web/plain_web.html'));
+  const server = await serve(site, { '/plain.html': { type: 'text/html', body: plainPage } });
+  const browser = await Browser.launch({ width: kWidth, height: kHeight });
+  const runs = { ours: [], plain: [] };
+  try {
+    // Taken in turns, so that a busy moment of the machine falls on both.
+    for (let round = 0; round < 2; round++) {
+      runs.ours.push(await measure(browser, `${server.url}/?count=1000`));
+      runs.plain.push(await measure(browser, `${server.url}/plain.html?count=1000`));
+    }
+  } finally {
+    await browser.close();
+    server.close();
+  }
+  const mean = (list, key) => list.reduce((sum, r) => sum + r[key], 0) / list.length;
+  const rows = [
+    ['tick (model; plain: and its fillRects), ms', 'tick', 3],
+    ['put of a frame, ms', 'put', 3],
+    ['putImageData calls a frame', 'puts', 0],
+    ['main-thread time, ms per s', 'main', 1],
+    ['ticks per s', 'ticksPerSecond', 1],
+    ['frames per s', 'fps', 1],
+  ];
+  console.log(`${kWidth}x${kHeight}, 1000 dots, ${seconds} s a run, mean of 2 runs each`);
+  console.log(`${'what'.padEnd(44)}${'ours'.padStart(10)}${'plain'.padStart(10)}`);
+  for (const [label, key, digits] of rows)
+    console.log(`${label.padEnd(44)}${mean(runs.ours, key).toFixed(digits).padStart(10)}${mean(runs.plain, key).toFixed(digits).padStart(10)}`);
+  const ratio = mean(runs.ours, 'main') / mean(runs.plain, 'main');
+  console.log(`ours / plain main-thread time: ${ratio.toFixed(2)} (goal: 0.50 or less)`);
+}
+
+main().catch((error) => {
+  console.error(error.stack);
+  process.exitCode = 1;
+});
