@@ -47,7 +47,7 @@ corvalinth_warnings(model_checksum)
 add_test(NAME web.ModelChecksum COMMAND ${CORVALINTH_NODE} $<TARGET_FILE:model_checksum>)
 
 # The page in headless Chromium, one group of checks per test (tests/web/page_test.js).
-foreach(group Runs Mono OneTrail Transition Panel)
+foreach(group Runs Dots Transition Panel)
   add_test(NAME web.Page.${group}
            COMMAND ${CORVALINTH_NODE} ${CMAKE_SOURCE_DIR}/tests/web/page_test.js ${CORVALINTH_SITE} ${group})
   set_tests_properties(web.Page.${group} PROPERTIES LABELS web TIMEOUT 120)

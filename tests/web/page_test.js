@@ -1,6 +1,6 @@
 'use strict';
 // The page in headless Chromium, served on the loopback:
-//   node tests/web/page_test.js <site folder> <Runs|Mono|OneTrail|Transition|Panel>
+//   node tests/web/page_test.js <site folder> <Runs|Dots|Transition|Panel>
 // The picture is a test pattern whose every pixel says where it is, so a dot,
 // and a half of the screen moved aside, show against it.
 const fs = require('fs');
@@ -14,18 +14,12 @@ const patterns = {
   second: (x, y) => [255 - (x & 255), 60, y & 255],
 };
 
+// A 24-bit BMP file, rows bottom-up.
 function bmp(pattern) {
-  const row = W * 3;
-  const file = Buffer.alloc(54 + row * H);
+  const file = Buffer.alloc(54 + W * H * 3);
   file.write('BM');
-  [[2, file.length], [10, 54], [14, 40], [18, W], [22, H]].forEach(([at, v]) => file.writeUInt32LE(v, at));
-  file.writeUInt16LE(1, 26);
-  file.writeUInt16LE(24, 28);
-  for (let y = 0; y < H; y++)
-    for (let x = 0; x < W; x++) {
-      const [r, g, b] = pattern(x, y);
-      file.set([b, g, r], 54 + (H - 1 - y) * row + x * 3);
-    }
+  [[2, file.length], [10, 54], [14, 40], [18, W], [22, H], [26, 1 | (24 << 16)]].forEach(([at, v]) => file.writeUInt32LE(v, at));
+  for (let y = 0; y < H; y++) for (let x = 0; x < W; x++) file.set(pattern(x, y).reverse(), 54 + ((H - 1 - y) * W + x) * 3);
   return file;
 }
 
@@ -77,20 +71,17 @@ const groups = {
       t.check(bad.errors.length === 0, `no console errors with ${query}: ${bad.errors}`);
     }
   },
-  async Mono(t) {
-    const page = await open(t, '?picture=/first.bmp&mono=1');
+  async Dots(t) {
+    const mono = await open(t, '?picture=/first.bmp&mono=1');
     await sleep(1000);
-    const seen = await page.look();
-    t.check(seen.dots > 0 && seen.coloured === 0, `grey dots only (${seen.coloured} coloured of ${seen.dots})`);
-  },
-  async OneTrail(t) {
+    const grey = await mono.look();
+    t.check(grey.dots > 0 && grey.coloured === 0, `mono=1: grey dots only (${grey.coloured} coloured)`);
     const page = await open(t, '?picture=/first.bmp&count=1');
     await sleep(1000);
-    const seen = await page.look();
-    const ticks = await page.evaluate('corvalinth.ticks()');
+    const [one, ticks] = [await page.look(), await page.evaluate('corvalinth.ticks()')];
     // One particle keeps one colour and leaves one 2x2 dot a tick.
-    t.check(seen.dots > 0 && seen.colours === 1, `one trail of one colour (${seen.colours} colours)`);
-    t.check(seen.dots * W * H <= 4 * ticks, `one trail's pixels (${seen.dots * W * H} after ${ticks} ticks)`);
+    t.check(one.dots > 0 && one.colours === 1, `count=1: one trail of one colour (${one.colours} colours)`);
+    t.check(one.dots * W * H <= 4 * ticks, `count=1: one trail's pixels (${one.dots * W * H} after ${ticks} ticks)`);
   },
   async Transition(t) {
     // Few dots, so that much of the picture is left to be seen moving aside.

@@ -7,18 +7,19 @@
 namespace corvalinth::web {
 namespace {
 
+constexpr double kFrame = 1000.0 / 60;
+
 struct PageRun {
     explicit PageRun(int w = 160, int h = 120, PageSettings settings = {}) : saver(w, h, settings, random, clock)
     {
-        for (int i = 0; i < saver.Width() * saver.Height() * 4; ++i) saver.Canvas()[i] = static_cast<std::uint8_t>(i % 253);
         saver.Start(0);
     }
     // Frames every `frameMs` up to `untilMs`; returns the ticks they took.
-    double FramesUntil(double untilMs, double frameMs)
+    std::int64_t FramesUntil(double untilMs, double frameMs = kFrame)
     {
         const std::int64_t before = saver.Ticks();
-        for (; now + frameMs <= untilMs; ) saver.Frame(now += frameMs);
-        return static_cast<double>(saver.Ticks() - before);
+        while (now + frameMs <= untilMs) saver.Frame(now += frameMs);
+        return saver.Ticks() - before;
     }
     core::SeededRandom random;
     core::FixedClock clock{1234.5f};
@@ -33,79 +34,63 @@ TEST(PageSaver, TheReferenceRunMatchesTheWebAssemblyBuild)
 
 TEST(PageSaver, TicksComeAHundredTimesASecondWhateverTheFrameRateAndLateFramesDropThem)
 {
-    for (const double frameMs : {1000.0 / 30, 1000.0 / 60, 1000.0 / 144}) {
+    for (const double frameMs : {1000.0 / 30, kFrame, 1000.0 / 144}) {
         PageRun run;
-        run.FramesUntil(1000, frameMs);
         // Ticks are due at 0, 10, 20 ... ms: every one by the last frame has run.
-        EXPECT_EQ(run.saver.Ticks(), static_cast<std::int64_t>(run.now / kTickMs) + 1) << frameMs;
+        EXPECT_EQ(run.FramesUntil(1000, frameMs), static_cast<std::int64_t>(run.now / kTickMs) + 1) << frameMs;
     }
+    // Half a second without a frame: the next takes a few ticks, not fifty, and the clock goes on from there.
     PageRun run;
-    run.FramesUntil(100, 1000.0 / 60);
-    // Half a second without a frame: the next one takes a few ticks, not fifty,
-    // and the clock goes on from there at the usual rate.
-    const std::int64_t before = run.saver.Ticks();
+    run.FramesUntil(100);
     const double late = run.now += 500;
+    const std::int64_t before = run.saver.Ticks();
     run.saver.Frame(late);
     EXPECT_EQ(run.saver.Ticks() - before, kMostTicksPerFrame);
-    EXPECT_EQ(run.FramesUntil(late + 1000, 1000.0 / 60), static_cast<int>((run.now - late) / kTickMs));
+    EXPECT_EQ(run.FramesUntil(late + 1000), static_cast<std::int64_t>((run.now - late) / kTickMs));
 }
 
 TEST(PageSaver, TheCanvasHoldsWhatIsShownAndThePutsCoverEveryChange)
 {
     PageRun run(200, 100, {.count = 300});
-    std::vector<std::uint8_t> before(run.saver.Canvas(), run.saver.Canvas() + 200 * 100 * 4);
-    // Starting puts the whole canvas, once.
-    ASSERT_EQ(run.saver.Frame(run.now).size(), 1u);
-    EXPECT_EQ(run.saver.Puts()[0], (core::Rect{0, 0, 200, 100}));
+    ASSERT_EQ(run.saver.Frame(0), (std::vector<core::Rect>{{0, 0, 200, 100}}));  // the picture, once
     for (int frame = 0; frame < 40; ++frame) {
-        std::copy(run.saver.Canvas(), run.saver.Canvas() + before.size(), before.begin());
+        const std::vector<std::uint8_t> before(run.saver.Canvas(), run.saver.Canvas() + 200 * 100 * 4);
         std::vector<bool> put(200 * 100);
-        for (const core::Rect& r : run.saver.Frame(run.now += 1000.0 / 60))
-            for (int y = r.top; y < r.bottom; ++y)
-                for (int x = r.left; x < r.right; ++x) put[y * 200 + x] = true;
-        for (int y = 0; y < 100; ++y)
-            for (int x = 0; x < 200; ++x) {
-                const std::uint8_t* c = run.saver.Canvas() + (y * 200 + x) * 4;
-                const core::Pixel shown = run.saver.Display().At(x, y);
-                ASSERT_EQ(core::Rgb(c[0], c[1], c[2]), shown) << x << "," << y;
-                ASSERT_EQ(c[3], 255);
-                const bool changed = !std::equal(c, c + 4, before.data() + (y * 200 + x) * 4);
-                ASSERT_TRUE(put[y * 200 + x] || !changed) << "frame " << frame << " " << x << "," << y;
-            }
+        for (const core::Rect& r : run.saver.Frame(run.now += kFrame))
+            for (int y = r.top; y < r.bottom; ++y) std::fill_n(put.begin() + y * 200 + r.left, r.Width(), true);
+        for (int i = 0; i < 200 * 100; ++i) {
+            const std::uint8_t* c = run.saver.Canvas() + i * 4;
+            ASSERT_EQ(core::Rgb(c[0], c[1], c[2]), run.saver.Display().At(i % 200, i / 200)) << i;
+            ASSERT_EQ(c[3], 255);
+            ASSERT_TRUE(put[i] || std::equal(c, c + 4, before.data() + i * 4)) << "frame " << frame << " pixel " << i;
+        }
     }
 }
 
 TEST(PageSaver, TheSlideTakesOneStepAFrameWhileTheSwarmWaits)
 {
     PageRun run(120, 40, {.count = 5});
-    while (!run.saver.InTransition()) run.saver.Frame(run.now += 1000.0 / 60);
+    while (!run.saver.InTransition()) run.saver.Frame(run.now += kFrame);
     // The first tick only draws; the 1002nd completes the 1001st move and cracks the screen.
     EXPECT_EQ(run.saver.Ticks(), 1002);
     int frames = 0;
-    while (run.saver.InTransition()) {
-        EXPECT_FALSE(run.saver.Frame(run.now += 1000.0 / 60).empty());
-        ++frames;
-        ASSERT_LT(frames, 200);
-    }
+    for (; run.saver.InTransition() && frames < 200; ++frames) EXPECT_FALSE(run.saver.Frame(run.now += kFrame).empty());
     EXPECT_EQ(run.saver.Ticks(), 1002);
     // The halves travel 60 to 120 pixels: -(2n + 0.05 n (n+1)) passes that
     // after 21 to 36 steps, and one more ends the slide.
     EXPECT_GE(frames, 22);
     EXPECT_LE(frames, 37);
-    EXPECT_EQ(run.FramesUntil(run.now + 1000, 1000.0 / 60), 100.0);
+    EXPECT_EQ(run.FramesUntil(run.now + 1000), 100);
 }
 
 TEST(PageSaver, SizesAndCountsOutOfRangeAreClamped)
 {
-    core::SeededRandom random;
-    core::FixedClock clock{0};
-    EXPECT_EQ(PageSaver(0, -5, {}, random, clock).Width(), 1);
-    const PageSaver huge(30000, 30000, {.count = 5000}, random, clock);
-    EXPECT_LE(std::int64_t{huge.Width()} * huge.Height(), kMostPixels);
+    PageRun tiny(0, -5, {.count = 0}), huge(30000, 30000, {.count = 5000});
+    EXPECT_EQ(tiny.saver.Width() * tiny.saver.Height(), 1);
+    EXPECT_LE(std::int64_t{huge.saver.Width()} * huge.saver.Height(), kMostPixels);
     PageRun none(64, 64, {.count = 0});
     none.saver.Frame(0);
-    // One dot (clamped up from none) of two by two pixels.
-    EXPECT_EQ(none.saver.Frame(10).size(), 1u);
+    EXPECT_EQ(none.saver.Frame(10).size(), 1u);  // one dot: the count is at least 1
 }
 
 }  // namespace

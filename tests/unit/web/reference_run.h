@@ -1,10 +1,8 @@
 #pragma once
-// The run the native build and the WebAssembly build must agree on: 1000
-// dots over a fixed picture, from a fixed seed and clock, at 60 frames a
-// second, until the frame that reaches 5000 ticks (four transitions on the way).
-// The checksum changes whenever the model draws differently: when that is
-// meant, set the new value here; the native unit test and the WebAssembly
-// run (tests/web/model_checksum.cpp) both check against it.
+// The run the native and the WebAssembly builds must agree on (the unit test and
+// tests/web/model_checksum.cpp): 1000 dots over a fixed picture, a fixed seed and
+// clock, 60 frames a second up to 5000 ticks. A model that draws differently on
+// purpose sets the new checksum here.
 #include <cstdint>
 
 #include "core/random.h"
