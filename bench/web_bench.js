@@ -17,13 +17,13 @@ const seconds = Number(process.argv[3] || 5);
 
 async function measure(browser, url) {
   const page = await browser.open(url, { width: kWidth, height: kHeight });
-  await page.waitFor('window.corvalinth && corvalinth.ticks() > 0');
+  await page.waitFor('(async () => window.corvalinth && await corvalinth.ticks() > 0)()');
   await sleep(1000); // past the start and the first compiles
   const read = async () => ({
     task: (await page.send('Performance.getMetrics')).metrics.find((m) => m.name === 'TaskDuration').value * 1000,
     at: await page.evaluate('performance.now()'),
     ticks: await page.evaluate('corvalinth.ticks()'),
-    stats: await page.evaluate('({ ...corvalinth.stats })'),
+    stats: await page.evaluate('corvalinth.stats()'),
   });
   const a = await read();
   await sleep(seconds * 1000);

@@ -1,6 +1,6 @@
 # The web page: the portable model compiled to WebAssembly by Debian's
-# emscripten, and a static site in build/web/site: index.html, its script,
-# the module (corvalinth.js and corvalinth.wasm) and the sample desktop.
+# emscripten, and a static site in build/web/site: index.html, its script, the
+# worker that runs the module (corvalinth.js and corvalinth.wasm), the sample desktop.
 set(CORVALINTH_SITE ${CMAKE_BINARY_DIR}/site)
 find_program(CORVALINTH_NODE node REQUIRED)
 find_program(CORVALINTH_CONVERT convert REQUIRED)
@@ -11,11 +11,11 @@ target_link_libraries(corvalinth_web PRIVATE corvalinth_portable)
 corvalinth_warnings(corvalinth_web)
 set_target_properties(corvalinth_web PROPERTIES OUTPUT_NAME corvalinth SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${CORVALINTH_SITE})
-target_link_options(corvalinth_web PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=CorvalinthModule -sENVIRONMENT=web
+target_link_options(corvalinth_web PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=CorvalinthModule -sENVIRONMENT=web,worker
                     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB -sFILESYSTEM=0)
 
 # The page's own files, copied as they are.
-set(CORVALINTH_PAGE_FILES index_web.html:index.html page_web.js:page.js)
+set(CORVALINTH_PAGE_FILES index_web.html:index.html page_web.js:page.js worker_web.js:worker.js)
 set(CORVALINTH_PAGE_OUTPUTS)
 foreach(pair ${CORVALINTH_PAGE_FILES})
   string(REPLACE ":" ";" pair ${pair})

@@ -1,8 +1,7 @@
 'use strict';
 // The page: the saver over a picture, filling the window, drawn by the model in
-// the WebAssembly module (corvalinth.js). The canvas's pixels live in the
-// module's memory; each animation frame the module advances the run and lists
-// what changed, and only that is put on the canvas. A click or a typed
+// the WebAssembly module (corvalinth.js) in a worker (worker.js), on the canvas
+// the page hands it. The page places the picture, and a click or a typed
 // character ends the run and shows the panel; "Start" runs again. The address
 // carries the choices, so that a link shows one setup:
 //   ?picture=<an image on this site>&count=<1..1000>&mono=1
@@ -15,16 +14,13 @@
 
   const $ = (id) => document.getElementById(id);
   const canvas = $('screen');
-  const context = canvas.getContext('2d', { alpha: false });
   const panel = $('panel');
 
-  let module = null;
+  let worker = null;
   let choices = choicesFrom(location.search);
   let picture = null; // { image, name, url }: url is set for a picture the address can name
-  let run = null; // { pixels, width, height, image }
-  let frameRequest = 0;
-  // Where the main thread's time goes, for the bench (bench/web_bench.js).
-  const stats = { frames: 0, modelMs: 0, putMs: 0, puts: 0 };
+  const questions = new Map(); // the worker's answers awaited, by id
+  let lastQuestion = 0;
 
   function countFrom(text) {
     text = String(text ?? '').trim();
@@ -87,8 +83,8 @@
     return { width: Math.max(1, Math.round(width * ratio)), height: Math.max(1, Math.round(height * ratio)), dpi: Math.round(96 * ratio) };
   }
 
-  // The picture covers the canvas, keeping its shape, centred; the model takes it from its pixels.
-  function placePicture(pixels, width, height) {
+  // The picture covers the canvas, keeping its shape, centred: its pixels, RGBA, for the model.
+  function placedPicture(width, height) {
     const scratch = document.createElement('canvas');
     scratch.width = width;
     scratch.height = height;
@@ -100,49 +96,20 @@
     g.fillRect(0, 0, width, height);
     g.imageSmoothingQuality = 'high';
     g.drawImage(image, (width - w * scale) / 2, (height - h * scale) / 2, w * scale, h * scale);
-    module.HEAPU8.set(g.getImageData(0, 0, width, height).data, pixels);
+    return g.getImageData(0, 0, width, height).data;
   }
 
   function start() {
-    cancelAnimationFrame(frameRequest);
     const size = canvasSize();
-    const pixels = module._corvalinth_create(size.width, size.height, size.dpi, choices.count, choices.mono ? 1 : 0);
-    run = { pixels, width: module._corvalinth_width(), height: module._corvalinth_height(), image: null };
-    canvas.width = run.width;
-    canvas.height = run.height;
-    placePicture(pixels, run.width, run.height);
-    module._corvalinth_start(performance.now());
+    const pixels = placedPicture(size.width, size.height);
+    worker.postMessage({ type: 'start', ...size, count: choices.count, mono: choices.mono, pixels }, [pixels.buffer]);
     panel.hidden = true;
     document.body.dataset.state = 'running';
-    frameRequest = requestAnimationFrame(frame);
-  }
-
-  function frame() {
-    const begin = performance.now();
-    const count = module._corvalinth_frame(begin);
-    const modelDone = performance.now();
-    put(count);
-    stats.frames += 1;
-    stats.modelMs += modelDone - begin;
-    stats.putMs += performance.now() - modelDone;
-    stats.puts += count;
-    frameRequest = requestAnimationFrame(frame);
-  }
-
-  function put(count) {
-    if (count === 0) return;
-    const buffer = module.HEAPU8.buffer;
-    // A view of the module's memory, made again when the memory has grown.
-    if (!run.image || run.image.data.buffer !== buffer)
-      run.image = new ImageData(new Uint8ClampedArray(buffer, run.pixels, run.width * run.height * 4), run.width, run.height);
-    const rects = new Int32Array(buffer, module._corvalinth_puts(), count * 4);
-    for (let i = 0; i < rects.length; i += 4)
-      context.putImageData(run.image, 0, 0, rects[i], rects[i + 1], rects[i + 2] - rects[i], rects[i + 3] - rects[i + 1]);
   }
 
   function end() {
     if (document.body.dataset.state !== 'running') return;
-    cancelAnimationFrame(frameRequest);
+    worker.postMessage({ type: 'stop' });
     document.body.dataset.state = 'panel';
     $(choices.mono ? 'grey' : 'colour').checked = true;
     $('count').value = $('count-slider').value = String(choices.count);
@@ -240,16 +207,42 @@
     if (!document.documentElement.requestFullscreen) $('fullscreen-row').classList.add('hidden');
   }
 
-  // For the page's tests and bench.
+  function ask(what) {
+    if (!worker) return Promise.resolve(null);
+    const id = ++lastQuestion;
+    worker.postMessage({ type: 'ask', id, what });
+    return new Promise((resolve) => questions.set(id, resolve));
+  }
+
+  // The worker with the module, drawing on the canvas; settles when the module is ready.
+  function startWorker() {
+    return new Promise((resolve, reject) => {
+      if (!canvas.transferControlToOffscreen || typeof Worker === 'undefined') throw new Error('it cannot draw from a worker');
+      worker = new Worker('worker.js');
+      const offscreen = canvas.transferControlToOffscreen();
+      worker.postMessage({ type: 'canvas', canvas: offscreen }, [offscreen]);
+      worker.onerror = (event) => reject(new Error(event.message || 'the worker did not start'));
+      worker.onmessage = ({ data }) => {
+        if (data.type === 'ready') resolve();
+        else if (data.type === 'failed') reject(new Error(data.message));
+        else if (data.type === 'answer' && questions.has(data.id)) {
+          questions.get(data.id)(data.value);
+          questions.delete(data.id);
+        }
+      };
+    });
+  }
+
+  // For the page's tests and bench: each a promise of the worker's answer.
   window.corvalinth = {
-    stats,
-    inTransition: () => Boolean(module && module._corvalinth_in_transition()),
-    ticks: () => (module ? module._corvalinth_ticks() : 0),
+    stats: () => ask('stats'),
+    inTransition: () => ask('inTransition'),
+    ticks: () => ask('ticks'),
+    pixels: () => ask('pixels'),
   };
 
   listen();
-  Promise.all([CorvalinthModule(), pictureFrom(choices.picture)]).then(([loaded, first]) => {
-    module = loaded;
+  Promise.all([startWorker(), pictureFrom(choices.picture)]).then(([, first]) => {
     picture = first;
     start();
   }, (error) => {

@@ -24,10 +24,10 @@ function bmp(pattern) {
 }
 
 // Runs in the page: what the canvas shows against a pattern.
-function look(patternSource) {
+async function look(patternSource) {
   const pattern = eval(patternSource);
-  const c = document.getElementById('screen');
-  const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+  const { width, height, data: d } = await corvalinth.pixels();
+  const c = { width, height };
   const colours = new Set();
   let dots = 0, coloured = 0, moved = 0;
   for (let y = 0; y < c.height; y++)
