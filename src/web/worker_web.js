@@ -12,7 +12,8 @@
 //   { type: 'stop' }               the run stops where it is
 //   { type: 'ask', id, what }      answered { type: 'answer', id, value }: what is
 //                                  'ticks', 'inTransition', 'stats' or 'pixels'
-// The worker says { type: 'ready' } or { type: 'failed', message } once.
+// The worker says { type: 'ready' } (it has the module and the canvas) or
+// { type: 'failed', message } once.
 importScripts('corvalinth.js');
 
 let module = null;
@@ -73,6 +74,8 @@ self.onmessage = ({ data }) => {
   if (data.type === 'canvas') {
     canvas = data.canvas;
     context = canvas.getContext('2d', { alpha: false });
+    if (!context) postMessage({ type: 'failed', message: 'it cannot draw on a canvas from a worker' });
+    else if (module) postMessage({ type: 'ready' });
   } else if (data.type === 'start' && module && context) {
     start(data);
   } else if (data.type === 'stop') {
@@ -84,5 +87,5 @@ self.onmessage = ({ data }) => {
 
 CorvalinthModule().then((loaded) => {
   module = loaded;
-  postMessage({ type: 'ready' });
+  if (context) postMessage({ type: 'ready' });
 }, (error) => postMessage({ type: 'failed', message: String(error && error.message || error) }));
