@@ -7,6 +7,7 @@ packages=(
   wine wine64 xvfb xserver-xephyr x11-utils imagemagick fonts-noto-cjk
   libx11-dev libxext-dev libxtst-dev xscreensaver e2fsprogs util-linux strace
   nsis dpkg-dev file lintian groff git
+  emscripten nodejs chromium
 )
 missing=()
 for p in "${packages[@]}"; do

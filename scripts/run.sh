@@ -4,7 +4,17 @@
 #   scripts/run.sh --xvfb --screenshot shot.png --after 3 /s
 #                                          on a private Xvfb; saves a screenshot
 #                                          after 3 seconds, then ends the program
+#   scripts/run.sh --web [port]            builds the web page and serves it on
+#                                          http://127.0.0.1:port/ (default 8000)
 set -euo pipefail
+if [ "${1:-}" = "--web" ]; then
+  cd "$(dirname "$0")/.."
+  scripts/install-deps.sh
+  cmake --preset web >/dev/null
+  cmake --build --preset web >/dev/null
+  echo "serving build/web/site on http://127.0.0.1:${2:-8000}/"
+  exec python3 -m http.server --bind 127.0.0.1 --directory build/web/site "${2:-8000}"
+fi
 xvfb=0; shot=""; after=3
 while [ $# -gt 0 ]; do
   case $1 in

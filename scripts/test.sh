@@ -4,6 +4,7 @@
 #   scripts/test.sh native     the portable code's unit and fuzz tests only
 #   scripts/test.sh linux      the Linux program's tests on Xvfb and under xscreensaver only
 #   scripts/test.sh windows    the Windows tests under Wine only
+#   scripts/test.sh web        the web page (WebAssembly) under node and in headless Chromium only
 # Extra arguments after -- go to ctest (e.g. -- -R Saver).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,8 +47,9 @@ case $which in
   native) run_preset native "$@" ;;
   linux) run_preset linux "$@" ;;
   windows) trap stop_rig EXIT; run_preset windows "$@" ;;
-  all) trap stop_rig EXIT; run_preset native "$@"; run_preset linux "$@"; run_preset windows "$@" ;;
-  *) echo "usage: scripts/test.sh [all|native|linux|windows] [-- ctest args]" >&2; exit 2 ;;
+  web) run_preset web "$@" ;;
+  all) trap stop_rig EXIT; run_preset native "$@"; run_preset linux "$@"; run_preset windows "$@"; run_preset web "$@" ;;
+  *) echo "usage: scripts/test.sh [all|native|linux|windows|web] [-- ctest args]" >&2; exit 2 ;;
 esac
 
 echo "Tests: $passed passed, $failed failed"

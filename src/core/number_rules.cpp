@@ -1,8 +1,10 @@
 #include "core/number_rules.h"
 
+#include <cerrno>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -69,6 +71,26 @@ int DigitValue(wchar_t c, int radix)
     else if (c >= L'a' && c <= L'f') v = c - L'a' + 10;
     else if (c >= L'A' && c <= L'F') v = c - L'A' + 10;
     return v < radix ? v : -1;
+}
+
+// The libc++ of the WebAssembly toolchain (before 17) reads no floating-point
+// numbers with from_chars; there strtod stands in (musl's: correctly rounded,
+// and its only locale is "C", so '.' is the separator the digits carry).
+std::from_chars_result ReadDouble(const char* first, const char* last, double& value)
+{
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 170000
+    const std::string text(first, last);
+    char* end = nullptr;
+    errno = 0;
+    const double read = std::strtod(text.c_str(), &end);
+    const char* stop = first + (end - text.c_str());
+    if (end == text.c_str()) return {first, std::errc::invalid_argument};
+    if (errno == ERANGE) return {stop, std::errc::result_out_of_range};
+    value = read;
+    return {stop, std::errc{}};
+#else
+    return std::from_chars(first, last, value);
+#endif
 }
 
 struct Scanned {
@@ -191,7 +213,7 @@ Scanned ScanNumber(std::wstring_view text, wchar_t decimalSeparator, wchar_t tho
     Scanned out;
     out.length = d.end;
     double value = 0;
-    const auto [end, error] = std::from_chars(d.ascii.data(), d.ascii.data() + d.ascii.size(), value);
+    const auto [end, error] = ReadDouble(d.ascii.data(), d.ascii.data() + d.ascii.size(), value);
     (void)end;
     if (error == std::errc::result_out_of_range) {
         // Too small rounds to zero; too large is an overflow.

@@ -1,0 +1,97 @@
+#include "web/page_saver.h"
+
+#include <gtest/gtest.h>
+
+#include "web/reference_run.h"
+
+namespace corvalinth::web {
+namespace {
+
+constexpr double kFrame = 1000.0 / 60;
+
+struct PageRun {
+    explicit PageRun(int w = 160, int h = 120, PageSettings settings = {}) : saver(w, h, settings, random, clock)
+    {
+        saver.Start(0);
+    }
+    // Frames every `frameMs` up to `untilMs`; returns the ticks they took.
+    std::int64_t FramesUntil(double untilMs, double frameMs = kFrame)
+    {
+        const std::int64_t before = saver.Ticks();
+        while (now + frameMs <= untilMs) saver.Frame(now += frameMs);
+        return saver.Ticks() - before;
+    }
+    core::SeededRandom random;
+    core::FixedClock clock{1234.5f};
+    PageSaver saver;
+    double now = 0;
+};
+
+TEST(PageSaver, TheReferenceRunMatchesTheWebAssemblyBuild)
+{
+    EXPECT_EQ(testing::ReferenceRunChecksum(), testing::kReferenceChecksum);
+}
+
+TEST(PageSaver, TicksComeAHundredTimesASecondWhateverTheFrameRateAndLateFramesDropThem)
+{
+    for (const double frameMs : {1000.0 / 30, kFrame, 1000.0 / 144}) {
+        PageRun run;
+        // Ticks are due at 0, 10, 20 ... ms: every one by the last frame has run.
+        EXPECT_EQ(run.FramesUntil(1000, frameMs), static_cast<std::int64_t>(run.now / kTickMs) + 1) << frameMs;
+    }
+    // Half a second without a frame: the next takes a few ticks, not fifty, and the clock goes on from there.
+    PageRun run;
+    run.FramesUntil(100);
+    const double late = run.now += 500;
+    const std::int64_t before = run.saver.Ticks();
+    run.saver.Frame(late);
+    EXPECT_EQ(run.saver.Ticks() - before, kMostTicksPerFrame);
+    EXPECT_EQ(run.FramesUntil(late + 1000), static_cast<std::int64_t>((run.now - late) / kTickMs));
+}
+
+TEST(PageSaver, TheCanvasHoldsWhatIsShownAndThePutsCoverEveryChange)
+{
+    PageRun run(200, 100, {.count = 300});
+    ASSERT_EQ(run.saver.Frame(0), (std::vector<core::Rect>{{0, 0, 200, 100}}));  // the picture, once
+    for (int frame = 0; frame < 40; ++frame) {
+        const std::vector<std::uint8_t> before(run.saver.Canvas(), run.saver.Canvas() + 200 * 100 * 4);
+        std::vector<bool> put(200 * 100);
+        for (const core::Rect& r : run.saver.Frame(run.now += kFrame))
+            for (int y = r.top; y < r.bottom; ++y) std::fill_n(put.begin() + y * 200 + r.left, r.Width(), true);
+        for (int i = 0; i < 200 * 100; ++i) {
+            const std::uint8_t* c = run.saver.Canvas() + i * 4;
+            ASSERT_EQ(core::Rgb(c[0], c[1], c[2]), run.saver.Display().At(i % 200, i / 200)) << i;
+            ASSERT_EQ(c[3], 255);
+            ASSERT_TRUE(put[i] || std::equal(c, c + 4, before.data() + i * 4)) << "frame " << frame << " pixel " << i;
+        }
+    }
+}
+
+TEST(PageSaver, TheSlideTakesOneStepAFrameWhileTheSwarmWaits)
+{
+    PageRun run(120, 40, {.count = 5});
+    while (!run.saver.InTransition()) run.saver.Frame(run.now += kFrame);
+    // The first tick only draws; the 1002nd completes the 1001st move and cracks the screen.
+    EXPECT_EQ(run.saver.Ticks(), 1002);
+    int frames = 0;
+    for (; run.saver.InTransition() && frames < 200; ++frames) EXPECT_FALSE(run.saver.Frame(run.now += kFrame).empty());
+    EXPECT_EQ(run.saver.Ticks(), 1002);
+    // The halves travel 60 to 120 pixels: -(2n + 0.05 n (n+1)) passes that
+    // after 21 to 36 steps, and one more ends the slide.
+    EXPECT_GE(frames, 22);
+    EXPECT_LE(frames, 37);
+    EXPECT_EQ(run.FramesUntil(run.now + 1000), 100);
+}
+
+TEST(PageSaver, SizesAndCountsOutOfRangeAreClamped)
+{
+    PageRun tiny(0, -5, {.count = 0}), huge(30000, 30000, {.count = 5000});
+    EXPECT_EQ(tiny.saver.Width() * tiny.saver.Height(), 1);
+    EXPECT_LE(std::int64_t{huge.saver.Width()} * huge.saver.Height(), kMostPixels);
+    PageRun none(64, 64, {.count = 0});
+    none.saver.Frame(0);
+    EXPECT_EQ(none.saver.Frame(10).size(), 1u);  // one dot: the count is at least 1
+}
+
+}  // namespace
+}  // namespace corvalinth::web
