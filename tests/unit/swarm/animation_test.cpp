@@ -51,29 +51,6 @@ struct Harness {
     double now = 0;
 };
 
-bool Covered(const std::vector<core::Rect>& rects, int x, int y)
-{
-    for (const core::Rect& r : rects)
-        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
-    return false;
-}
-
-TEST(Animation, ChangedRectanglesCoverEveryChangedPixel)
-{
-    Harness run(80, 60, 300);
-    for (int tick = 0; tick < 30; ++tick) {
-        const PixelSurface before = run.display;
-        run.Advance();
-        // A tick reports one small square per particle, whatever the screen's size.
-        EXPECT_LE(run.changed.size(), 300u);
-        for (const core::Rect& r : run.changed) EXPECT_LE(r.Width() * r.Height(), kPenWidth * kPenWidth);
-        for (int y = 0; y < 60; ++y)
-            for (int x = 0; x < 80; ++x)
-                if (before.At(x, y) != run.display.At(x, y))
-                    ASSERT_TRUE(Covered(run.changed, x, y)) << "tick " << tick << " " << x << "," << y;
-    }
-}
-
 TEST(Animation, TransitionHoldsTheSwarmAndEndsOnTheStartupPicture)
 {
     Harness run(256, 64, 40);
