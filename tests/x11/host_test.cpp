@@ -328,12 +328,11 @@ TEST(PlainImages, Depth16CommandLineOutcomesAPreviewGreyTrailsAResizeAClickGeome
     {
         Process program(x.Program({"-window-id", std::to_string(preview), "--count", "3"}));
         // 1024x768 scaled into 423x237 is 316x237, from x = 53: black, red, green, black.
-        const std::uint32_t expected[] = {0, 0xFF0000, 0x00FF00, 0};
-        const int columns[] = {20, 120, 300, 400};
-        std::uint32_t seen[4] = {};
+        std::vector<std::uint32_t> seen;
         EXPECT_TRUE(WaitFor(10, [&] {
-            for (int i = 0; i < 4; ++i) seen[i] = ColumnColour(x.d, preview, columns[i]);
-            return std::equal(seen, seen + 4, expected);
+            seen.clear();
+            for (const int column : {20, 120, 300, 400}) seen.push_back(ColumnColour(x.d, preview, column));
+            return seen == std::vector<std::uint32_t>{0, 0xFF0000, 0x00FF00, 0};
         })) << std::hex << seen[0] << " " << seen[1] << " " << seen[2] << " " << seen[3];
         ::kill(program.Pid(), SIGTERM);
         EXPECT_EQ(program.WaitExit(10), 0);
@@ -456,55 +455,24 @@ TEST(SharedMemory, Depth30OneRunUnderTheDaemon)
     EXPECT_TRUE(WaitFor(5, [&] { return ProcessesOf(home.program).empty(); }));
 }
 
-// What ends a run from outside: its window taken away (as the daemon does),
-// and the server lost mid-run and during start-up, where a tracer holds the
-// program after it attached its first segment, before the server heard of it.
-// The program ends at once (gone, it uses no CPU) and leaves no segment. And
-// the test's own check of a request takes that request's errors only: a window
-// gone before an earlier request reached the server is left for the run to find.
-TEST(SharedMemory, TheWindowOrTheServerGoneUnderTheProgramAndTheErrorTrap)
-{
-    Xvfb x(/*sharedMemory=*/true);
-    ASSERT_NE(x.d, nullptr);
-    const Window window = XCreateSimpleWindow(x.d, DefaultRootWindow(x.d), 0, 0, 640, 480, 0, 0, 0);
-    XMapWindow(x.d, window);
-    XSync(x.d, False);
-    Process inWindow(x.Program({"--window-id", std::to_string(window)})), running(x.Program());
-    // Both images of each are shared: the server took the segments marked for removal.
-    ASSERT_TRUE(WaitFor(15, [&] { return SegmentsOf(inWindow.Pid()) == 2 && SegmentsOf(running.Pid()) == 2; }));
-    XDestroyWindow(x.d, window);
-    XSync(x.d, False);
-    EXPECT_EQ(inWindow.WaitExit(5), 0);
-    std::vector<std::string> traced = x.Program();
-    traced.insert(traced.begin() + 2,
-                  {"strace", "-D", "-e", "trace=shmat", "-e", "inject=shmat:delay_exit=3000000:when=1"});
-    Process starting(traced);
-    ASSERT_TRUE(WaitFor(15, [&] { return SegmentsOf(starting.Pid()) == 1; }));
-    x11::InstallErrorHandlers();
-    XSelectInput(x.d, 0x1fffffff, ExposureMask);
-    x11::ErrorTrap trap(x.d);
-    XCreateGC(x.d, 0x1fffffff, 0, nullptr);
-    EXPECT_EQ(trap.Check().value_or(x11::XErrorRecord{}).code, BadDrawable);
-    EXPECT_EQ(x11::TakeError(x.d, false).value_or(x11::XErrorRecord{}).code, BadWindow);
-    EXPECT_FALSE(x11::TakeError(x.d, true));
-    x.Kill();
-    EXPECT_EQ(running.WaitExit(5), 1);
-    EXPECT_EQ(starting.WaitExit(10), 1);
-    for (const pid_t pid : {inWindow.Pid(), running.Pid(), starting.Pid()}) EXPECT_EQ(SegmentsOf(pid), 0);
-}
-
 // At depth 24 the presents of before (a put per changed rectangle) and of now
 // (a banded clip list and one put) show the same pixels, the model's, after the
 // same ticks: two windows take one swarm's ticks, presented after two ticks,
 // then one, as 100 ticks fall into 60 frames. Then a run of the program in its
 // own window: coloured trails, the wipe, and SIGTERM ends it with 0 and frees
 // its segments.
-TEST(SharedMemory, Depth24TheTwoWaysOfPresentingMatchThenAnOwnRun)
+// Then what ends a run from outside: its window taken away (as the daemon does),
+// and the server lost mid-run and during start-up, where a tracer holds the
+// program after it attached its first segment, before the server heard of it.
+// The program ends at once (gone, it uses no CPU) and leaves no segment. And
+// the test's own check of a request takes that request's errors only: a window
+// gone before an earlier request reached the server is left for the run to find.
+TEST(SharedMemory, Depth24TheTwoWaysOfPresentingMatchAnOwnRunThenTheWindowOrTheServerGone)
 {
     Xvfb x(/*sharedMemory=*/true, 24);
     ASSERT_NE(x.d, nullptr);
     constexpr int w = 400, h = 300;
-    const auto image = x11::WindowImage::Create(x.d, DefaultVisual(x.d, 0), 24, w, h);
+    auto image = x11::WindowImage::Create(x.d, DefaultVisual(x.d, 0), 24, w, h);
     ASSERT_TRUE(image && image->Shared());
     const core::PixelSurface startup(w, h, 0x336699);
     core::SeededRandom random;
@@ -532,6 +500,9 @@ TEST(SharedMemory, Depth24TheTwoWaysOfPresentingMatchThenAnOwnRun)
     EXPECT_EQ(Pixels(x.d, windows[0], w, h), model) << "a put per rectangle";
     EXPECT_EQ(Pixels(x.d, windows[1], w, h), model) << "banded";
     for (const Window window : windows) XDestroyWindow(x.d, window);
+    // Both hold the connection, which goes before the server at the end.
+    for (auto& presenter : presenters) presenter.reset();
+    image.reset();
 
     ShowPatternOnRoot(x.d);
     Process program(x.Program());
@@ -541,6 +512,32 @@ TEST(SharedMemory, Depth24TheTwoWaysOfPresentingMatchThenAnOwnRun)
     ::kill(program.Pid(), SIGTERM);
     EXPECT_EQ(program.WaitExit(10), 0);
     EXPECT_EQ(SegmentsOf(program.Pid()), 0);
+
+    const Window window = XCreateSimpleWindow(x.d, DefaultRootWindow(x.d), 0, 0, 640, 480, 0, 0, 0);
+    XMapWindow(x.d, window);
+    XSync(x.d, False);
+    Process inWindow(x.Program({"--window-id", std::to_string(window)})), running(x.Program());
+    // Both images of each are shared: the server took the segments marked for removal.
+    ASSERT_TRUE(WaitFor(15, [&] { return SegmentsOf(inWindow.Pid()) == 2 && SegmentsOf(running.Pid()) == 2; }));
+    XDestroyWindow(x.d, window);
+    XSync(x.d, False);
+    EXPECT_EQ(inWindow.WaitExit(5), 0);
+    std::vector<std::string> traced = x.Program();
+    traced.insert(traced.begin() + 2,
+                  {"strace", "-D", "-e", "trace=shmat", "-e", "inject=shmat:delay_exit=3000000:when=1"});
+    Process starting(traced);
+    ASSERT_TRUE(WaitFor(15, [&] { return SegmentsOf(starting.Pid()) == 1; }));
+    x11::InstallErrorHandlers();
+    XSelectInput(x.d, 0x1fffffff, ExposureMask);
+    x11::ErrorTrap trap(x.d);
+    XCreateGC(x.d, 0x1fffffff, 0, nullptr);
+    EXPECT_EQ(trap.Check().value_or(x11::XErrorRecord{}).code, BadDrawable);
+    EXPECT_EQ(x11::TakeError(x.d, false).value_or(x11::XErrorRecord{}).code, BadWindow);
+    EXPECT_FALSE(x11::TakeError(x.d, true));
+    x.Kill();
+    EXPECT_EQ(running.WaitExit(5), 1);
+    EXPECT_EQ(starting.WaitExit(10), 1);
+    for (const pid_t pid : {inWindow.Pid(), running.Pid(), starting.Pid()}) EXPECT_EQ(SegmentsOf(pid), 0);
 }
 
 // Where nothing can be drawn (an 8-bit PseudoColor root, an input-only window)
