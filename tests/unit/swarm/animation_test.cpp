@@ -2,104 +2,52 @@
 
 #include <gtest/gtest.h>
 
-#include "swarm/scripted_random.h"
-
 namespace corvalinth::swarm {
 namespace {
 
 using core::PixelSurface;
 
-PixelSurface Desktop(int w, int h)
-{
-    PixelSurface s(w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) s.View().Set(x, y, core::Rgb(x * 3, y * 5, 200));
-    return s;
-}
-
-struct Harness {
-    explicit Harness(int w, int h, std::int16_t count = 50, std::int16_t color = 0)
-        : startup(Desktop(w, h)), display(startup), latest(w, h),
-          animation(ScreenGeometry(w, h), AnimationSettings{.gNum = count, .gColor = color}, random, clock)
-    {
-        animation.Attach(display.View(), startup.View());
-        animation.SetSnapshotSource([this] {
-            ++snapshots;
-            latest = display;  // the screen as shown
-            return latest.View();
-        });
-    }
-    void Advance(double at = 0) { animation.Advance(at, changed); }
-    // Runs the transition to its end, one frame per 17 ms.
-    int FinishTransition()
-    {
-        int frames = 0;
-        while (animation.InTransition()) {
-            now += 17;
-            Advance(now);
-            ++frames;
-        }
-        return frames;
-    }
-
-    core::SeededRandom random;
-    core::FixedClock clock{1234.5f};
-    PixelSurface startup, display, latest;
-    Animation animation;
-    std::vector<core::Rect> changed;
-    int snapshots = 0;
-    double now = 0;
-};
-
-bool Covered(const std::vector<core::Rect>& rects, int x, int y)
-{
-    for (const core::Rect& r : rects)
-        if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
-    return false;
-}
-
-TEST(Animation, ChangedRectanglesCoverEveryChangedPixel)
-{
-    Harness run(80, 60, 300);
-    for (int tick = 0; tick < 30; ++tick) {
-        const PixelSurface before = run.display;
-        run.Advance();
-        // A tick reports one small square per particle, whatever the screen's size.
-        EXPECT_LE(run.changed.size(), 300u);
-        for (const core::Rect& r : run.changed) EXPECT_LE(r.Width() * r.Height(), kPenWidth * kPenWidth);
-        for (int y = 0; y < 60; ++y)
-            for (int x = 0; x < 80; ++x)
-                if (before.At(x, y) != run.display.At(x, y))
-                    ASSERT_TRUE(Covered(run.changed, x, y)) << "tick " << tick << " " << x << "," << y;
-    }
-}
-
 TEST(Animation, TransitionHoldsTheSwarmAndEndsOnTheStartupPicture)
 {
-    Harness run(256, 64, 40);
-    for (int tick = 0; tick <= kTransitionAfter; ++tick) run.Advance();
-    ASSERT_FALSE(run.animation.InTransition());
-    EXPECT_NE(run.display, run.startup);  // trails
-    run.Advance(run.now);  // the next tick starts it
-    ASSERT_TRUE(run.animation.InTransition());
-    EXPECT_EQ(run.snapshots, 1);
-    const PixelSurface withCrack = run.display;
-    const Swarm held = run.animation.Particles();
+    PixelSurface startup(256, 64), latest(256, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 256; ++x) startup.View().Set(x, y, core::Rgb(x * 3, y * 5, 200));
+    PixelSurface display = startup;
+    core::SeededRandom random;
+    const core::FixedClock clock(1234.5f);
+    Animation animation(ScreenGeometry(256, 64), AnimationSettings{.gNum = 40}, random, clock);
+    animation.Attach(display.View(), startup.View());
+    int snapshots = 0;
+    animation.SetSnapshotSource([&] {
+        ++snapshots;
+        latest = display;  // the screen as shown
+        return latest.View();
+    });
+    std::vector<core::Rect> changed;
+    for (int tick = 0; tick <= kTransitionAfter; ++tick) animation.Advance(0, changed);
+    ASSERT_FALSE(animation.InTransition());
+    EXPECT_NE(display, startup);  // trails
+    animation.Advance(0, changed);  // the next tick starts it
+    ASSERT_TRUE(animation.InTransition());
+    EXPECT_EQ(snapshots, 1);
+    const PixelSurface withCrack = display;
+    const Swarm held = animation.Particles();
 
     // Steps wait for the frame's time: an early event changes nothing.
-    run.Advance(run.now + 5);
-    EXPECT_TRUE(run.changed.empty());
-    EXPECT_EQ(run.display, withCrack);
+    animation.Advance(5, changed);
+    EXPECT_TRUE(changed.empty());
+    EXPECT_EQ(display, withCrack);
 
-    const int frames = run.FinishTransition();
-    // MaxTravel >= 128 needs at least 30 copy frames, plus the one that stops.
+    // One frame per 17 ms: MaxTravel >= 128 needs at least 30 copy frames, plus the one that stops.
+    int frames = 0;
+    while (animation.InTransition()) animation.Advance(++frames * 17.0, changed);
     EXPECT_GE(frames, 31);
-    EXPECT_EQ(run.display, run.startup);
-    EXPECT_EQ(run.animation.FrameCount(), 0);
-    for (std::size_t i = 0; i < 40; ++i) EXPECT_EQ(run.animation.Particles().Particles[i].X, held.Particles[i].X);
-    run.Advance(run.now);  // the swarm draws anew
-    EXPECT_FALSE(run.changed.empty());
-    EXPECT_EQ(run.animation.FrameCount(), 0);
+    EXPECT_EQ(display, startup);
+    EXPECT_EQ(animation.FrameCount(), 0);
+    for (std::size_t i = 0; i < 40; ++i) EXPECT_EQ(animation.Particles().Particles[i].X, held.Particles[i].X);
+    animation.Advance(frames * 17.0, changed);  // the swarm draws anew
+    EXPECT_FALSE(changed.empty());
+    EXPECT_EQ(animation.FrameCount(), 0);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "swarm/scripted_random.h"
@@ -11,18 +12,6 @@ namespace {
 
 using testing::kAlmostOne;
 using testing::ScriptedRandom;
-
-TEST(Gimme, TheTableHoldsTheFormulaForEveryHeadingAndSpeed)
-{
-    for (std::int32_t speed = 0; speed <= kMaxSpeed; ++speed)
-        for (std::int32_t angle = 0; angle < kHeadings; ++angle)
-            ASSERT_EQ(DisplacementOf(angle, speed),
-                      (Displacement{GimmeX(static_cast<float>(angle), speed), GimmeY(static_cast<float>(angle), speed)}))
-                << angle << " " << speed;
-    // Beyond the table the formula answers.
-    EXPECT_EQ(DisplacementOf(360, 31), (Displacement{GimmeX(360, 31), GimmeY(360, 31)}));
-    EXPECT_EQ(DisplacementOf(-90, 100), (Displacement{-100, 0}));
-}
 
 TEST(LoadParticles, DrawsEachParticleInOrderAndReachesTheEdges)
 {
@@ -53,27 +42,22 @@ TEST(LoadParticles, DrawsEachParticleInOrderAndReachesTheEdges)
 
 TEST(LoadParticles, CountsOutsideTheTable)
 {
-    Swarm swarm;
-    ScriptedRandom random({0.25f});
-    swarm.ParticleCount = 0;
-    LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
-    EXPECT_EQ(random.reseeds, 1);  // a count of 0 only re-seeds
-    EXPECT_EQ(random.draws, 0);
-    EXPECT_EQ(swarm.Particles[0].Alive, 0);
-
-    swarm.ParticleCount = 1001;
-    LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
-    for (const ParticleRecord& p : swarm.Particles) EXPECT_EQ(p.Alive, 1);
-
-    swarm.ParticleCount = 32767;  // a hand-edited settings file
-    LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
-    EXPECT_EQ(swarm.ParticleCount, 1001);
-    swarm.ParticleCount = -5;
-    LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
-    EXPECT_EQ(swarm.ParticleCount, 0);
+    // A count of 0 only re-seeds; a hand-edited settings file may hold any count.
+    for (const auto& [count, kept] : {std::pair{0, 0}, {1001, 1001}, {32767, 1001}, {-5, 0}}) {
+        Swarm swarm;
+        swarm.ParticleCount = count;
+        ScriptedRandom random({0.25f});
+        LoadParticles(swarm, 100, 100, 0, random, core::FixedClock(0));
+        EXPECT_EQ(swarm.ParticleCount, kept);
+        EXPECT_EQ(random.reseeds, 1);
+        EXPECT_EQ(random.draws, 7 * kept);
+        const auto alive = [](const ParticleRecord& p) { return p.Alive == 1; };
+        EXPECT_EQ(std::count_if(swarm.Particles.begin(), swarm.Particles.end(), alive), kept) << count;
+    }
 }
 
-TEST(Move, EdgesWrap)
+// The wrap at the edges; beyond the table of headings and speeds the formula answers.
+TEST(Move, EdgesWrapAndSpeedsBeyondTheTable)
 {
     constexpr float kWidth = 15360, kHeight = 11520;
     struct Case {
@@ -87,6 +71,8 @@ TEST(Move, EdgesWrap)
         {180, 10, 50, 4, 50, 11520},            // up through the top
         {0, 3, 50, 11519, 50, 0},               // down past the bottom
         {0, 0, 15360, 11520, 15360, 11520},     // speed 0 stays on its spot
+        {-90, 100, 150, 50, 50, 50},
+        {360, 31, 50, 50, 50, 81},
     };
     for (const Case& c : cases) {
         ParticleRecord p;
