@@ -427,14 +427,24 @@ struct DaemonHome {
     }
 };
 
-// Shared memory at depth 30 (10-10-10, blue high), under the daemon: it starts
-// the program once, which draws coloured trails over its screenshot and the
-// wipe, and a key ends it.
-TEST(SharedMemory, Depth30OneRunUnderTheDaemon)
+// Shared memory at depth 30 (10-10-10, blue high): in a window of its own (its
+// best TrueColor visual and a colormap of its own) coloured trails over the
+// desktop and the wipe, and SIGTERM ends it with 0; then under the daemon, which
+// starts the program once: coloured trails over its screenshot, the wipe, and a
+// key ends it.
+TEST(SharedMemory, Depth30AnOwnRunThenOneUnderTheDaemon)
 {
     Xvfb x(/*sharedMemory=*/true, 30);
     ASSERT_NE(x.d, nullptr);
     ShowPatternOnRoot(x.d);
+    Trails seen;
+    {
+        Process own(x.Program());
+        ASSERT_TRUE(TrailsAppear(x.d, seen)) << "no trails and wipe in its own window";
+        EXPECT_TRUE(seen.coloured);
+        ::kill(own.Pid(), SIGTERM);
+        EXPECT_EQ(own.WaitExit(10), 0);
+    }
     DaemonHome home;
     Process daemon(home.Daemon(x), (home.dir / "daemon.log").string());
     const auto command = [&](const char* what) {
@@ -444,7 +454,6 @@ TEST(SharedMemory, Depth30OneRunUnderTheDaemon)
     ASSERT_TRUE(WaitFor(15, [&] { return command("-activate"); })) << "the daemon did not answer";
     ASSERT_TRUE(WaitFor(15, [&] { return !ProcessesOf(home.program).empty(); })) << "no program started";
     const std::vector<pid_t> started = ProcessesOf(home.program);
-    Trails seen;
     ASSERT_TRUE(TrailsAppear(x.d, seen)) << "no trails and wipe over the daemon's screenshot";
     EXPECT_TRUE(seen.coloured);
     EXPECT_EQ(ProcessesOf(home.program), started) << "the daemon started the program again";
