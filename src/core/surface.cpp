@@ -22,6 +22,19 @@ Rect Union(const Rect& a, const Rect& b)
             std::max(a.bottom, b.bottom)};
 }
 
+Extent ExtentOf(std::span<const Rect> rects)
+{
+    const auto area = [](const Rect& r) { return std::int64_t{r.Width()} * r.Height(); };
+    Extent extent;
+    std::int64_t filled = 0;
+    for (const Rect& r : rects) {
+        extent.bounds = Union(extent.bounds, r);
+        filled += area(r);
+    }
+    extent.mostlyFilled = !extent.bounds.Empty() && filled * 2 >= area(extent.bounds);
+    return extent;
+}
+
 void SurfaceView::Fill(Pixel p) const { FillRect(Bounds(), p); }
 
 void SurfaceView::FillRect(Rect r, Pixel p) const

@@ -5,6 +5,7 @@
 // surface are the same memory shape.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace corvalinth::core {
@@ -37,6 +38,14 @@ struct Rect {
 
 Rect Intersect(const Rect& a, const Rect& b);
 Rect Union(const Rect& a, const Rect& b);  // an empty side is ignored
+
+// The bounds of some rectangles, and whether they fill at least half of them:
+// then one copy of the bounds costs less than a copy of each rectangle.
+struct Extent {
+    Rect bounds;
+    bool mostlyFilled = false;
+};
+Extent ExtentOf(std::span<const Rect> rects);
 
 // A non-owning view of pixels; what portable drawing code writes into.
 class SurfaceView {

@@ -20,8 +20,6 @@ core::Pixel FromCanvas(std::uint32_t c)
     return core::Rgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
-std::int64_t Area(const core::Rect& r) { return std::int64_t{r.Width()} * r.Height(); }
-
 // Dots closer than this share one put: a put costs about as much as copying
 // a few hundred pixels, so the dots a particle left over one frame go as one.
 constexpr int kCell = 8;
@@ -102,15 +100,10 @@ const std::vector<core::Rect>& PageSaver::Frame(double nowMs)
 void PageSaver::Gather()
 {
     puts_.clear();
-    core::Rect bounds;
-    std::int64_t area = 0;
-    for (const core::Rect& r : pending_) {
-        bounds = core::Union(bounds, r);
-        area += Area(r);
-    }
-    if (area * 2 >= Area(bounds)) {
+    const core::Extent extent = core::ExtentOf(pending_);
+    if (extent.mostlyFilled) {
         // Mostly covered anyway (a slide step, the first frame): one put.
-        if (!bounds.Empty()) puts_.push_back(bounds);
+        puts_.push_back(extent.bounds);
     } else {
         auto cell = [](const core::Rect& r) { return std::pair{r.top / kCell, r.left / kCell}; };
         std::sort(pending_.begin(), pending_.end(),

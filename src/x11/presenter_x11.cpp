@@ -1,14 +1,9 @@
 #include "x11/presenter_x11.h"
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 namespace corvalinth::x11 {
-
-namespace {
-std::int64_t Area(const core::Rect& r) { return std::int64_t{r.Width()} * r.Height(); }
-}  // namespace
 
 PresentWay PresentWayFromEnvironment()
 {
@@ -28,15 +23,10 @@ Presenter::~Presenter()
 
 void Presenter::Present(const WindowImage& image, GC gc, std::span<const core::Rect> changed)
 {
-    if (changed.empty()) return;
-    core::Rect bounds;
-    std::int64_t area = 0;
-    for (const core::Rect& r : changed) {
-        bounds = core::Union(bounds, r);
-        area += Area(r);
-    }
+    const auto [bounds, mostlyFilled] = core::ExtentOf(changed);
+    if (bounds.Empty()) return;
     // A slide's large parts, or one repaint: a single put of their bounds.
-    if (area * 2 >= Area(bounds)) {
+    if (mostlyFilled) {
         image.Put(drawable_, gc, bounds);
         return;
     }
