@@ -27,15 +27,15 @@ foreach(pair ${CORVALINTH_PAGE_FILES})
   list(APPEND CORVALINTH_PAGE_OUTPUTS ${CORVALINTH_SITE}/${to})
 endforeach()
 
-# The sample desktop at the size of the screens the README's pictures are taken on.
-add_executable(sample_desktop tools/web/sample_desktop.cpp)
-target_link_libraries(sample_desktop PRIVATE corvalinth_portable)
-target_link_options(sample_desktop PRIVATE -sSINGLE_FILE=1 -sNODERAWFS=1 -sENVIRONMENT=node)
-corvalinth_warnings(sample_desktop)
+# The sample desktop, made by the tool that makes the program's pictures.
+add_executable(make_pictures tools/make_pictures.cpp)
+target_link_libraries(make_pictures PRIVATE corvalinth_portable)
+target_link_options(make_pictures PRIVATE -sSINGLE_FILE=1 -sNODERAWFS=1 -sENVIRONMENT=node)
+corvalinth_warnings(make_pictures)
 add_custom_command(OUTPUT ${CORVALINTH_SITE}/sample-desktop.png
-                   COMMAND ${CORVALINTH_NODE} $<TARGET_FILE:sample_desktop> sample-desktop.bmp 1024 768
+                   COMMAND ${CORVALINTH_NODE} $<TARGET_FILE:make_pictures> .
                    COMMAND ${CORVALINTH_CONVERT} sample-desktop.bmp -strip ${CORVALINTH_SITE}/sample-desktop.png
-                   DEPENDS sample_desktop WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+                   DEPENDS make_pictures WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 add_custom_target(web_site ALL DEPENDS ${CORVALINTH_PAGE_OUTPUTS} ${CORVALINTH_SITE}/sample-desktop.png corvalinth_web)
 
 if(CORVALINTH_TESTS)
