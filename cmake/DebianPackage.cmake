@@ -41,7 +41,7 @@ set(CPACK_STRIP_FILES ON)
 include(CPack)
 
 if(CORVALINTH_TESTS)
-  # The package is made once, by the first test; the others read it.
+  # The test makes the package, once, and checks what it holds.
   add_test(NAME package.DebianPackage
            COMMAND ${CMAKE_SOURCE_DIR}/tests/package/debian_package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
   set_tests_properties(package.DebianPackage PROPERTIES LABELS package TIMEOUT 300)
