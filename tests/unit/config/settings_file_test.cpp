@@ -30,7 +30,6 @@ TEST(Settings, ValuesFromTheFile)
         {"[Section]\r\nNum=7 particles\r\n", 0, 77, L""},
         {"[Section]\r\nNum=12,9\r\n", 0, 12, L"", comma},  // numbers follow the locale
         {"[Section]\r\nNum=1.000\r\n", 0, 1000, L"", comma},
-        {"[Section]\r\nPassword=\"  two  words \"\r\n", 0, 1000, L"  two  words "},
     };
     for (const auto& c : cases) {
         CorvalinthB module;
