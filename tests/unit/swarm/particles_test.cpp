@@ -64,7 +64,6 @@ TEST(Move, EdgesWrapAndSpeedsBeyondTheTable)
         {90, 4, 15356, 50, 15360, 50},          // exactly the width stays
         {180, 10, 50, 4, 50, 11520},            // up through the top
         {0, 3, 50, 11519, 50, 0},               // down past the bottom
-        {0, 0, 15360, 11520, 15360, 11520},     // speed 0 stays on its spot
         {-90, 100, 150, 50, 50, 50},
         {360, 31, 50, 50, 50, 81},
     };
