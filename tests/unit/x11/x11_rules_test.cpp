@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/random.h"
-#include "x11/banded_cover.h"
 #include "x11/options.h"
 #include "x11/pixel_format.h"
 #include "x11/placement.h"
@@ -146,31 +144,6 @@ TEST(VisualPixels, EveryDepthMaskAndByteOrderRoundTrips)
     EXPECT_EQ(BestVisual(std::vector{deep, high, mapped}, 2), 1u);
     EXPECT_EQ(BestVisual(std::vector{high, ten, high}, 2), 1u);
     EXPECT_EQ(BestVisual(std::vector{mapped}, 0), std::nullopt);
-}
-
-// The cover holds every changed pixel, in the order X takes without sorting:
-// bands top down of one height, spans left to right that neither overlap nor touch.
-TEST(BandedCover, CoversEveryChangedPixelInYxBandedOrder)
-{
-    core::SeededRandom random;
-    BandedCover banded(2, 16);  // bands of 4 rows
-    core::PixelSurface uncovered(300, 97);
-    std::vector<core::Rect> changed;
-    for (int i = 0; i < 400; ++i) {
-        const int x = static_cast<int>(random.Next() * 310) - 5, y = static_cast<int>(random.Next() * 105) - 5;
-        changed.push_back({x, y, x + 1 + i % 3, y + 1 + i % 4});
-        uncovered.View().FillRect(changed.back(), 1);
-    }
-    const std::vector<core::Rect>& cover = banded.Cover(changed, uncovered.View().Bounds());
-    for (std::size_t i = 0; i < cover.size(); ++i) {
-        const core::Rect& r = cover[i];
-        EXPECT_EQ(r, core::Intersect(r, uncovered.View().Bounds()));
-        EXPECT_TRUE(r.top % 4 == 0 && r.bottom == std::min(r.top + 4, 97)) << r.top << " " << r.bottom;
-        if (i > 0) EXPECT_TRUE(r.top > cover[i - 1].top || r.left > cover[i - 1].right + 16) << i;
-        uncovered.View().FillRect(r, 0);
-    }
-    EXPECT_EQ(uncovered, core::PixelSurface(300, 97));
-    EXPECT_LT(cover.size(), changed.size());
 }
 
 }  // namespace
