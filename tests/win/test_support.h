@@ -117,9 +117,8 @@ inline core::PixelSurface Capture(const RECT& r, HDC source = nullptr)
     ::BitBlt(shot.Dc(), 0, 0, w, h, source ? source : screen.Get(), r.left, r.top, SRCCOPY | CAPTUREBLT);
     ::GdiFlush();
     core::PixelSurface out(w, h);
-    core::Copy(out.View(), 0, 0, w, h, shot.View(), 0, 0);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) out.View().Row(y)[x] &= 0x00FFFFFFu;  // no alpha
+        for (int x = 0; x < w; ++x) out.View().Set(x, y, shot.View().At(x, y) & 0x00FFFFFFu);  // no alpha
     return out;
 }
 inline core::PixelSurface CaptureScreen() { return Capture(VirtualScreen()); }

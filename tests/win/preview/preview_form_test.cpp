@@ -9,18 +9,13 @@
 namespace corvalinth::preview {
 namespace {
 
-// A stand-in for the system's preview box: a plain window of the given client size.
-forms::UniqueWindow MakeBox(int width, int height)
-{
-    return forms::UniqueWindow(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"box", WS_POPUP | WS_VISIBLE, 20, 20,
-                                                 width, height, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr));
-}
-
 TEST(PreviewForm, ShowsThePictureTopLeftClippedToTheBoxAndBlackBeyond)
 {
     for (const SIZE box : {SIZE{200, 150}, SIZE{100, 80}}) {
         SCOPED_TRACE(box.cx);
-        const forms::UniqueWindow parent = MakeBox(box.cx, box.cy);
+        // A stand-in for the system's preview box: a plain window of that client size.
+        const forms::UniqueWindow parent(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"box", WS_POPUP | WS_VISIBLE, 20,
+                                                           20, box.cx, box.cy, nullptr, nullptr, nullptr, nullptr));
         Corvalinth_R preview;
         preview.Load();
         AdoptAsPreviewChild(preview.hWnd(), parent.Get(), box.cx, box.cy);
@@ -42,8 +37,6 @@ TEST(PreviewForm, ShowsThePictureTopLeftClippedToTheBoxAndBlackBeyond)
                 ASSERT_EQ(::GetPixel(shown.Get(), x, y), want) << x << "," << y;
             }
         }
-        EXPECT_EQ(::GetPixel(shown.Get(), box.cx - 1, box.cy - 1),
-                  box.cx <= 152 ? ::GetPixel(stored.Get(), box.cx - 1, box.cy - 1) : RGB(0, 0, 0));
         // The README's picture of the preview box (scripts/saver-pictures.sh).
         if (const wchar_t* target = _wgetenv(L"CORVALINTH_PREVIEW_SHOT"); target && box.cx == 200) {
             EXPECT_TRUE(wintest::WriteBmp(target, wintest::Capture({0, 0, 152, 112}, shown.Get())));
