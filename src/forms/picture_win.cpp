@@ -83,11 +83,4 @@ BITMAP BitmapInfo(HBITMAP bitmap)
 int Picture::Width() const { return BitmapInfo(Handle()).bmWidth; }
 int Picture::Height() const { return BitmapInfo(Handle()).bmHeight; }
 
-ULONG Picture::HolderCount() const
-{
-    if (!picture_) return 0;
-    picture_->AddRef();
-    return picture_->Release();
-}
-
 }  // namespace corvalinth::forms

@@ -24,8 +24,6 @@ public:
     HPALETTE PaletteHandle() const;
     int Width() const;   // pixels
     int Height() const;  // pixels
-    // Holders currently sharing this picture (for tests of the ownership chain).
-    ULONG HolderCount() const;
 
 private:
     explicit Picture(IPicture* adopted) : picture_(adopted) {}
