@@ -66,12 +66,10 @@ protected:
     {
         const int centre = GetSystemMetrics(SM_CXSCREEN) / 2, side = GetSystemMetrics(SM_CXSCREEN) / 8;
         for (int attempt = 0; attempt < 3; ++attempt) {
-            bool sliding = false;
-            for (int i = 0; i < 2000 && !sliding && Running(); ++i) {
+            const bool sliding = Eventually([&] {
                 const core::PixelSurface now = CaptureScreen();
-                sliding = CleanShare(now, desktop, centre) == 1.0 && CleanShare(now, desktop, side) < 0.5;
-                if (!sliding) PumpFor(10ms);
-            }
+                return CleanShare(now, desktop, centre) == 1.0 && CleanShare(now, desktop, side) < 0.5;
+            }, 30s);
             EXPECT_TRUE(sliding) << "no slide seen";
             PressKey('A');
             const HWND prompt = WaitForPrompt();
@@ -102,8 +100,7 @@ TEST_F(PasswordTest, APromptTimesOutCloseRequestsEndNothingButALogOffDoes)
     const core::PixelSurface before = CaptureScreen();
     PumpFor(1s);
     EXPECT_LT(CleanShare(CaptureScreen(), before, column), 1.0) << "the animation stood still";
-    const RECT r = FactsOf(saver).rect;
-    ClickAt(r.left + 20, r.top + 20);
+    ClickAt(20, 20);  // on the saver, which covers the screen
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(Prompt(), prompt);
     EXPECT_EQ(TextIn(prompt), std::wstring(L"p") + kHint);
@@ -173,12 +170,8 @@ TEST_F(PasswordTest, APromptOpenedDuringTheSlideLetsItFinishAndOnlyTheExactPassw
     const HWND prompt = OpenPromptMidSlide(desktop);
     ASSERT_NE(prompt, nullptr) << "the prompt never opened during a slide";
 
-    bool finished = false;
-    for (int i = 0; i < 500 && !finished && Prompt() != nullptr; ++i) {
-        finished = CleanShare(CaptureScreen(), desktop, side) > 0.99;
-        if (!finished) PumpFor(10ms);
-    }
-    EXPECT_TRUE(finished) << "the slide did not finish behind the prompt";
+    EXPECT_TRUE(Eventually([&] { return CleanShare(CaptureScreen(), desktop, side) > 0.99; }, 10s))
+        << "the slide did not finish behind the prompt";
     ASSERT_EQ(Prompt(), prompt);
     EXPECT_TRUE(StillRunning());
 

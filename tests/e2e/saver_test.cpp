@@ -30,15 +30,10 @@ protected:
     {
         E2eTest::SetUp();
         // Something on the desktop to recognise behind the swarm.
-        backdrop_.emplace(TestWindow::TopLevel(L"Saver test backdrop"));
-        SetWindowPos(backdrop_->Get(), HWND_TOP, 200, 150, 400, 300, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+        backdrop_ = TestWindow::TopLevel(L"Saver test backdrop");
+        SetWindowPos(backdrop_.Get(), HWND_TOP, 200, 150, 400, 300, SWP_NOACTIVATE | SWP_SHOWWINDOW);
         MoveMouseTo(5, 5);
         PumpFor(300ms);
-    }
-    void TearDown() override
-    {
-        E2eTest::TearDown();
-        backdrop_.reset();
     }
 
     // Starts the saver and returns its window once it shows.
@@ -53,7 +48,7 @@ protected:
         if (saver) PumpFor(100ms);
         return saver;
     }
-    std::optional<TestWindow> backdrop_;
+    TestWindow backdrop_;
     core::PixelSurface desktop_;  // as it was before the start
 };
 
