@@ -2,7 +2,6 @@
 
 #include <shlobj.h>
 
-#include <algorithm>
 #include <fstream>
 #include <system_error>
 
@@ -114,7 +113,6 @@ WindowFacts FactsOf(HWND hwnd)
     GetWindowRect(hwnd, &f.rect);
     GetClientRect(hwnd, &f.clientRect);
     if ((f.style & WS_CHILD) != 0) f.parent = GetAncestor(hwnd, GA_PARENT);
-    f.visible = IsWindowVisible(hwnd) != FALSE;
     f.topmost = (GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     GetWindowThreadProcessId(hwnd, &f.processId);
     return f;
@@ -213,6 +211,7 @@ void E2eTest::TearDown()
 {
     Kill();
     process_.Reset();
+    if (second_) TerminateProcess(second_.Get(), 0xDEAD);
     if (!refusingUnixPath_.empty()) {
         SetImmutable(refusingUnixPath_, false);
         EXPECT_TRUE(Eventually([&] { return TakesNewFiles(folder_); })) << "could not clear the folder's flag";
@@ -246,16 +245,16 @@ void E2eTest::Launch(std::wstring_view arguments)
     ASSERT_TRUE(process_) << "cannot start the program, error " << GetLastError();
 }
 
-UniqueHandle E2eTest::LaunchTwoAtOnce(std::wstring_view arguments)
+HANDLE E2eTest::LaunchTwoAtOnce(std::wstring_view arguments)
 {
     Kill();
     UniqueHandle threads[2];
     process_ = StartCopy(arguments, CREATE_SUSPENDED, &processId_, &threads[0]);
-    UniqueHandle second = StartCopy(arguments, CREATE_SUSPENDED, nullptr, &threads[1]);
+    second_ = StartCopy(arguments, CREATE_SUSPENDED, nullptr, &threads[1]);
     for (const UniqueHandle& thread : threads)
         if (thread) ResumeThread(thread.Get());
-    EXPECT_TRUE(process_ && second) << "cannot start the program twice, error " << GetLastError();
-    return second;
+    EXPECT_TRUE(process_ && second_) << "cannot start the program twice, error " << GetLastError();
+    return second_.Get();
 }
 
 std::optional<DWORD> WaitForExitOf(HANDLE process, Milliseconds timeout)
@@ -265,25 +264,6 @@ std::optional<DWORD> WaitForExitOf(HANDLE process, Milliseconds timeout)
         !GetExitCodeProcess(process, &code))
         return std::nullopt;
     return code;
-}
-
-E2eTest::RunOutcome E2eTest::WaitForExitWatchingWindows(Milliseconds timeout, HWND watched)
-{
-    RunOutcome outcome;
-    const auto note = [&](HWND hwnd) {
-        if (std::none_of(outcome.windowsSeen.begin(), outcome.windowsSeen.end(),
-                         [&](const WindowFacts& f) { return f.hwnd == hwnd; }))
-            outcome.windowsSeen.push_back(FactsOf(hwnd));
-    };
-    const bool ended = PumpUntil([&] {
-        for (HWND hwnd : VisibleWindows()) note(hwnd);
-        if (watched != nullptr && IsWindow(watched))
-            for (HWND hwnd : ChildWindowsOf(watched))
-                if (FactsOf(hwnd).processId == processId_) note(hwnd);
-        return !Running();
-    }, timeout);
-    if (ended) outcome.exitCode = WaitForExit(0ms);
-    return outcome;
 }
 
 void E2eTest::Kill()

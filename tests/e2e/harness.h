@@ -31,6 +31,12 @@ inline constexpr Milliseconds kStartTimeout = 15s;
 inline bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s) { return PumpUntil(done, timeout); }
 // Gives the program a moment to take what was sent (input is asynchronous).
 inline void LetInputSettle() { PumpFor(300ms); }
+inline void AltF4()
+{
+    KeyDown(VK_MENU);
+    PressKey(VK_F4);
+    KeyUp(VK_MENU);
+}
 
 struct WindowFacts {
     HWND hwnd = nullptr;
@@ -39,7 +45,7 @@ struct WindowFacts {
     RECT rect{};            // screen pixels, the whole window
     RECT clientRect{};      // client area in client coordinates
     HWND parent = nullptr;  // the real parent of a child window, else nullptr
-    bool visible = false, topmost = false;
+    bool topmost = false;
     DWORD processId = 0;
 };
 WindowFacts FactsOf(HWND hwnd);
@@ -102,8 +108,8 @@ protected:
     void Launch(std::wstring_view arguments);
     // Starts two copies with this argument text at the same instant (both made
     // suspended, then let go together): Launch's process and the one returned,
-    // which the test ends.
-    UniqueHandle LaunchTwoAtOnce(std::wstring_view arguments);
+    // which is killed at the end like the first.
+    HANDLE LaunchTwoAtOnce(std::wstring_view arguments);
     DWORD ProcessId() const { return processId_; }
     HANDLE Process() const { return process_.Get(); }
     bool Running() const { return process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT; }
@@ -113,14 +119,6 @@ protected:
         return WaitForExitOf(process_.Get(), timeout);
     }
     void Kill();
-
-    struct RunOutcome {
-        std::optional<DWORD> exitCode;  // nullopt: still running at the time-out
-        // Every window of the program seen while waiting: visible top-level
-        // ones, and any inside `watched` (a preview box, say), visible or not.
-        std::vector<WindowFacts> windowsSeen;
-    };
-    RunOutcome WaitForExitWatchingWindows(Milliseconds timeout = kStartTimeout, HWND watched = nullptr);
     std::vector<HWND> VisibleWindows() const { return TopLevelWindowsOf(processId_); }
 
 private:
@@ -128,7 +126,7 @@ private:
 
     std::filesystem::path folder_;
     std::string refusingUnixPath_;  // the folder's flag is cleared at the end
-    UniqueHandle process_;
+    UniqueHandle process_, second_;
     DWORD processId_ = 0;
 };
 
