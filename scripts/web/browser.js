@@ -9,10 +9,14 @@ const os = require('os');
 const path = require('path');
 const puppeteer = require('puppeteer-core');
 
+// The tab is reused from page to page, so the back-forward cache is off: no
+// page left behind may run on beside the next.
 const kBrowsers = {
   chromium: { browser: 'chrome', executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--hide-scrollbars', '--mute-audio'] },
-  firefox: { browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr', args: [] },
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--hide-scrollbars', '--mute-audio',
+      '--disable-features=BackForwardCache'] },
+  firefox: { browser: 'firefox', executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr', args: [],
+    extraPrefsFirefox: { 'browser.sessionhistory.max_total_viewers': 0 } },
 };
 
 // Reports what the page's policy refused, as the console errors the tests collect.
@@ -53,10 +57,10 @@ class Browser {
   // `kind`: chromium or firefox; a throwaway home and profile each time; pages
   // are width x height CSS pixels, one device pixel each.
   static async launch({ kind = 'chromium', width = 1024, height = 768 } = {}) {
-    const { browser, executablePath, args } = kBrowsers[kind];
+    const { browser, executablePath, args, extraPrefsFirefox } = kBrowsers[kind];
     const home = fs.mkdtempSync(path.join(os.tmpdir(), `corvalinth-${kind}-`));
     const launched = await puppeteer.launch({
-      browser, executablePath, headless: true, args, userDataDir: path.join(home, 'profile'),
+      browser, executablePath, headless: true, args, extraPrefsFirefox, userDataDir: path.join(home, 'profile'),
       env: { ...process.env, HOME: home }, defaultViewport: { width, height, deviceScaleFactor: 1 },
       protocolTimeout: 60000,
     });

@@ -53,6 +53,16 @@ function loadImage(url) {
   });
 }
 
+// A site picture's path as a visitor reads it; as sent when it does not decode.
+function shownPath(url) {
+  const { pathname } = new URL(url);
+  try {
+    return decodeURI(pathname);
+  } catch {
+    return pathname;
+  }
+}
+
 async function samplePicture() {
   return { image: await loadImage(kSampleFile), name: kSampleName, source: null };
 }
@@ -61,7 +71,7 @@ async function samplePicture() {
 async function firstPicture(wanted) {
   try {
     if (wanted && wanted.kind === 'site')
-      return { image: await loadImage(wanted.url), name: `The picture ${decodeURI(new URL(wanted.url).pathname)}`, source: wanted };
+      return { image: await loadImage(wanted.url), name: `The picture ${shownPath(wanted.url)}`, source: wanted };
     if (wanted && wanted.kind === 'file') {
       const blob = await keptPicture();
       if (blob) return { image: await createImageBitmap(blob), name: `Your image ${wanted.name}`, source: { ...wanted, blob } };
