@@ -100,7 +100,7 @@ sign() {
 case ${1:-} in
   --status)
     if configured; then echo "sign: signing with ${CORVALINTH_SIGN_PKCS12:-$CORVALINTH_SIGN_CERT}"
-    else echo "sign: no certificate given: the release is UNSIGNED (see README, Signing)"; exit 1; fi ;;
+    else echo "sign: no certificate given: the release is UNSIGNED (README: Signing a release)"; exit 1; fi ;;
   --verify) shift; [ $# -gt 0 ] || die "nothing to verify"; verify "$@" ;;
   ""|-*) echo "usage: sign.sh --status | FILE... | --verify FILE..." >&2; exit 2 ;;
   *) sign "$@" ;;
