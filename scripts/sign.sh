@@ -14,7 +14,7 @@
 #   CORVALINTH_SIGN_CAFILE          the trusted roots to verify against (PEM; default: the system's)
 # The key, the PKCS#12 file and the password file must lie outside the source tree.
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(realpath "$(dirname "$0")/..")
 die() { echo "sign: $*" >&2; exit 1; }
 
 configured() { [ -n "${CORVALINTH_SIGN_PKCS12:-}${CORVALINTH_SIGN_CERT:-}" ]; }
@@ -60,7 +60,7 @@ verify_one() {
   [ -z "${CORVALINTH_SIGN_CAFILE:-}" ] || trust=(-CAfile "$CORVALINTH_SIGN_CAFILE")
   if ! log=$(osslsigncode verify "${trust[@]}" -in "$file" 2>&1); then
     printf '%s\n' "$log" >&2
-    die "$(basename "$file") carries no valid signature"
+    die "$(basename "$file") carries no valid signature (a root the system does not trust goes in CORVALINTH_SIGN_CAFILE)"
   fi
   echo "sign: verified $(basename "$file")"
 }
