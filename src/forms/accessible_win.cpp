@@ -15,7 +15,7 @@ constexpr IID kIidUnknown{0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0
 
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
-HRESULT ToBstr(const std::wstring& text, BSTR* out)
+HRESULT Put(const std::wstring& text, BSTR* out)
 {
     if (!out) return E_POINTER;
     *out = nullptr;
@@ -24,7 +24,7 @@ HRESULT ToBstr(const std::wstring& text, BSTR* out)
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT ToVariant(LONG value, VARIANT* out)
+HRESULT Put(LONG value, VARIANT* out)
 {
     if (!out) return E_POINTER;
     ::VariantInit(out);
@@ -98,31 +98,19 @@ public:
     // IAccessible: what the facts tell, for the window itself.
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override
     {
-        if (const HRESULT refused = Refuse(child)) return refused;
-        if (IsSelf(child))
-            if (auto own = facts_->AccessibleName()) return ToBstr(*own, name);
-        return Standard(&IAccessible::get_accName, child, name);
+        return FactOr(&AccessibleFacts::AccessibleName, &IAccessible::get_accName, child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override
     {
-        if (const HRESULT refused = Refuse(child)) return refused;
-        if (IsSelf(child))
-            if (auto own = facts_->AccessibleRole()) return ToVariant(*own, role);
-        return Standard(&IAccessible::get_accRole, child, role);
+        return FactOr(&AccessibleFacts::AccessibleRole, &IAccessible::get_accRole, child, role);
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override
     {
-        if (const HRESULT refused = Refuse(child)) return refused;
-        if (IsSelf(child))
-            if (auto own = facts_->AccessibleState()) return ToVariant(*own, state);
-        return Standard(&IAccessible::get_accState, child, state);
+        return FactOr(&AccessibleFacts::AccessibleState, &IAccessible::get_accState, child, state);
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override
     {
-        if (const HRESULT refused = Refuse(child)) return refused;
-        if (IsSelf(child))
-            if (auto own = facts_->AccessibleDefaultAction()) return ToBstr(*own, action);
-        return Standard(&IAccessible::get_accDefaultAction, child, action);
+        return FactOr(&AccessibleFacts::AccessibleDefaultAction, &IAccessible::get_accDefaultAction, child, action);
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override
     {
@@ -218,6 +206,16 @@ private:
         if (child.vt != VT_I4) return E_INVALIDARG;
         if (!IsSelf(child) && !facts_->AccessibleHasChildren()) return E_INVALIDARG;
         return S_OK;
+    }
+    // The facts' answer about the window itself, else the standard object's.
+    template <class Fact, class Out>
+    HRESULT FactOr(std::optional<Fact> (AccessibleFacts::*fact)() const,
+                   HRESULT (STDMETHODCALLTYPE IAccessible::*standard)(VARIANT, Out*), VARIANT child, Out* out)
+    {
+        if (const HRESULT refused = Refuse(child)) return refused;
+        if (IsSelf(child))
+            if (auto own = (facts_->*fact)()) return Put(*own, out);
+        return Standard(standard, child, out);
     }
     static HRESULT ToCount(LONG* count)
     {

@@ -137,11 +137,13 @@ std::optional<COLORREF> Corvalinth_P::Resolve(Paint paint, bool back) const
     return std::nullopt;
 }
 
+bool Corvalinth_P::HighContrastWanted() const { return services_.highContrast && services_.highContrast(); }
+
 COLORREF Corvalinth_P::PanelBack() const { return highContrast_ ? ::GetSysColor(COLOR_WINDOW) : PanelColorRef(); }
 
 void Corvalinth_P::ApplyTheme()
 {
-    highContrast_ = services_.highContrast && services_.highContrast();
+    highContrast_ = HighContrastWanted();
     // The option buttons blend into the panel; in high contrast their text
     // takes the colour that belongs to the panel's.
     for (int i = 0; i < 2; ++i) {
@@ -230,7 +232,7 @@ void Corvalinth_P::SetNumberLabel(const std::wstring& caption)
 
 void Corvalinth_P::Form_Load()
 {
-    highContrast_ = services_.highContrast && services_.highContrast();
+    highContrast_ = HighContrastWanted();
     CreateFonts();
     CreateControls();
     // Their headings are drawn, so the system cannot name them.

@@ -94,6 +94,7 @@ private:
     void SetNumberLabel(const std::wstring& caption);
     // Follows the theme: the design's colours, or the system's in high contrast.
     void ApplyTheme();
+    bool HighContrastWanted() const;
     std::optional<COLORREF> Resolve(Paint paint, bool back) const;
     COLORREF PanelBack() const;
     bool OverLink(POINT client) const;
