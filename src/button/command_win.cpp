@@ -174,14 +174,22 @@ std::optional<LONG> Command::AccessibleState() const
 {
     LONG state = STATE_SYSTEM_FOCUSABLE;
     if (::GetFocus() == hWnd()) state |= STATE_SYSTEM_FOCUSED;
-    if (core_.Fields().mEnabled == 0) state |= STATE_SYSTEM_UNAVAILABLE;
+    if (!Pressable()) state |= STATE_SYSTEM_UNAVAILABLE;
     if (!::IsWindowVisible(hWnd())) state |= STATE_SYSTEM_INVISIBLE;
     return state;
 }
 
 std::optional<std::wstring> Command::AccessibleDefaultAction() const
 {
-    return core_.Fields().mEnabled == kTrue ? std::wstring(L"押す") : std::wstring();
+    return Pressable() ? std::wstring(L"押す") : std::wstring();
+}
+
+bool Command::Pressable() const
+{
+    // A window a modal one has disabled takes no mouse; nor does it take a press.
+    HWND window = hWnd();
+    return core_.Fields().mEnabled == kTrue && window && ::IsWindowEnabled(window) &&
+           ::IsWindowEnabled(::GetAncestor(window, GA_ROOT));
 }
 
 void Command::StartAccessibleDefaultAction() { ::PostMessageW(hWnd(), kAccessiblePress, 0, 0); }
@@ -351,7 +359,7 @@ LRESULT Command::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             if (auto answer = accessible_.OnGetObject(window, *this, wParam, lParam)) return *answer;
             break;
         case kAccessiblePress:
-            core_.DoDefaultAction();
+            if (Pressable()) core_.DoDefaultAction();
             DeliverPendingClick();  // last: it may destroy this control
             return 0;
         default: break;

@@ -117,6 +117,7 @@ private:
     std::optional<std::wstring> AccessibleDefaultAction() const override;
     void StartAccessibleDefaultAction() override;
     bool AccessibleHasChildren() const override { return false; }
+    bool Pressable() const;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

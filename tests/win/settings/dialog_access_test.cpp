@@ -59,16 +59,16 @@ public:
     // Lets go of the last reference; what the release says is left.
     ULONG Release() { return std::exchange(object_, nullptr)->Release(); }
 
-    std::wstring Name(LONG child = CHILDID_SELF) const { return Text(&IAccessible::get_accName, child); }
-    std::wstring DefaultAction() const { return Text(&IAccessible::get_accDefaultAction, CHILDID_SELF); }
+    std::wstring Name() const { return Text(&IAccessible::get_accName); }
+    std::wstring DefaultAction() const { return Text(&IAccessible::get_accDefaultAction); }
     LONG Role() const { return Number(&IAccessible::get_accRole); }
     LONG State() const { return Number(&IAccessible::get_accState); }
 
 private:
-    std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*), LONG child) const
+    std::wstring Text(HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) const
     {
         BSTR text = nullptr;
-        if ((object_->*get)(Child(child), &text) != S_OK || !text) return L"<none>";
+        if ((object_->*get)(Child(CHILDID_SELF), &text) != S_OK || !text) return L"<none>";
         std::wstring out(text, ::SysStringLen(text));
         ::SysFreeString(text);
         return out;
@@ -137,12 +137,16 @@ TEST_F(DialogAccess, ButtonsAreNamedPushButtonsThatPressAndTheFieldsCarryTheirHe
     EXPECT_EQ(Accessible(dialog->PW().hWnd()).Name(), L"ﾊﾟｽﾜｰﾄﾞ");
     EXPECT_EQ(Accessible(dialog->HS_Num().hWnd()).Name(), L"Corvalinthの数");
 
-    // Disabled, it cannot be pressed; enabled, the press is a Click whatever the
-    // pointer: the settings are saved and the dialog closes.
+    // Disabled, or in a dialog a modal window has disabled, it cannot be pressed;
+    // enabled, the press is a Click whatever the pointer: the settings are saved
+    // and the dialog closes.
     dialog->Cmd_Set().SetEnabled(0);
     EXPECT_TRUE(set.State() & STATE_SYSTEM_UNAVAILABLE);
     EXPECT_EQ(set->accDoDefaultAction(Child(CHILDID_SELF)), DISP_E_MEMBERNOTFOUND);
     dialog->Cmd_Set().SetEnabled(kTrue);
+    ::EnableWindow(dialog->hWnd(), FALSE);
+    EXPECT_EQ(set->accDoDefaultAction(Child(CHILDID_SELF)), DISP_E_MEMBERNOTFOUND);
+    ::EnableWindow(dialog->hWnd(), TRUE);
     const auto state = dialog->Cmd_Set().Core().Fields().mState;
     EXPECT_EQ(set->accDoDefaultAction(Child(CHILDID_SELF)), S_OK);
     EXPECT_EQ(dialog->Cmd_Set().Core().Fields().mState, state) << "the press moved the button's state";
