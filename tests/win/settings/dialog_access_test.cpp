@@ -5,6 +5,7 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <initializer_list>
 #include <optional>
@@ -184,18 +185,20 @@ private:
 // and the text colour (smoothing blends the two) and some are the text colour.
 testing::AssertionResult Readable(const core::PixelSurface& shot, COLORREF textColour, COLORREF backColour)
 {
-    const core::Pixel text = core::PixelFromColorRef(textColour), back = core::PixelFromColorRef(backColour);
-    const double d[3] = {double(core::RedOf(text) - core::RedOf(back)), double(core::GreenOf(text) - core::GreenOf(back)),
-                         double(core::BlueOf(text) - core::BlueOf(back))};
+    using Rgb = std::array<double, 3>;
+    const auto rgb = [](core::Pixel p) {
+        return Rgb{1.0 * core::RedOf(p), 1.0 * core::GreenOf(p), 1.0 * core::BlueOf(p)};
+    };
+    const Rgb text = rgb(core::PixelFromColorRef(textColour)), back = rgb(core::PixelFromColorRef(backColour));
+    const Rgb d{text[0] - back[0], text[1] - back[1], text[2] - back[2]};
     int inText = 0;
     for (int y = 0; y < shot.Height(); ++y)
         for (int x = 0; x < shot.Width(); ++x) {
-            const core::Pixel p = shot.At(x, y);
-            const double q[3] = {double(core::RedOf(p) - core::RedOf(back)), double(core::GreenOf(p) - core::GreenOf(back)),
-                                 double(core::BlueOf(p) - core::BlueOf(back))};
-            const double t = std::clamp((q[0] * d[0] + q[1] * d[1] + q[2] * d[2]) / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]), 0.0, 1.0);
-            const double off = std::hypot(q[0] - t * d[0], q[1] - t * d[1], q[2] - t * d[2]);
-            if (off > 48) return testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex << p;
+            const Rgb p = rgb(shot.At(x, y)), q{p[0] - back[0], p[1] - back[1], p[2] - back[2]};
+            const double along = (q[0] * d[0] + q[1] * d[1] + q[2] * d[2]) / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+            const double t = std::clamp(along, 0.0, 1.0);
+            if (std::hypot(q[0] - t * d[0], q[1] - t * d[1], q[2] - t * d[2]) > 48)
+                return testing::AssertionFailure() << "pixel " << x << "," << y << " is " << std::hex << shot.At(x, y);
             inText += t > 0.8;
         }
     if (inText < 4) return testing::AssertionFailure() << "no text (" << inText << " text pixels)";
@@ -207,15 +210,18 @@ RECT OnScreen(HWND window, RECT r)
     ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
-RECT Inset(RECT r, int left, int others)
-{
-    return {r.left + left, r.top + others, r.right - others, r.bottom - others};
-}
 RECT ClientOnScreen(HWND window)
 {
     RECT r{};
     ::GetClientRect(window, &r);
     return OnScreen(window, r);
+}
+// The window's rectangle on screen less `left` pixels at the left and `others` on the other sides.
+RECT Inside(HWND window, int left, int others)
+{
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    return {r.left + left, r.top + others, r.right - others, r.bottom - others};
 }
 // Nothing of the window or its children waits to be painted.
 bool Painted(HWND window)
@@ -250,22 +256,16 @@ TEST_F(DialogAccess, InHighContrastEveryTextIsInTheSystemsColoursAndTheUsualLook
             COLORREF text, back;
         };
         const auto label = [&](const char* name) { return OnScreen(dialog->hWnd(), dialog->ClientRectOf(name)); };
-        RECT option0{}, option1{};
-        ::GetWindowRect(dialog->Opt_C(0).hWnd(), &option0);
-        ::GetWindowRect(dialog->Opt_C(1).hWnd(), &option1);
-        RECT cancel{}, set{};
-        ::GetWindowRect(dialog->Cmd_Can().hWnd(), &cancel);
-        ::GetWindowRect(dialog->Cmd_Set().hWnd(), &set);
         const std::vector<Text> texts{
             {"lbl(3)", label("lbl(3)"), kWindowText, kWindow},
             {"lbl(0)", label("lbl(0)"), kWindowText, kWindow},
             {"lbl(1)", label("lbl(1)"), kWindowText, kWindow},
             {"lbl_Num", label("lbl_Num"), kButtonText, kButtonFace},
-            {"Opt_C(0)", Inset(option0, 16, 0), kWindowText, kWindow},  // right of the round mark
-            {"Opt_C(1)", Inset(option1, 16, 0), kWindowText, kWindow},
+            {"Opt_C(0)", Inside(dialog->Opt_C(0).hWnd(), 16, 0), kWindowText, kWindow},  // right of the round mark
+            {"Opt_C(1)", Inside(dialog->Opt_C(1).hWnd(), 16, 0), kWindowText, kWindow},
             {"PW", ClientOnScreen(dialog->PW().hWnd()), kWindowText, kWindow},
-            {"Cmd_Can", Inset(cancel, 3, 3), kButtonText, kButtonFace},  // inside the ring
-            {"Cmd_Set", Inset(set, 3, 3), kButtonText, kButtonFace},
+            {"Cmd_Can", Inside(dialog->Cmd_Can().hWnd(), 3, 3), kButtonText, kButtonFace},  // inside the ring
+            {"Cmd_Set", Inside(dialog->Cmd_Set().hWnd(), 3, 3), kButtonText, kButtonFace},
             {"lbl(9)", label("lbl(9)"), kButtonText, kButtonFace},
             {"lbl_URL", label("lbl_URL"), kLink, kButtonFace},
         };
@@ -281,7 +281,7 @@ TEST_F(DialogAccess, InHighContrastEveryTextIsInTheSystemsColoursAndTheUsualLook
         Module().gPassword = L"x";
         Corvalinth_Pass prompt;
         prompt.Show();
-        const RECT box = Inset(ClientOnScreen(prompt.Pass()), 4, 0);
+        const RECT box = Inside(prompt.Pass(), 6, 2);  // the frame and the caret left out
         PumpUntil([&] { return Painted(prompt.hWnd()) && Readable(Capture(box), kWindowText, kWindow); });
         EXPECT_TRUE(Readable(Capture(box), kWindowText, kWindow)) << "the password prompt";
         prompt.Unload();
