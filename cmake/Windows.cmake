@@ -5,7 +5,7 @@ enable_language(RC)
 
 set(CORVALINTH_RIG_DIR ${CMAKE_BINARY_DIR}/rig)
 set(CORVALINTH_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/rig/wine-run.sh ${CORVALINTH_RIG_DIR})
-set(CORVALINTH_WIN_LIBS user32 gdi32 kernel32 shell32 msimg32 ole32 oleaut32 uuid comctl32 imm32 advapi32 dwmapi winmm)
+set(CORVALINTH_WIN_LIBS user32 gdi32 kernel32 shell32 msimg32 ole32 oleaut32 oleacc uuid comctl32 imm32 advapi32 dwmapi winmm)
 
 # One self-contained executable: static C++ runtime, libgcc and winpthread.
 add_link_options(-static -static-libgcc -static-libstdc++)
