@@ -1,0 +1,321 @@
+// The real Linux program on headless sway (run as nobody, as sway refuses
+// root): what each output shows, read back with grim; input from wtype and a
+// virtual pointer of the tests' own; the ends of a run. Every wait is bounded
+// and waits for what the screen or the program shows.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace corvalinth::waylandtest {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool WaitFor(double seconds, const std::function<bool()>& done)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done())
+        if (std::chrono::steady_clock::now() > end) return false;
+        else std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return true;
+}
+
+std::string Text(const fs::path& path)
+{
+    std::stringstream read;
+    read << std::ifstream(path).rdbuf();
+    return read.str();
+}
+
+// A child in a process group of its own, ended with its group if still
+// running when the test lets go; its output goes to `log`, its input comes
+// from `input` when given.
+class Process {
+public:
+    explicit Process(const std::vector<std::string>& argv, const std::string& log = "/dev/null", int input = -1)
+    {
+        if ((pid_ = ::fork()) != 0) return;
+        ::setpgid(0, 0);
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        if (input >= 0) ::dup2(input, 0);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ~Process()
+    {
+        if (pid_ <= 0 || status_) return;
+        ::kill(-pid_, SIGTERM);
+        if (!WaitExit(3)) ::kill(-pid_, SIGKILL), WaitExit(10);
+    }
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    pid_t Pid() const { return pid_; }
+    // The exit status (128 + signal when killed), or nullopt if still running.
+    std::optional<int> WaitExit(double seconds)
+    {
+        WaitFor(seconds, [this] { return Exited(); });
+        return status_;
+    }
+    bool Exited()
+    {
+        int raw = 0;
+        if (!status_ && ::waitpid(pid_, &raw, WNOHANG) == pid_)
+            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        return status_.has_value();
+    }
+
+private:
+    pid_t pid_ = -1;
+    std::optional<int> status_;
+};
+
+using Rgb = std::uint32_t;
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<Rgb> pixels;
+};
+
+// What the screen shows, at most `backdrop` aside: the share of pixels that
+// differ from it, and whether any of those has colour (grey dots do not).
+struct Trails {
+    double fraction = 0;
+    bool coloured = false;
+};
+Trails ReadTrails(const Picture& picture, Rgb backdrop)
+{
+    Trails trails;
+    int changed = 0;
+    for (const Rgb p : picture.pixels) {
+        if (p == backdrop) continue;
+        ++changed;
+        const Rgb r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
+        trails.coloured = trails.coloured || r != g || g != b;
+    }
+    trails.fraction = picture.pixels.empty() ? 0 : changed / double(picture.pixels.size());
+    return trails;
+}
+
+// Headless sway as nobody, with a runtime folder and a config of its own.
+class Sway {
+public:
+    explicit Sway(const std::string& outputs)
+    {
+        char name[] = "/tmp/corvalinth-sway-XXXXXX";
+        dir_ = ::mkdtemp(name);
+        ::chmod(dir_.c_str(), 0755);
+        runtime_ = dir_ / "runtime";
+        fs::create_directory(runtime_);
+        ::chown(runtime_.c_str(), 65534, 65534);
+        ::chmod(runtime_.c_str(), 0700);
+        std::ofstream(dir_ / "config") << "xwayland disable\n" << outputs;
+        sway_ = std::make_unique<Process>(
+            std::vector<std::string>{"env", "XDG_RUNTIME_DIR=" + runtime_.string(), "WLR_BACKENDS=headless",
+                                     "WLR_LIBINPUT_NO_DEVICES=1", "WLR_RENDERER=pixman", "setpriv", "--reuid=nobody",
+                                     "--regid=nogroup", "--clear-groups", "sway", "-c", (dir_ / "config").string()},
+            (dir_ / "sway.log").string());
+        ready_ = WaitFor(20, [this] { return fs::exists(runtime_ / "wayland-1") && !Socket().empty(); });
+    }
+    ~Sway()
+    {
+        sway_.reset();
+        fs::remove_all(dir_);
+    }
+    bool Ready() const { return ready_; }
+    fs::path Dir() const { return dir_; }
+    std::vector<std::string> Env(std::vector<std::string> command) const
+    {
+        command.insert(command.begin(), {"env", "XDG_RUNTIME_DIR=" + runtime_.string(), "WAYLAND_DISPLAY=wayland-1"});
+        return command;
+    }
+    std::vector<std::string> Program(std::vector<std::string> args = {}) const
+    {
+        args.insert(args.begin(), CORVALINTH_PROGRAM);
+        return Env(args);
+    }
+    // Runs a command against this compositor to its end; its exit status.
+    std::optional<int> Run(std::vector<std::string> command) const
+    {
+        return Process(Env(std::move(command))).WaitExit(20);
+    }
+    void Msg(const std::string& command) const { Run({"swaymsg", "-s", Socket(), command}); }
+    // What an output shows, through screencopy.
+    Picture Shot(const std::string& output) const
+    {
+        const fs::path file = dir_ / "shot.ppm";
+        fs::remove(file);
+        Run({"grim", "-o", output, "-t", "ppm", file.string()});
+        return ReadPpm(file);
+    }
+    void Kill() { ::kill(sway_->Pid(), SIGKILL); }
+
+private:
+    std::string Socket() const
+    {
+        for (const auto& entry : fs::directory_iterator(runtime_))
+            if (entry.path().filename().string().starts_with("sway-ipc")) return entry.path().string();
+        return {};
+    }
+    static Picture ReadPpm(const fs::path& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::string magic;
+        int most = 0;
+        Picture picture;
+        in >> magic >> picture.width >> picture.height >> most;
+        in.get();
+        if (magic != "P6" || most != 255 || picture.width <= 0 || picture.height <= 0) return {};
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(picture.width) * picture.height * 3);
+        in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        for (std::size_t i = 0; in && i < bytes.size(); i += 3)
+            picture.pixels.push_back(Rgb{bytes[i]} << 16 | Rgb{bytes[i + 1]} << 8 | bytes[i + 2]);
+        return picture;
+    }
+
+    fs::path dir_, runtime_;
+    std::unique_ptr<Process> sway_;
+    bool ready_ = false;
+};
+
+constexpr Rgb kBlue = 0x336699, kBrown = 0x996633;
+const std::string kOneOutput = "output HEADLESS-1 mode 1024x768 bg #336699 solid_color\n";
+const std::string kSecondOutput = "output HEADLESS-2 mode 800x600 position 1024 0 bg #996633 solid_color\n";
+
+// Trails over the picture of the output: some pixels changed, most still the picture.
+bool TrailsOver(const Sway& sway, const std::string& output, Rgb backdrop, Trails& seen, double seconds = 30)
+{
+    return WaitFor(seconds, [&] {
+        seen = ReadTrails(sway.Shot(output), backdrop);
+        return seen.fraction > 0.005 && seen.fraction < 0.8;
+    });
+}
+
+// The program's run on the first output, until some dots moved since `before`.
+bool StillDrawing(const Sway& sway, Process& program)
+{
+    const Picture before = sway.Shot("HEADLESS-1");
+    return WaitFor(20, [&] { return !program.Exited() && sway.Shot("HEADLESS-1").pixels != before.pixels; }) &&
+           !program.Exited();
+}
+
+// One output covered at the start and one added during the run, each with its
+// own coloured trails over its own picture; SIGTERM then ends the run with 0.
+TEST(Sway, EachOutputCoveredOverItsOwnPictureOneAddedDuringTheRunThenSigterm)
+{
+    Sway sway(kOneOutput + kSecondOutput);
+    ASSERT_TRUE(sway.Ready()) << Text(sway.Dir() / "sway.log");
+    Process program(sway.Program({"--count", "300"}));
+    Trails first, second;
+    ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", kBlue, first));
+    EXPECT_TRUE(first.coloured);
+    sway.Msg("create_output");
+    ASSERT_TRUE(TrailsOver(sway, "HEADLESS-2", kBrown, second)) << second.fraction;
+    EXPECT_TRUE(second.coloured);
+    ASSERT_FALSE(program.Exited());
+    ::kill(program.Pid(), SIGTERM);
+    EXPECT_EQ(program.WaitExit(10), 0);
+}
+
+// The trails grow, then the transition slides them away; a lone Shift does not
+// end the run, a typed character does, and so does a click; the compositor
+// killed under a run ends it with 1 at once, saying so.
+TEST(Sway, TheTransitionWipesShiftDoesNotEndItACharacterAndAClickDoTheCompositorGoneEndsWithOne)
+{
+    Sway sway(kOneOutput);
+    ASSERT_TRUE(sway.Ready()) << Text(sway.Dir() / "sway.log");
+    const fs::path helperLog = sway.Dir() / "pointer.log";
+    int commands[2];
+    ASSERT_EQ(::pipe(commands), 0);
+    Process pointer(sway.Env({CORVALINTH_POINTER_HELPER}), helperLog.string(), commands[0]);
+    ::close(commands[0]);
+    ASSERT_TRUE(WaitFor(10, [&] { return Text(helperLog).find("ready") != std::string::npos; }));
+    {
+        Process program(sway.Program());
+        Trails seen;
+        ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", kBlue, seen));
+        double most = 0;
+        EXPECT_TRUE(WaitFor(120, [&] {
+            const double now = ReadTrails(sway.Shot("HEADLESS-1"), kBlue).fraction;
+            most = std::max(most, now);
+            return most > 0.2 && now < most / 2;
+        })) << most;
+        sway.Run({"wtype", "-M", "shift", "-s", "150", "-m", "shift"});
+        EXPECT_TRUE(StillDrawing(sway, program));
+        sway.Run({"wtype", "-s", "150", "a"});
+        EXPECT_EQ(program.WaitExit(10), 0);
+    }
+    {
+        Process program(sway.Program({"--count", "10"}));
+        Trails seen;
+        ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", kBlue, seen));
+        ASSERT_EQ(::write(commands[1], "click 500 400 1024 768\n", 23), 23);
+        EXPECT_EQ(program.WaitExit(10), 0);
+    }
+    const fs::path log = sway.Dir() / "program.log";
+    Process program(sway.Program({"--count", "10"}), log.string());
+    Trails seen;
+    ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", kBlue, seen));
+    sway.Kill();
+    EXPECT_EQ(program.WaitExit(5), 1);
+    EXPECT_NE(Text(log).find("compositor went away"), std::string::npos) << Text(log);
+    ::close(commands[1]);
+}
+
+// swayidle starts it after its timeout; a second start on the same display
+// then ends at once with 0.
+TEST(Sway, SwayidleStartsItAfterItsTimeoutAndASecondStartEndsAtOnce)
+{
+    Sway sway(kOneOutput);
+    ASSERT_TRUE(sway.Ready()) << Text(sway.Dir() / "sway.log");
+    Process idle(sway.Env({"swayidle", "timeout", "1", std::string(CORVALINTH_PROGRAM) + " --count 100"}));
+    Trails seen;
+    ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", kBlue, seen));
+    const fs::path log = sway.Dir() / "second.log";
+    Process second(sway.Program(), log.string());
+    EXPECT_EQ(second.WaitExit(5), 0);
+    EXPECT_NE(Text(log).find("already running"), std::string::npos) << Text(log);
+}
+
+// Where the compositor offers no layer shell (and no screencopy), a
+// full-screen window covers the output: grey dots with --mono on a dark
+// backdrop, one line saying why there is no picture; a character ends it.
+TEST(Sway, WithoutALayerShellOrScreencopyAFullScreenWindowGreyDotsOnADarkBackdrop)
+{
+    Sway sway(kOneOutput);
+    ASSERT_TRUE(sway.Ready()) << Text(sway.Dir() / "sway.log");
+    const fs::path log = sway.Dir() / "program.log";
+    std::vector<std::string> command = sway.Program({"--mono", "--count", "300"});
+    command.insert(command.begin() + 1, "CORVALINTH_WAYLAND_IGNORE=zwlr_layer_shell_v1,zwlr_screencopy_manager_v1");
+    Process program(command, log.string());
+    Trails seen;
+    ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", 0x101018, seen));
+    EXPECT_FALSE(seen.coloured);
+    EXPECT_NE(Text(log).find("no desktop picture"), std::string::npos) << Text(log);
+    sway.Run({"wtype", "-s", "150", "a"});
+    EXPECT_EQ(program.WaitExit(10), 0);
+}
+
+}  // namespace
+}  // namespace corvalinth::waylandtest
