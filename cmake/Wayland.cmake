@@ -34,4 +34,4 @@ add_library(corvalinth_wayland_protocols STATIC ${wayland_protocol_code})
 target_include_directories(corvalinth_wayland_protocols PUBLIC ${wayland_generated})
 target_link_libraries(corvalinth_wayland_protocols PUBLIC PkgConfig::WAYLAND)
 
-file(GLOB_RECURSE CORVALINTH_WAYLAND_SOURCES CONFIGURE_DEPENDS src/wayland/*_wayland.cpp)
+file(GLOB CORVALINTH_WAYLAND_SOURCES CONFIGURE_DEPENDS src/wayland/*_wayland.cpp)

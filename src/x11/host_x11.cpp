@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "swarm/screen_geometry.h"
-#include "x11/placement.h"
+#include "linux/placement.h"
 #include "x11/x_errors_x11.h"
 
 namespace corvalinth::x11 {
@@ -59,7 +59,7 @@ bool Host::Build(int width, int height)
     animation_.reset();
     image_.reset();
     startup_ = core::PixelSurface(width, height);
-    PlacePicture(startup_.View(), target_.picture.View());
+    linux_host::PlacePicture(startup_.View(), target_.picture.View());
     image_ = WindowImage::Create(display_, target_.visual, target_.depth, width, height);
     if (!image_) {
         Fail("cannot make an image of the window's size");

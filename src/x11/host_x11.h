@@ -14,12 +14,14 @@
 #include "core/surface.h"
 #include "swarm/animation.h"
 #include "x11/fps_overlay_x11.h"
-#include "x11/options.h"
+#include "linux/options.h"
 #include "x11/presenter_x11.h"
 #include "x11/target_x11.h"
 #include "x11/window_image_x11.h"
 
 namespace corvalinth::x11 {
+
+using linux_host::Options;
 
 constexpr double kTickMs = 10.0;
 constexpr double kFrameMs = 1000.0 / 60;
