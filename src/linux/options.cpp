@@ -187,6 +187,9 @@ std::string MakeUsageText()
         for (const char c : option.text) text += c == '\n' ? "\n" + std::string(kColumn, ' ') : std::string(1, c);
         text += '\n';
     }
+    text += "On Wayland an idle daemon starts it, e.g. swayidle timeout 300 'corvalinth'\n"
+            "(without -w, which would make swayidle wait for it to end); add\n"
+            "resume 'pkill -x corvalinth' to end it on any input. See corvalinth(6).\n";
     return text;
 }
 }  // namespace
