@@ -28,5 +28,5 @@ build/linux/bin/corvalinth --count 600 &
 program=$!
 sleep 4
 mkdir -p docs
-grim -t png - | convert - -resize 900x -colors 128 -strip -define png:compression-level=9 docs/wayland.png
+grim -t png - | convert - -background '#202020' -flatten -resize 900x -colors 128 -strip -define png:compression-level=9 docs/wayland.png
 echo "wrote docs/wayland.png"

@@ -201,7 +201,8 @@ private:
 
 constexpr Rgb kBlue = 0x336699, kBrown = 0x996633;
 const std::string kOneOutput = "output HEADLESS-1 mode 1024x768 bg #336699 solid_color\n";
-const std::string kSecondOutput = "output HEADLESS-2 mode 800x600 position 1024 0 bg #996633 solid_color\n";
+// Scaled: 400x300 in surface units, drawn at its 800x600 real pixels.
+const std::string kSecondOutput = "output HEADLESS-2 mode 800x600 position 1024 0 scale 2 bg #996633 solid_color\n";
 
 // Trails over the picture of the output: some pixels changed, most still the picture.
 bool TrailsOver(const Sway& sway, const std::string& output, Rgb backdrop, Trails& seen, double seconds = 30)
@@ -220,19 +221,43 @@ bool StillDrawing(const Sway& sway, Process& program)
            !program.Exited();
 }
 
+// Pixels (2k, y) and (2k+1, y) that differ: none where a picture was drawn at
+// half the size and scaled up.
+int SplitPairs(const Picture& picture)
+{
+    int split = 0;
+    for (std::size_t i = 0; i + 1 < picture.pixels.size(); i += 2) split += picture.pixels[i] != picture.pixels[i + 1];
+    return split;
+}
+
+// The white figures of --fps in the bottom-left corner (no dot or desktop here is white).
+bool FiguresShown(const Picture& picture)
+{
+    for (int y = picture.height - 30; y < picture.height; ++y)
+        for (int x = 0; x < 120; ++x)
+            if (picture.pixels[static_cast<std::size_t>(y) * picture.width + x] == 0xFFFFFF) return true;
+    return false;
+}
+
 // One output covered at the start and one added during the run, each with its
-// own coloured trails over its own picture; SIGTERM then ends the run with 0.
+// own coloured trails over its own picture, the scaled one at its real pixels,
+// the figures of --fps on each; SIGTERM then ends the run with 0.
 TEST(Sway, EachOutputCoveredOverItsOwnPictureOneAddedDuringTheRunThenSigterm)
 {
     Sway sway(kOneOutput + kSecondOutput);
     ASSERT_TRUE(sway.Ready()) << Text(sway.Dir() / "sway.log");
-    Process program(sway.Program({"--count", "300"}));
+    Process program(sway.Program({"--count", "300", "--fps"}));
     Trails first, second;
     ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", kBlue, first));
     EXPECT_TRUE(first.coloured);
+    EXPECT_TRUE(FiguresShown(sway.Shot("HEADLESS-1")));
     sway.Msg("create_output");
     ASSERT_TRUE(TrailsOver(sway, "HEADLESS-2", kBrown, second)) << second.fraction;
     EXPECT_TRUE(second.coloured);
+    const Picture scaled = sway.Shot("HEADLESS-2");
+    ASSERT_EQ(scaled.width, 800);
+    EXPECT_GT(SplitPairs(scaled), 100);
+    EXPECT_TRUE(FiguresShown(scaled));
     ASSERT_FALSE(program.Exited());
     ::kill(program.Pid(), SIGTERM);
     EXPECT_EQ(program.WaitExit(10), 0);
