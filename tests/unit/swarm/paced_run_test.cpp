@@ -106,5 +106,19 @@ TEST(PacedRun, TheChangesMakeTheScreenAndTheSlideTakesOneStepAFrame)
     }
 }
 
+TEST(PacedRun, AReshapeMidSlideGivesTheSlideUpAndPresentsTheNewScreenWhole)
+{
+    HostedRun r;
+    while (!r.run.InTransition() && r.now < 20000) r.Frame(r.now + 10);
+    ASSERT_TRUE(r.run.InTransition());
+    PixelSurface startup(40, 30, core::Rgb(1, 2, 3)), display(40, 30);
+    r.run.Reshape(ScreenGeometry(40, 30), {display.View(), startup.View(), {}});
+    EXPECT_FALSE(r.run.InTransition());
+    const std::int64_t ticks = r.run.Ticks();
+    EXPECT_EQ(r.run.Frame(r.now + 10).display.front(), (core::Rect{0, 0, 40, 30}));
+    EXPECT_EQ(r.run.Ticks(), ticks + 1);
+    EXPECT_EQ(display.At(39, 29), startup.At(39, 29));
+}
+
 }  // namespace
 }  // namespace corvalinth::swarm
