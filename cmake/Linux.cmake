@@ -54,7 +54,7 @@ if(CORVALINTH_TESTS)
 endif()
 if(CORVALINTH_X11_TESTS)
 add_executable(x11_tests ${CORVALINTH_X11_TESTS})
-target_include_directories(x11_tests PRIVATE tests/x11)
+target_include_directories(x11_tests PRIVATE tests/x11 tests/support)
 # The presents are also compared in process, through the program's own library.
 target_link_libraries(x11_tests PRIVATE corvalinth_x11 X11::X11 X11::Xtst GTest::gtest_main)
 target_compile_definitions(x11_tests PRIVATE CORVALINTH_PROGRAM="$<TARGET_FILE:corvalinth_checked>")
@@ -72,6 +72,7 @@ target_link_libraries(wayland_pointer_helper PRIVATE corvalinth_wayland_protocol
 corvalinth_warnings(wayland_pointer_helper)
 corvalinth_test_program(wayland_pointer_helper)
 add_executable(wayland_tests tests/wayland/wayland_test.cpp)
+target_include_directories(wayland_tests PRIVATE tests/support)
 target_link_libraries(wayland_tests PRIVATE GTest::gtest_main)
 target_compile_definitions(wayland_tests PRIVATE CORVALINTH_PROGRAM="$<TARGET_FILE:corvalinth_checked>"
                                                   CORVALINTH_POINTER_HELPER="$<TARGET_FILE:wayland_pointer_helper>")

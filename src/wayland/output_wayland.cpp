@@ -174,14 +174,8 @@ void Output::Present(ShmBuffer& buffer, const swarm::FrameChanges& changes, doub
         written_.push_back(core::DrawLines(pixels, kFiguresMargin, bufferHeight_ - kFiguresMargin, frameRate_->Lines(),
                                            bufferScale_));
     }
-    // Many dots make one damage of their bounds where they fill most of it.
-    const core::Extent extent = core::ExtentOf(written_);
-    if (extent.mostlyFilled) {
-        const core::Rect& b = extent.bounds;
-        wl_surface_damage_buffer(surface_, b.left, b.top, b.Width(), b.Height());
-    } else {
-        for (const core::Rect& r : written_) wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
-    }
+    for (const core::Rect& r : damage_.Cover(written_, pixels.Bounds()))
+        wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
     buffers_.Written(&buffer, written_);
     buffer.Attach(surface_);
     frame_ = wl_surface_frame(surface_);

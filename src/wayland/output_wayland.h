@@ -13,6 +13,7 @@
 
 #include "core/random.h"
 #include "core/surface.h"
+#include "linux/banded_cover.h"
 #include "linux/frame_rate.h"
 #include "swarm/animation.h"
 #include "swarm/paced_run.h"
@@ -92,6 +93,10 @@ private:
     BufferSet buffers_;
     std::unique_ptr<linux_host::FrameRate> frameRate_;  // with --fps
     std::vector<core::Rect> written_;
+    // The compositor pays for every damage rectangle (it repaints each one
+    // through every surface beneath): a thousand dots are sent as a few dozen
+    // bands of 32 rows, whose spans closer than 128 pixels are joined.
+    linux_host::BandedCover damage_{5, 128};
 };
 
 }  // namespace corvalinth::wayland

@@ -4,14 +4,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace corvalinth::wayland {
 
 namespace {
 // Three at most: one shown, one on its way, one being written.
 constexpr std::size_t kMaxBuffers = 3;
-// Beyond this many stale parts one repair of their bounds is cheaper.
-constexpr std::size_t kMaxStale = 32;
+// Dots are tiny: thousands of them are repaired far cheaper than their bounds
+// (the whole screen). Beyond this many, the bounds it is.
+constexpr std::size_t kMaxStale = 16384;
 
 }  // namespace
 
@@ -64,10 +66,19 @@ void ShmBuffer::Attach(wl_surface* surface)
 
 void CopyInto(const core::SurfaceView& target, const core::Rect& r, const core::SurfaceView& source, int offsetX)
 {
-    const core::Rect clipped = core::Intersect(r, target.Bounds());
-    if (clipped.Empty()) return;
-    core::Copy(target, clipped.left, clipped.top, clipped.Width(), clipped.Height(), source, clipped.left - offsetX,
-               clipped.top);
+    const core::Rect clipped = core::Intersect(r, {std::max(0, offsetX), 0, std::min(target.Width(), source.Width() + offsetX),
+                                                   std::min(target.Height(), source.Height())});
+    const int width = clipped.Width();
+    if (width <= 0 || clipped.Height() <= 0) return;
+    for (int y = clipped.top; y < clipped.bottom; ++y) {
+        core::Pixel* to = target.Row(y) + clipped.left;
+        const core::Pixel* from = source.Row(y) + clipped.left - offsetX;
+        // Most parts are dots a few pixels wide: a call to memcpy per row would cost more than they do.
+        if (width <= 4)
+            for (int x = 0; x < width; ++x) to[x] = from[x];
+        else
+            std::memcpy(to, from, static_cast<std::size_t>(width) * sizeof(core::Pixel));
+    }
 }
 
 ShmBuffer* BufferSet::Free(wl_shm* shm, int width, int height, const core::SurfaceView& shown)
