@@ -6,9 +6,11 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,6 +52,20 @@ Trails ReadTrails(const Picture& picture, Rgb backdrop)
     }
     trails.fraction = picture.pixels.empty() ? 0 : changed / double(picture.pixels.size());
     return trails;
+}
+
+// Mid-slide: the trails moved out to both sides, the clean picture in the
+// middle (before the transition trails are everywhere; after it, nowhere).
+bool Sliding(const Picture& picture, Rgb backdrop)
+{
+    const auto share = [&](int from, int to) {
+        int changed = 0;
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = from; x < to; ++x) changed += picture.pixels[static_cast<std::size_t>(y) * picture.width + x] != backdrop;
+        return changed / double(std::max(1, (to - from) * picture.height));
+    };
+    const int w = picture.width;
+    return w > 0 && share(0, w / 8) > 0.1 && share(w - w / 8, w) > 0.1 && share(w / 2 - w / 20, w / 2 + w / 20) < 0.01;
 }
 
 // Headless sway as nobody, with a runtime folder and a config of its own.
@@ -173,31 +189,48 @@ bool FiguresShown(const Picture& picture)
     return false;
 }
 
-// One output covered at the start and one added during the run, each with its
-// own coloured trails over its own picture, the scaled one at its real pixels,
-// the figures of --fps on each; SIGTERM then ends the run with 0.
+// The colour most of a picture shows.
+Rgb MostCommon(const Picture& picture)
+{
+    std::map<Rgb, int> counts;
+    for (const Rgb p : picture.pixels) ++counts[p];
+    return counts.empty() ? 0 : std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+}
+
+// Two outputs covered at the start, each with its own coloured trails over its
+// own picture, the scaled one at its real pixels, the figures of --fps on
+// each; a third one added during the run is covered too (over what it showed
+// when it came: the compositor may not have painted it yet); SIGTERM then ends
+// the run with 0.
 TEST(Sway, EachOutputCoveredOverItsOwnPictureOneAddedDuringTheRunThenSigterm)
 {
-    Sway sway(kOneOutput + kSecondOutput);
+    Sway sway(kOneOutput + kSecondOutput + "output HEADLESS-3 mode 640x480 position 1824 0\n");
     ASSERT_TRUE(sway.Ready()) << Text(sway.Dir() / "sway.log");
+    sway.Msg("create_output");
+    ASSERT_TRUE(WaitFor(20, [&] { return MostCommon(sway.Shot("HEADLESS-2")) == kBrown; }));
     Process program(sway.Program({"--count", "300", "--fps"}));
-    Trails first, second;
+    Trails first, second, third;
     ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", kBlue, first));
     EXPECT_TRUE(first.coloured);
     EXPECT_TRUE(FiguresShown(sway.Shot("HEADLESS-1")));
-    sway.Msg("create_output");
     ASSERT_TRUE(TrailsOver(sway, "HEADLESS-2", kBrown, second)) << second.fraction;
     EXPECT_TRUE(second.coloured);
     const Picture scaled = sway.Shot("HEADLESS-2");
     ASSERT_EQ(scaled.width, 800);
     EXPECT_GT(SplitPairs(scaled), 100);
     EXPECT_TRUE(FiguresShown(scaled));
+    sway.Msg("create_output");
+    EXPECT_TRUE(WaitFor(30, [&] {
+        const Picture added = sway.Shot("HEADLESS-3");
+        third = ReadTrails(added, MostCommon(added));
+        return third.fraction > 0.005 && third.coloured;
+    })) << third.fraction;
     ASSERT_FALSE(program.Exited());
     ::kill(program.Pid(), SIGTERM);
     EXPECT_EQ(program.WaitExit(10), 0);
 }
 
-// The trails grow, then the transition slides them away; a lone Shift does not
+// The trails grow, then the transition slides them apart and wipes them; a lone Shift does not
 // end the run, a typed character does, and so does a click; the compositor
 // killed under a run ends it with 1 at once, saying so.
 TEST(Sway, TheTransitionWipesShiftDoesNotEndItACharacterAndAClickDoTheCompositorGoneEndsWithOne)
@@ -215,11 +248,15 @@ TEST(Sway, TheTransitionWipesShiftDoesNotEndItACharacterAndAClickDoTheCompositor
         Trails seen;
         ASSERT_TRUE(TrailsOver(sway, "HEADLESS-1", kBlue, seen));
         double most = 0;
+        bool slid = false;
         EXPECT_TRUE(WaitFor(120, [&] {
-            const double now = ReadTrails(sway.Shot("HEADLESS-1"), kBlue).fraction;
+            const Picture shot = sway.Shot("HEADLESS-1");
+            const double now = ReadTrails(shot, kBlue).fraction;
+            slid = slid || Sliding(shot, kBlue);
             most = std::max(most, now);
             return most > 0.2 && now < most / 2;
         })) << most;
+        EXPECT_TRUE(slid);
         sway.Run({"wtype", "-M", "shift", "-s", "150", "-m", "shift"});
         EXPECT_TRUE(StillDrawing(sway, program));
         sway.Run({"wtype", "-s", "150", "a"});
