@@ -11,8 +11,8 @@
 #include <ctime>
 #include <utility>
 
-#include "swarm/screen_geometry.h"
 #include "linux/placement.h"
+#include "swarm/screen_geometry.h"
 #include "x11/x_errors_x11.h"
 
 namespace corvalinth::x11 {

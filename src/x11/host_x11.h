@@ -10,9 +10,9 @@
 
 #include "core/random.h"
 #include "core/surface.h"
+#include "linux/options.h"
 #include "swarm/paced_run.h"
 #include "x11/fps_overlay_x11.h"
-#include "linux/options.h"
 #include "x11/presenter_x11.h"
 #include "x11/target_x11.h"
 #include "x11/window_image_x11.h"
