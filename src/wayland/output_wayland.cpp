@@ -133,6 +133,11 @@ void Output::Build(double nowMs)
                                              swarm::RunSurfaces{display_.View(), startup_.View(), {}});
     run_->Start(nowMs);
     wl_surface_set_buffer_scale(surface_, bufferScale_);
+    // Opaque all over: the compositor need not draw what lies beneath.
+    wl_region* opaque = wl_compositor_create_region(globals_.compositor);
+    wl_region_add(opaque, 0, 0, width_, height_);
+    wl_surface_set_opaque_region(surface_, opaque);
+    wl_region_destroy(opaque);
 }
 
 std::optional<double> Output::NextDueMs() const
