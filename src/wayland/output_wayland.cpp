@@ -142,14 +142,15 @@ void Output::Build(double nowMs)
 
 std::optional<double> Output::NextDueMs() const
 {
-    if (!configured_ || closed_ || frame_) return std::nullopt;
+    // Waiting on the compositor: a frame callback, a buffer it still holds, or a usable size.
+    if (!configured_ || closed_ || frame_ || width_ <= 0 || height_ <= 0 || !buffers_.Available()) return std::nullopt;
     return run_ && !needsAck_ ? run_->NextDueMs() : 0.0;
 }
 
 bool Output::Render(double nowMs)
 {
     const auto due = NextDueMs();
-    if (!due || *due > nowMs || width_ <= 0 || height_ <= 0) return false;
+    if (!due || *due > nowMs) return false;
     const bool resized = width_ * scale_ != bufferWidth_ || height_ * scale_ != bufferHeight_;
     if (!run_ || resized) Build(nowMs);
     ShmBuffer* buffer = buffers_.Free(globals_.shm, bufferWidth_, bufferHeight_, display_.View());

@@ -97,6 +97,12 @@ ShmBuffer* BufferSet::Free(wl_shm* shm, int width, int height, const core::Surfa
     return buffers_.back().get();
 }
 
+bool BufferSet::Available() const
+{
+    return buffers_.size() < kMaxBuffers ||
+           std::any_of(buffers_.begin(), buffers_.end(), [](const auto& buffer) { return !buffer->Busy(); });
+}
+
 void BufferSet::Written(const ShmBuffer* buffer, std::span<const core::Rect> written)
 {
     for (auto& other : buffers_) {

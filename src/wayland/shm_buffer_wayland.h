@@ -58,6 +58,8 @@ public:
     ShmBuffer* Free(wl_shm* shm, int width, int height, const core::SurfaceView& shown);
     // `written` went into `buffer`: every other one now lacks it.
     void Written(const ShmBuffer* buffer, std::span<const core::Rect> written);
+    // Whether Free would find or make one (else the compositor holds them all: wait for a release).
+    bool Available() const;
     void Clear() { buffers_.clear(); }
 
 private:
