@@ -8,7 +8,9 @@
 # server and, under Wine, the wineserver, over two spans from 1 s after the
 # start: to 9 s (the swarm alone: the transition comes after 1000 ticks, at
 # about 10 s) and to 14 s (a whole cycle: the swarm and one transition, whose
-# slide moves the whole screen every frame whichever way dots are sent). Not a test.
+# slide moves the whole screen every frame whichever way dots are sent). The
+# same program on Wayland beside them: it and headless sway (software
+# compositing, as Xvfb's) on one 1920x1080 output. Not a test.
 #   bench/cpu.sh [--wine]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -65,6 +67,25 @@ on_xvfb() {
   echo "$figures"
 }
 
+# Runs the program on its own headless sway (as nobody: sway refuses root);
+# prints its figures and the compositor's.
+on_sway() {
+  local dir; dir=$(mktemp -d); chmod 755 "$dir"
+  mkdir "$dir/runtime"; chown nobody:nogroup "$dir/runtime"; chmod 700 "$dir/runtime"
+  printf 'xwayland disable\noutput HEADLESS-1 mode %s bg #336699 solid_color\n' "$size" >"$dir/config"
+  env XDG_RUNTIME_DIR="$dir/runtime" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    setpriv --reuid=nobody --regid=nogroup --clear-groups sway -c "$dir/config" >/dev/null 2>&1 &
+  local sway=$!
+  for _ in $(seq 200); do [ -S "$dir/runtime/wayland-1" ] && break; sleep 0.1; done
+  XDG_RUNTIME_DIR="$dir/runtime" WAYLAND_DISPLAY=wayland-1 "$@" >/dev/null 2>&1 &
+  local program=$!
+  local figures; figures=$(measure "$program" "$sway")
+  kill "$program" "$sway" 2>/dev/null || true
+  wait "$program" "$sway" 2>/dev/null || true
+  rm -rf "$dir"
+  echo "$figures"
+}
+
 wine_run() {
   local rig=$PWD/build/windows/rig-cpu
   trap 'scripts/rig/rig.sh stop "$rig" >/dev/null 2>&1 || true' RETURN
@@ -87,6 +108,7 @@ program=(build/linux/bin/corvalinth --geometry "$size" --count 1000)
 read -r e_p e_pc e_x e_xc < <(on_xvfb env CORVALINTH_PRESENT=each "${program[@]}")
 read -r n_p n_pc n_x n_xc < <(on_xvfb "${program[@]}")
 read -r g_p g_pc g_x g_xc < <(on_xvfb "$galaxy" -root)
+read -r w_p w_pc w_s w_sc < <(on_sway build/linux/bin/corvalinth --wayland --count 1000)
 sum() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a + b }'; }
 row() { printf '%-36s %8s %8s %8s   %8s %8s %8s\n' "$@"; }
 echo "CPU ms per second, ${size}, 1000 dots; the swarm (${start}-${swarm_end} s) | a whole cycle with the transition (${start}-${cycle_end} s):"
@@ -94,8 +116,11 @@ row "" program "X server" total program "X server" total
 row "corvalinth, a put per rectangle" "$e_p" "$e_x" "$(sum "$e_p" "$e_x")" "$e_pc" "$e_xc" "$(sum "$e_pc" "$e_xc")"
 row "corvalinth, banded clip and one put" "$n_p" "$n_x" "$(sum "$n_p" "$n_x")" "$n_pc" "$n_xc" "$(sum "$n_pc" "$n_xc")"
 row "galaxy -root (xscreensaver)" "$g_p" "$g_x" "$(sum "$g_p" "$g_x")" "$g_pc" "$g_xc" "$(sum "$g_pc" "$g_xc")"
+row "corvalinth on Wayland (+ sway)" "$w_p" "$w_s" "$(sum "$w_p" "$w_s")" "$w_pc" "$w_sc" "$(sum "$w_pc" "$w_sc")"
 awk -v n="$(sum "$n_p" "$n_x")" -v e="$(sum "$e_p" "$e_x")" -v nc="$(sum "$n_pc" "$n_xc")" -v ec="$(sum "$e_pc" "$e_xc")" \
   'BEGIN { if (e > 0 && ec > 0) printf "banded / a put per rectangle (program + X server): %.2f the swarm, %.2f a whole cycle (goal: at most 0.6)\n", n / e, nc / ec }'
+awk -v w="$(sum "$w_p" "$w_s")" -v n="$(sum "$n_p" "$n_x")" -v wc="$(sum "$w_pc" "$w_sc")" -v nc="$(sum "$n_pc" "$n_xc")" \
+  'BEGIN { if (n > 0 && nc > 0) printf "Wayland / X11 (program + compositor or X server): %.2f the swarm, %.2f a whole cycle (goal: at most 1)\n", w / n, wc / nc }'
 if [ $wine -eq 1 ]; then
   read -r w_p w_pc w_x w_xc w_s w_sc < <(wine_run)
   row "Corvalinth.scr under Wine" "$w_p" "$w_x" "$(sum "$w_p" "$w_x")" "$w_pc" "$w_xc" "$(sum "$w_pc" "$w_xc")"

@@ -27,7 +27,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Up to a thousand coloured dots crawl over a picture of the desktop, each\n"
     "leaving a trail. Now and then the screen cracks down the middle and the two\n"
     "halves slide apart to uncover the clean desktop again. This is the program\n"
-    "for the xscreensaver daemon, with its entry for xscreensaver-settings.")
+    "for the xscreensaver daemon, with its entry for xscreensaver-settings, and\n"
+    "for the idle daemons of Wayland desktops, covering every output.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,5 +1,6 @@
 # The Linux program: the portable model under an Xlib host, for the xscreensaver
-# daemon or a window of its own; its end-to-end tests start their own Xvfb.
+# daemon or a window of its own, and under a Wayland host, covering every
+# output; its end-to-end tests start their own Xvfb or headless sway.
 find_package(X11 REQUIRED)
 if(NOT TARGET X11::Xext)
   message(FATAL_ERROR "libxext-dev is needed (scripts/install-deps.sh)")
@@ -15,12 +16,17 @@ add_library(corvalinth_x11 STATIC ${CORVALINTH_X11_SOURCES})
 target_link_libraries(corvalinth_x11 PUBLIC corvalinth_linux X11::X11 X11::Xext)
 corvalinth_warnings(corvalinth_x11)
 
+include(cmake/Wayland.cmake)
+add_library(corvalinth_wayland STATIC ${CORVALINTH_WAYLAND_SOURCES})
+target_link_libraries(corvalinth_wayland PUBLIC corvalinth_linux corvalinth_wayland_protocols)
+corvalinth_warnings(corvalinth_wayland)
+
 add_executable(corvalinth src/main_x11.cpp)
 set_target_properties(corvalinth PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-target_link_libraries(corvalinth PRIVATE corvalinth_x11)
+target_link_libraries(corvalinth PRIVATE corvalinth_x11 corvalinth_wayland)
 target_include_directories(corvalinth PRIVATE ${CMAKE_BINARY_DIR}/generated)
 # The hardening Debian builds its programs with (lintian checks the packaged one).
-foreach(target corvalinth corvalinth_x11 corvalinth_linux corvalinth_portable)
+foreach(target corvalinth corvalinth_x11 corvalinth_wayland corvalinth_linux corvalinth_portable)
   target_compile_options(${target} PRIVATE -fstack-protector-strong -D_FORTIFY_SOURCE=2)
 endforeach()
 target_link_options(corvalinth PRIVATE -Wl,-z,relro,-z,now)
@@ -29,12 +35,12 @@ corvalinth_warnings(corvalinth)
 # The end-to-end tests run a copy built whole (model included) with
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 set(CORVALINTH_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
-add_executable(corvalinth_checked src/main_x11.cpp ${CORVALINTH_X11_SOURCES} ${CORVALINTH_LINUX_SOURCES}
-                                  ${CORVALINTH_PORTABLE_SOURCES})
+add_executable(corvalinth_checked src/main_x11.cpp ${CORVALINTH_X11_SOURCES} ${CORVALINTH_WAYLAND_SOURCES}
+                                  ${CORVALINTH_LINUX_SOURCES} ${CORVALINTH_PORTABLE_SOURCES})
 target_include_directories(corvalinth_checked PRIVATE src ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(corvalinth_checked PRIVATE ${CORVALINTH_SANITIZERS})
 target_link_options(corvalinth_checked PRIVATE ${CORVALINTH_SANITIZERS})
-target_link_libraries(corvalinth_checked PRIVATE X11::X11 X11::Xext)
+target_link_libraries(corvalinth_checked PRIVATE X11::X11 X11::Xext corvalinth_wayland_protocols)
 set_target_properties(corvalinth_checked PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 corvalinth_warnings(corvalinth_checked)
 corvalinth_test_program(corvalinth_checked)
@@ -48,7 +54,7 @@ if(CORVALINTH_TESTS)
 endif()
 if(CORVALINTH_X11_TESTS)
 add_executable(x11_tests ${CORVALINTH_X11_TESTS})
-target_include_directories(x11_tests PRIVATE tests/x11)
+target_include_directories(x11_tests PRIVATE tests/x11 tests/support)
 # The presents are also compared in process, through the program's own library.
 target_link_libraries(x11_tests PRIVATE corvalinth_x11 X11::X11 X11::Xtst GTest::gtest_main)
 target_compile_definitions(x11_tests PRIVATE CORVALINTH_PROGRAM="$<TARGET_FILE:corvalinth_checked>")
@@ -57,4 +63,21 @@ add_dependencies(x11_tests corvalinth corvalinth_checked)
 corvalinth_warnings(x11_tests)
 corvalinth_test_program(x11_tests)
 gtest_discover_tests(x11_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS x11 TIMEOUT 180)
+endif()
+
+# End to end on headless sway, each test with a compositor of its own.
+if(CORVALINTH_TESTS)
+add_executable(wayland_pointer_helper tests/wayland/pointer_helper.cpp)
+target_link_libraries(wayland_pointer_helper PRIVATE corvalinth_wayland_protocols)
+corvalinth_warnings(wayland_pointer_helper)
+corvalinth_test_program(wayland_pointer_helper)
+add_executable(wayland_tests tests/wayland/wayland_test.cpp)
+target_include_directories(wayland_tests PRIVATE tests/support)
+target_link_libraries(wayland_tests PRIVATE GTest::gtest_main)
+target_compile_definitions(wayland_tests PRIVATE CORVALINTH_PROGRAM="$<TARGET_FILE:corvalinth_checked>"
+                                                  CORVALINTH_POINTER_HELPER="$<TARGET_FILE:wayland_pointer_helper>")
+add_dependencies(wayland_tests corvalinth_checked wayland_pointer_helper)
+corvalinth_warnings(wayland_tests)
+corvalinth_test_program(wayland_tests)
+gtest_discover_tests(wayland_tests DISCOVERY_TIMEOUT 60 PROPERTIES LABELS wayland TIMEOUT 240)
 endif()

@@ -6,6 +6,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64 xvfb xserver-xephyr x11-utils imagemagick fonts-noto-cjk
   libx11-dev libxext-dev libxtst-dev xscreensaver e2fsprogs util-linux strace
+  pkg-config libwayland-dev libwayland-bin wayland-protocols libxkbcommon-dev sway swayidle grim wtype
   nsis osslsigncode openssl dpkg-dev file lintian groff git
   emscripten nodejs chromium firefox-esr
 )

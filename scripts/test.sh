@@ -2,7 +2,7 @@
 # Installs what is missing, builds the three targets and runs every test.
 #   scripts/test.sh            everything
 #   scripts/test.sh native     the portable code's unit and fuzz tests only
-#   scripts/test.sh linux      the Linux program's tests on Xvfb and under xscreensaver only
+#   scripts/test.sh linux      the Linux program's tests on Xvfb, under xscreensaver and on headless sway only
 #   scripts/test.sh windows    the Windows tests under Wine only
 #   scripts/test.sh web        the web page (WebAssembly) under node and in headless Chromium only
 # Extra arguments after -- go to ctest (e.g. -- -R Saver).

@@ -5,6 +5,7 @@
 
 #include "corvalinth_version.h"
 #include "linux/options.h"
+#include "wayland/host_wayland.h"
 #include "x11/host_x11.h"
 
 int main(int argc, char** argv)
@@ -12,7 +13,7 @@ int main(int argc, char** argv)
     using namespace corvalinth::linux_host;
     using corvalinth::x11::RunHost;
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-    const ParsedOptions parsed = ParseOptions(args, std::getenv("XSCREENSAVER_WINDOW"));
+    const ParsedOptions parsed = ParseOptions(args, std::getenv("XSCREENSAVER_WINDOW"), std::getenv("WAYLAND_DISPLAY"));
     if (!parsed.options) {
         std::fprintf(stderr, "corvalinth: %s\n%.*s", parsed.error.c_str(), static_cast<int>(UsageText().size()),
                      UsageText().data());
@@ -26,5 +27,6 @@ int main(int argc, char** argv)
         std::puts("corvalinth " CORVALINTH_VERSION);
         return 0;
     }
+    if (parsed.options->display == DisplaySystem::Wayland) return corvalinth::wayland::RunWayland(*parsed.options);
     return RunHost(*parsed.options);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <vector>
 
 namespace corvalinth::linux_host {
 
@@ -82,6 +83,8 @@ constexpr OptionInfo kOptions[] = {
     {"window-id", "ID", "draw in that window (the default is $XSCREENSAVER_WINDOW)"},
     {"root", "", "draw on the root window"},
     {"geometry", "WxH[+X+Y]", "size and place of its own window (default 1024x768);\na click or a typed character ends it"},
+    {"x11", "", "draw on X11 even where Wayland is offered"},
+    {"wayland", "", "draw on Wayland, covering every output (the default\nwhere $WAYLAND_DISPLAY is set and no X window is given)"},
     {"help", "", "this text", "h"},
     {"version", "", "the version"},
 };
@@ -99,6 +102,9 @@ struct Parser {
     std::string error;
     std::optional<std::uint32_t> windowId;
     bool root = false;
+    bool geometry = false;
+    bool windowFromEnvironment = false;
+    std::vector<std::string_view> asked;  // --x11 and --wayland, as given
 
     // The option's value: after '=' or the next argument.
     std::optional<std::string_view> Value(std::string_view name, std::optional<std::string_view> inline_)
@@ -121,6 +127,7 @@ struct Parser {
         else if (name == "fps") options.fps = true;
         else if (name == "help") options.help = true;
         else if (name == "version") options.version = true;
+        else if (name == "x11" || name == "wayland") asked.push_back(name);
         else root = true;
         return true;
     }
@@ -136,6 +143,8 @@ struct Parser {
             if (!windowId) return Bad(name, value, "a window id");
         } else if (!ParseGeometry(value, options)) {
             return Bad(name, value, "WIDTHxHEIGHT[+X+Y] (1 to 16384 each)");
+        } else {
+            geometry = true;
         }
         return true;
     }
@@ -164,7 +173,7 @@ struct Parser {
 std::string MakeUsageText()
 {
     std::string text = "usage: corvalinth [--count N] [--mono] [--fps] [--window-id ID | --root]\n"
-                       "                  [--geometry WxH[+X+Y]] [--help] [--version]\n"
+                       "                  [--geometry WxH[+X+Y]] [--x11 | --wayland] [--help] [--version]\n"
                        "Coloured dots crawl over the desktop, leaving trails; now and then the screen\n"
                        "cracks and slides apart to uncover it again. Options take one dash or two.\n";
     constexpr std::size_t kColumn = 24;
@@ -178,6 +187,9 @@ std::string MakeUsageText()
         for (const char c : option.text) text += c == '\n' ? "\n" + std::string(kColumn, ' ') : std::string(1, c);
         text += '\n';
     }
+    text += "On Wayland an idle daemon starts it, e.g. swayidle timeout 300 'corvalinth'\n"
+            "(without -w, which would make swayidle wait for it to end); add\n"
+            "resume 'pkill -x corvalinth' to end it on any input. See corvalinth(6).\n";
     return text;
 }
 }  // namespace
@@ -191,7 +203,8 @@ std::optional<std::uint32_t> ParseWindowId(std::string_view text)
     return value;
 }
 
-ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* environmentWindow)
+ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* environmentWindow,
+                           const char* waylandDisplay)
 {
     Options options;
     Parser parser{args};
@@ -200,6 +213,7 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* e
     if (options.help || options.version) return {options, {}};
     // The daemon's variable set but empty names no window.
     if (!parser.windowId && environmentWindow && *environmentWindow) {
+        parser.windowFromEnvironment = true;
         parser.windowId = ParseWindowId(environmentWindow);
         if (!parser.windowId)
             return {std::nullopt, "XSCREENSAVER_WINDOW='" + std::string(environmentWindow) + "' is not a window id"};
@@ -210,6 +224,22 @@ ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* e
     } else if (parser.root) {
         options.target = Target::Root;
     }
+    const auto asked = [&parser](std::string_view name) {
+        return std::find(parser.asked.begin(), parser.asked.end(), name) != parser.asked.end();
+    };
+    if (asked("x11") && asked("wayland")) return {std::nullopt, "--x11 and --wayland exclude each other"};
+    const bool waylandSession = waylandDisplay && *waylandDisplay;
+    if (!asked("wayland") && (asked("x11") || !waylandSession || options.target != Target::OwnWindow))
+        return {options, {}};
+    // X11's options mean nothing on Wayland: refused rather than ignored.
+    const char* x11Only = options.target == Target::Root ? "--root"
+                          : options.target == Target::WindowId
+                              ? (parser.windowFromEnvironment ? "XSCREENSAVER_WINDOW" : "--window-id")
+                          : parser.geometry ? "--geometry"
+                                            : nullptr;
+    if (x11Only)
+        return {std::nullopt, std::string(x11Only) + " is X11's: on Wayland every output is covered (--x11 draws on X11)"};
+    options.display = DisplaySystem::Wayland;
     return {options, {}};
 }
 

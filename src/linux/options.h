@@ -15,7 +15,11 @@ enum class Target {
     Root,       // the root window
 };
 
+// Which display system the run draws on.
+enum class DisplaySystem { X11, Wayland };
+
 struct Options {
+    DisplaySystem display = DisplaySystem::X11;
     Target target = Target::OwnWindow;
     std::uint32_t windowId = 0;  // with Target::WindowId
     int count = 1000;            // 1..1000
@@ -46,7 +50,11 @@ constexpr int kMaxCount = 1000;
 // either as the next argument or after '='. `environmentWindow` is the value of
 // XSCREENSAVER_WINDOW (nullptr or empty when unset): the daemon's window, used
 // unless --window-id names another one; --root counts only without either.
-ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* environmentWindow);
+// `waylandDisplay` is WAYLAND_DISPLAY's: set, the run is on Wayland unless it
+// is handed an X window or --x11; --wayland asks for it whatever the
+// environment. X11's options (--window-id, --root, --geometry) are refused there.
+ParsedOptions ParseOptions(std::span<const std::string_view> args, const char* environmentWindow,
+                           const char* waylandDisplay = nullptr);
 
 // A window id as X prints them: hexadecimal with 0x, or decimal; never 0.
 std::optional<std::uint32_t> ParseWindowId(std::string_view text);

@@ -4,8 +4,7 @@
 // frame sent, so that dots passing beneath do not wipe it.
 #include "x11/xlib_x11.h"
 
-#include <string>
-
+#include "linux/frame_rate.h"
 #include "linux/pixel_format.h"
 
 namespace corvalinth::x11 {
@@ -23,16 +22,11 @@ public:
     void Frame(double nowMs, int windowHeight);
 
 private:
-    void Measure(double nowMs);
-
     Display* display_;
     Window window_;
     GC gc_ = nullptr;
     XFontStruct* font_ = nullptr;
-    // The figures are worked out about once a second over the frames since.
-    double sinceMs_ = -1, cpuSinceMs_ = 0;
-    int frames_ = 0;
-    std::string lines_[2] = {"FPS:     --", "Load:    --"};
+    linux_host::FrameRate rate_;
 };
 
 }  // namespace corvalinth::x11

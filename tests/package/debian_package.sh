@@ -18,7 +18,7 @@ diff <(echo "$expected") <(echo "$files") || fail "the package holds other files
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version is $(field Version)"
-for library in libx11-6 libxext6; do
+for library in libx11-6 libxext6 libwayland-client0 libxkbcommon0; do
   grep -qE "(^|, )$library( |,|$)" <<<"$(field Depends)" || fail "Depends lacks $library: $(field Depends)"
 done
 [ "$(field Recommends)" = xscreensaver ] || fail "Recommends is '$(field Recommends)'"

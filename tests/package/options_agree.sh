@@ -20,7 +20,7 @@ from_page=$(grep -E '^ {7}-' <<<"$options_section" | headings | sort)
 [ -n "$from_help" ] || fail "--help lists no options"
 diff <(echo "$from_help") <(echo "$from_page") || fail "--help (<) and the manual page (>) list different options"
 
-known=$(grep -oE -- '--[a-z][a-z-]*' <<<"$from_help" | sort -u)
+known=$(grep -oE -- '--[a-z][a-z0-9-]*' <<<"$from_help" | sort -u)
 for arg in $(grep -oE 'arg(-set)?="[^" ]*' "$xml" | sed 's/.*"//'); do
   grep -qxF -- "$arg" <<<"$known" || fail "the XML passes $arg, which --help does not list"
 done

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,40 @@ TEST(LinuxOptions, CountsTargetsSizesAndRefusals)
         const auto asked = ParseOptions(std::vector<std::string_view>{flag}, "garbage");
         ASSERT_TRUE(asked.options) << flag;
         EXPECT_TRUE(flag.ends_with("version") ? asked.options->version : asked.options->help) << flag;
+    }
+}
+
+// Wayland where the session offers it and no X window is given; X11's own
+// options are refused there, by name.
+TEST(LinuxOptions, TheDisplaySystemChosen)
+{
+    const struct {
+        std::vector<std::string_view> args;
+        const char* xWindow;
+        const char* wayland;
+        std::optional<DisplaySystem> chosen;  // nullopt: refused, saying `says`
+        std::string says;
+    } cases[] = {
+        {{}, nullptr, nullptr, DisplaySystem::X11, ""},
+        {{}, nullptr, "wayland-1", DisplaySystem::Wayland, ""},
+        {{}, nullptr, "", DisplaySystem::X11, ""},
+        {{"--x11"}, nullptr, "wayland-1", DisplaySystem::X11, ""},
+        {{"--root"}, nullptr, "wayland-1", DisplaySystem::X11, ""},
+        {{}, "0x800008", "wayland-1", DisplaySystem::X11, ""},
+        {{"--wayland"}, nullptr, nullptr, DisplaySystem::Wayland, ""},
+        {{"--geometry", "640x480", "--x11"}, nullptr, "wayland-1", DisplaySystem::X11, ""},
+        {{"--geometry", "640x480"}, nullptr, "wayland-1", std::nullopt, "--geometry is X11's"},
+        {{"--wayland", "--root"}, nullptr, nullptr, std::nullopt, "--root is X11's"},
+        {{"--wayland", "--window-id", "7"}, nullptr, nullptr, std::nullopt, "--window-id is X11's"},
+        {{"--wayland"}, "0x800008", nullptr, std::nullopt, "XSCREENSAVER_WINDOW is X11's"},
+        {{"--wayland", "--x11"}, nullptr, nullptr, std::nullopt, "exclude each other"},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseOptions(c.args, c.xWindow, c.wayland);
+        SCOPED_TRACE(::testing::PrintToString(c.args));
+        ASSERT_EQ(parsed.options.has_value(), c.chosen.has_value()) << parsed.error;
+        if (parsed.options) EXPECT_EQ(parsed.options->display, *c.chosen);
+        else EXPECT_NE(parsed.error.find(c.says), std::string::npos) << parsed.error;
     }
 }
 
