@@ -113,9 +113,10 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
     ExpectEnds();
     EXPECT_FALSE(ReadIniBytes().has_value()) << "closing wrote a settings file";
 
-    // The mouse chooses (ﾓﾉｸﾛ; on the scroll bar the left arrow once, then the track
+    // Started with no argument (the shell's Configure verb), the same dialog. The
+    // mouse chooses (ﾓﾉｸﾛ; on the scroll bar the left arrow once, then the track
     // left of the thumb, a page, and the label follows), the keyboard types, 設定 saves.
-    d = Open();
+    d = Open(L"");
     ASSERT_TRUE(d.Complete());
     ClickAt(CentreOnScreen(d.options[1]));
     ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0); }));
