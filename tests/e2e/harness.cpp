@@ -94,6 +94,25 @@ std::optional<bool> SaverRunningMark()
     return code == 20;
 }
 
+core::PixelSurface SteadyCapture(const RECT& r, Milliseconds timeout)
+{
+    core::PixelSurface last = Capture(r);
+    Eventually([&] {
+        PumpFor(100ms);
+        core::PixelSurface now = Capture(r);
+        const bool same = now == last;
+        last = std::move(now);
+        return same;
+    }, timeout);
+    return last;
+}
+
+bool WaitForChange(const RECT& r, Milliseconds timeout)
+{
+    const core::PixelSurface first = Capture(r);
+    return Eventually([&] { return Capture(r) != first; }, timeout);
+}
+
 bool CursorShowing()
 {
     CURSORINFO info{sizeof info};

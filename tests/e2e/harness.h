@@ -31,6 +31,11 @@ inline constexpr Milliseconds kStartTimeout = 15s;
 inline bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s) { return PumpUntil(done, timeout); }
 // Gives the program a moment to take what was sent (input is asynchronous).
 inline void LetInputSettle() { PumpFor(300ms); }
+// What the screen shows in r once it has stopped changing, so that a look still
+// being drawn is not taken for the settled one.
+core::PixelSurface SteadyCapture(const RECT& r, Milliseconds timeout = 5s);
+// Whether what the screen shows in r changes within the time: a run under way.
+bool WaitForChange(const RECT& r, Milliseconds timeout = 5s);
 inline void AltF4()
 {
     KeyDown(VK_MENU);

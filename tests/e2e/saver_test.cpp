@@ -41,11 +41,12 @@ protected:
     {
         // Whatever an earlier run left on the screen is painted over first.
         RedrawWindow(GetDesktopWindow(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        PumpFor(300ms);
-        desktop_ = CaptureScreen();
+        desktop_ = SteadyCapture(VirtualScreen());
         Launch(arguments);
         const HWND saver = WaitForWindow(L"Corvalinth_Main");
-        if (saver) PumpFor(100ms);
+        // Shown, taking the keyboard, and set up: on top of every other window.
+        EXPECT_TRUE(saver && WaitForFocus(saver) && Eventually([&] { return FactsOf(saver).topmost; }))
+            << "the saver did not come up in front";
         return saver;
     }
     TestWindow backdrop_;
@@ -64,7 +65,6 @@ TEST_F(SaverTest, CoversTheScreenDotsGrowTheTransitionWipesThemAndOnlyAClickEnds
     EXPECT_FALSE(facts.style & (WS_CAPTION | WS_THICKFRAME | WS_BORDER));
     const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     EXPECT_TRUE(EqualRect(&facts.rect, &screen));
-    EXPECT_EQ(GetForegroundWindow(), saver);
 
     // Right after the start the screen is the desktop as it was, plus coloured dots.
     const core::PixelSurface first = CaptureScreen();

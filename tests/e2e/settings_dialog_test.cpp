@@ -42,10 +42,13 @@ struct Dialog {
     bool Checked(std::size_t i) const { return ::SendMessageW(options[i], BM_GETCHECK, 0, 0) == BST_CHECKED; }
     int Count() const { return static_cast<int>(::SendMessageW(scrollBar, SBM_GETPOS, 0, 0)); }
     LRESULT PasswordLength() const { return ::SendMessageW(password, WM_GETTEXTLENGTH, 0, 0); }
-    HWND Focus() const
+    HWND Focus() const { return FocusIn(window); }
+    // Tab, and wait for the focus to move on: the next key goes to the new place.
+    bool Tab() const
     {
-        GUITHREADINFO info{sizeof info};
-        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+        const HWND from = Focus();
+        PressKey(VK_TAB);
+        return Eventually([&] { return Focus() != from && ::IsChild(window, Focus()); });
     }
 
     // The number label is drawn, not a window: its pixels stand for its text.
@@ -73,7 +76,9 @@ protected:
             d = Dialog::Find(window);
             return d.Complete() && ::IsWindowVisible(window);
         })) << "the dialog's controls did not all appear";
-        LetInputSettle();
+        // Keys go nowhere before the dialog is in front with a control focused.
+        EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window && ::IsChild(window, d.Focus()); }))
+            << "the dialog did not take the keyboard";
         return d;
     }
 
@@ -85,6 +90,7 @@ protected:
 // the mouse chooses and 設定 saves.
 TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
 {
+    MoveMouseTo(5, 5);  // away from the buttons, which then open unlit
     Dialog d = Open(L"/c:5678");
     ASSERT_TRUE(d.Complete());
     EXPECT_EQ(VisibleWindows(), std::vector<HWND>{d.window}) << "the dialog is not alone";
@@ -102,10 +108,8 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
     const core::PixelSurface column = Capture({origin.x + 4, origin.y, origin.x + 5, origin.y + client.bottom});
     for (int y = 0; y < client.bottom; y += 7) EXPECT_EQ(column.At(0, y), rows[static_cast<std::size_t>(y)]) << y;
     // The dialog sets its buttons going: under the pointer ｷｬﾝｾﾙ lights up.
-    MoveMouseTo(5, 5);
-    LetInputSettle();
     const RECT cancel = FactsOf(d.commands[0]).rect;
-    const core::PixelSurface idle = Capture(cancel);
+    const core::PixelSurface idle = SteadyCapture(cancel);
     const POINT centre = CentreOnScreen(d.commands[0]);
     MoveMouseTo(centre.x, centre.y);
     EXPECT_TRUE(Eventually([&] { return Capture(cancel) != idle; })) << "the button did not light up";
@@ -126,13 +130,13 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
     const int arrow = ::GetSystemMetrics(SM_CXHSCROLL), midY = (bar.top + bar.bottom) / 2;
     ClickAt({bar.left + arrow / 2, midY});
     ASSERT_TRUE(Eventually([&] { return d.Count() == 999; }));
-    LetInputSettle();
-    EXPECT_NE(d.NumberLabel(), at1000);
+    EXPECT_TRUE(Eventually([&] { return d.NumberLabel() != at1000; })) << "the label did not follow";
     ClickAt({bar.left + arrow + 3, midY});
     ASSERT_TRUE(Eventually([&] { return d.Count() == 989; }));
 
     const std::wstring password = L" p@ss word=;\"x ";
     ClickAt(CentreOnScreen(d.password));
+    ASSERT_TRUE(WaitForFocus(d.password));
     TypeText(password);
     ASSERT_TRUE(Eventually([&] { return d.PasswordLength() == static_cast<LRESULT>(password.size()); }));
 
@@ -159,22 +163,26 @@ TEST_F(SettingsDialogTest, KeysChooseAFailedSaveIsShownAndTheSaveGoesToThePerUse
     ASSERT_TRUE(d.Complete());
     EXPECT_TRUE(d.Checked(1));
     EXPECT_EQ(d.Count(), 1000);
-    ASSERT_EQ(d.Focus(), d.options[1]) << "the chosen option is the group's tab stop";
-    PressKey(VK_TAB);  // to the scroll bar
+    ASSERT_TRUE(Eventually([&] { return d.Focus() == d.options[1]; })) << "the chosen option is the group's tab stop";
+    ASSERT_TRUE(d.Tab());
+    ASSERT_EQ(d.Focus(), d.scrollBar);
     PressKey(VK_HOME);
     for (int i = 0; i < 6; ++i) PressKey(VK_RIGHT);
     ASSERT_TRUE(Eventually([&] { return d.Count() == 7; }));
-    PressKey(VK_TAB);
+    ASSERT_TRUE(d.Tab());
+    ASSERT_EQ(d.Focus(), d.password);
     const std::wstring password = L"pw 7";
     TypeText(password);
+    ASSERT_TRUE(Eventually([&] { return d.PasswordLength() == static_cast<LRESULT>(password.size()); }));
     // Round to the option group: Tab lands on its chosen option, Up moves the choice.
-    for (int i = 0; i < 3; ++i) PressKey(VK_TAB);
-    ASSERT_TRUE(Eventually([&] { return d.Focus() == d.options[1]; }));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(d.Tab());
+    ASSERT_EQ(d.Focus(), d.options[1]);
     PressKey(VK_UP);
     ASSERT_TRUE(Eventually([&] { return d.Checked(0) && !d.Checked(1) && d.Focus() == d.options[0]; }));
     // A failed save is shown, naming each file tried in turn; each click on 設定 (it
     // takes no keys) tries again, and once the way is clear the save goes through.
     for (int attempt = 0; attempt < 2; ++attempt) {
+        ASSERT_TRUE(Eventually([&] { return ::IsWindowEnabled(d.window) && ::GetForegroundWindow() == d.window; }));
         ClickAt(CentreOnScreen(d.commands[1]));
         HWND message = nullptr;
         EXPECT_TRUE(Eventually([&] {
@@ -187,12 +195,13 @@ TEST_F(SettingsDialogTest, KeysChooseAFailedSaveIsShownAndTheSaveGoesToThePerUse
         EXPECT_NE(shown.find(PerUserIniPath().wstring()), std::wstring::npos) << "not the file last tried";
         EXPECT_LT(shown.find(IniPath().wstring()), shown.find(PerUserIniPath().wstring()))
             << "not the file first tried";
+        ASSERT_TRUE(WaitForForeground(message));
         PressKey(VK_RETURN);
         EXPECT_TRUE(Eventually([&] { return !::IsWindow(message); }));
-        LetInputSettle();
         EXPECT_TRUE(::IsWindowVisible(d.window));
     }
     std::filesystem::remove(PerUserFolder());
+    ASSERT_TRUE(Eventually([&] { return ::IsWindowEnabled(d.window); }));
     ClickAt(CentreOnScreen(d.commands[1]));
     ExpectEnds();
 
