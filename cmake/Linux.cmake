@@ -10,8 +10,9 @@ endif()
 
 file(GLOB_RECURSE CORVALINTH_X11_SOURCES CONFIGURE_DEPENDS src/*_x11.cpp)
 list(FILTER CORVALINTH_X11_SOURCES EXCLUDE REGEX "/src/main_x11\\.cpp$")
+corvalinth_host_library(corvalinth_linux ${CORVALINTH_LINUX_SOURCES})
 add_library(corvalinth_x11 STATIC ${CORVALINTH_X11_SOURCES})
-target_link_libraries(corvalinth_x11 PUBLIC corvalinth_portable X11::X11 X11::Xext)
+target_link_libraries(corvalinth_x11 PUBLIC corvalinth_linux X11::X11 X11::Xext)
 corvalinth_warnings(corvalinth_x11)
 
 add_executable(corvalinth src/main_x11.cpp)
@@ -19,7 +20,7 @@ set_target_properties(corvalinth PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BIN
 target_link_libraries(corvalinth PRIVATE corvalinth_x11)
 target_include_directories(corvalinth PRIVATE ${CMAKE_BINARY_DIR}/generated)
 # The hardening Debian builds its programs with (lintian checks the packaged one).
-foreach(target corvalinth corvalinth_x11 corvalinth_portable)
+foreach(target corvalinth corvalinth_x11 corvalinth_linux corvalinth_portable)
   target_compile_options(${target} PRIVATE -fstack-protector-strong -D_FORTIFY_SOURCE=2)
 endforeach()
 target_link_options(corvalinth PRIVATE -Wl,-z,relro,-z,now)
@@ -28,7 +29,8 @@ corvalinth_warnings(corvalinth)
 # The end-to-end tests run a copy built whole (model included) with
 # AddressSanitizer and UndefinedBehaviorSanitizer.
 set(CORVALINTH_SANITIZERS -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
-add_executable(corvalinth_checked src/main_x11.cpp ${CORVALINTH_X11_SOURCES} ${CORVALINTH_PORTABLE_SOURCES})
+add_executable(corvalinth_checked src/main_x11.cpp ${CORVALINTH_X11_SOURCES} ${CORVALINTH_LINUX_SOURCES}
+                                  ${CORVALINTH_PORTABLE_SOURCES})
 target_include_directories(corvalinth_checked PRIVATE src ${CMAKE_BINARY_DIR}/generated)
 target_compile_options(corvalinth_checked PRIVATE ${CORVALINTH_SANITIZERS})
 target_link_options(corvalinth_checked PRIVATE ${CORVALINTH_SANITIZERS})

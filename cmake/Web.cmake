@@ -1,13 +1,15 @@
 # The web page: the portable model compiled to WebAssembly by Debian's
-# emscripten, and a static site in build/web/site: index.html, its script, the
-# worker that runs the module (corvalinth.js and corvalinth.wasm), the sample desktop.
+# emscripten, and a static site in build/web/site: index.html, its scripts and style,
+# the worker that runs the module (corvalinth.js and corvalinth.wasm), the sample
+# desktop, the app's manifest and icons, and the service worker that keeps it all offline.
 set(CORVALINTH_SITE ${CMAKE_BINARY_DIR}/site)
 find_program(CORVALINTH_NODE node REQUIRED)
 find_program(CORVALINTH_CONVERT convert REQUIRED)
 
 file(GLOB CORVALINTH_WEB_SOURCES CONFIGURE_DEPENDS src/web/*_web.cpp)
+corvalinth_host_library(corvalinth_page ${CORVALINTH_PAGE_SOURCES})
 add_executable(corvalinth_web ${CORVALINTH_WEB_SOURCES})
-target_link_libraries(corvalinth_web PRIVATE corvalinth_portable)
+target_link_libraries(corvalinth_web PRIVATE corvalinth_page)
 corvalinth_warnings(corvalinth_web)
 set_target_properties(corvalinth_web PROPERTIES OUTPUT_NAME corvalinth SUFFIX .js
                       RUNTIME_OUTPUT_DIRECTORY ${CORVALINTH_SITE})
@@ -15,8 +17,11 @@ target_link_options(corvalinth_web PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=Corvalin
                     -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=64MB -sFILESYSTEM=0)
 
 # The page's own files, copied as they are.
-set(CORVALINTH_PAGE_FILES index_web.html:index.html page_web.js:page.js worker_web.js:worker.js)
+set(CORVALINTH_PAGE_FILES index_web.html:index.html style_web.css:style.css page_web.js:page.js
+    choices_web.js:choices.js keep_web.js:keep.js awake_web.js:awake.js worker_web.js:worker.js
+    manifest_web.webmanifest:manifest.webmanifest)
 set(CORVALINTH_PAGE_OUTPUTS)
+set(CORVALINTH_OFFLINE_FILES corvalinth.js corvalinth.wasm sample-desktop.png icon-192.png icon-512.png)
 foreach(pair ${CORVALINTH_PAGE_FILES})
   string(REPLACE ":" ";" pair ${pair})
   list(GET pair 0 from)
@@ -25,6 +30,7 @@ foreach(pair ${CORVALINTH_PAGE_FILES})
                      COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/web/${from} ${CORVALINTH_SITE}/${to}
                      DEPENDS ${CMAKE_SOURCE_DIR}/src/web/${from})
   list(APPEND CORVALINTH_PAGE_OUTPUTS ${CORVALINTH_SITE}/${to})
+  list(APPEND CORVALINTH_OFFLINE_FILES ${to})
 endforeach()
 
 # The sample desktop, made by the tool that makes the program's pictures.
@@ -36,23 +42,53 @@ add_custom_command(OUTPUT ${CORVALINTH_SITE}/sample-desktop.png
                    COMMAND ${CORVALINTH_NODE} $<TARGET_FILE:make_pictures> .
                    COMMAND ${CORVALINTH_CONVERT} sample-desktop.bmp -strip ${CORVALINTH_SITE}/sample-desktop.png
                    DEPENDS make_pictures WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-add_custom_target(web_site ALL DEPENDS ${CORVALINTH_PAGE_OUTPUTS} ${CORVALINTH_SITE}/sample-desktop.png corvalinth_web)
+
+# The installed app's icons, from the program's own icon (its largest picture), kept sharp.
+set(CORVALINTH_ICONS)
+foreach(size 192 512)
+  add_custom_command(OUTPUT ${CORVALINTH_SITE}/icon-${size}.png
+                     COMMAND ${CORVALINTH_CONVERT} "${CMAKE_SOURCE_DIR}/src/resources/corvalinth.ico[0]"
+                             -filter point -resize ${size}x${size}! -strip ${CORVALINTH_SITE}/icon-${size}.png
+                     DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/corvalinth.ico)
+  list(APPEND CORVALINTH_ICONS ${CORVALINTH_SITE}/icon-${size}.png)
+endforeach()
+
+string(REPLACE ";" "|" CORVALINTH_OFFLINE_LIST "${CORVALINTH_OFFLINE_FILES}")
+# The service worker, with the site's version (a digest of every file it keeps) written in.
+add_custom_command(OUTPUT ${CORVALINTH_SITE}/sw.js
+                   COMMAND ${CMAKE_COMMAND} -DSITE=${CORVALINTH_SITE} "-DFILES=${CORVALINTH_OFFLINE_LIST}"
+                           -DTEMPLATE=${CMAKE_SOURCE_DIR}/src/web/sw_web.js -P ${CMAKE_SOURCE_DIR}/cmake/WebOffline.cmake
+                   DEPENDS ${CORVALINTH_PAGE_OUTPUTS} ${CORVALINTH_ICONS} ${CORVALINTH_SITE}/sample-desktop.png corvalinth_web
+                           ${CMAKE_SOURCE_DIR}/src/web/sw_web.js ${CMAKE_SOURCE_DIR}/cmake/WebOffline.cmake
+                   VERBATIM)
+add_custom_target(web_site ALL DEPENDS ${CORVALINTH_PAGE_OUTPUTS} ${CORVALINTH_ICONS} ${CORVALINTH_SITE}/sample-desktop.png
+                  ${CORVALINTH_SITE}/sw.js corvalinth_web)
 
 if(CORVALINTH_TESTS)
   # The same model: the reference run's checksum in this build, under node.
   add_executable(model_checksum tests/web/model_checksum.cpp)
   target_include_directories(model_checksum PRIVATE tests/unit)
-  target_link_libraries(model_checksum PRIVATE corvalinth_portable)
+  target_link_libraries(model_checksum PRIVATE corvalinth_page)
   target_link_options(model_checksum PRIVATE -sSINGLE_FILE=1 -sENVIRONMENT=node)
   corvalinth_warnings(model_checksum)
   corvalinth_test_program(model_checksum)
   add_test(NAME web.ModelChecksum COMMAND ${CORVALINTH_NODE} $<TARGET_FILE:model_checksum>)
 
-  # The page in headless Chromium, one group of checks per test (tests/web/page_test.js).
-  foreach(group Runs Dots Transition Panel)
-    add_test(NAME web.Page.${group}
-             COMMAND ${CORVALINTH_NODE} ${CMAKE_SOURCE_DIR}/tests/web/page_test.js ${CORVALINTH_SITE} ${group})
-    set_tests_properties(web.Page.${group} PROPERTIES LABELS web TIMEOUT 120)
+  # The browser driver of the page's tests (scripts/web/package.json), from npm; never a browser download.
+  find_program(CORVALINTH_NPM npm REQUIRED)
+  set(CORVALINTH_RIG ${CMAKE_SOURCE_DIR}/scripts/web)
+  add_custom_command(OUTPUT ${CORVALINTH_RIG}/node_modules/.package-lock.json
+                     COMMAND ${CMAKE_COMMAND} -E env PUPPETEER_SKIP_DOWNLOAD=1
+                             ${CORVALINTH_NPM} ci --no-audit --no-fund --ignore-scripts --loglevel=error
+                     DEPENDS ${CORVALINTH_RIG}/package.json ${CORVALINTH_RIG}/package-lock.json
+                     WORKING_DIRECTORY ${CORVALINTH_RIG})
+  add_custom_target(web_driver ALL DEPENDS ${CORVALINTH_RIG}/node_modules/.package-lock.json)
+
+  # The page in each browser, one browser start per test (tests/web/page_test.js).
+  foreach(browser chromium firefox)
+    add_test(NAME web.Page.${browser}
+             COMMAND ${CORVALINTH_NODE} ${CMAKE_SOURCE_DIR}/tests/web/page_test.js ${CORVALINTH_SITE} ${browser})
+    set_tests_properties(web.Page.${browser} PROPERTIES LABELS web TIMEOUT 300)
   endforeach()
   set_tests_properties(web.ModelChecksum PROPERTIES LABELS web TIMEOUT 300)
 endif()

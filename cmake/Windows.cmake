@@ -5,7 +5,7 @@ enable_language(RC)
 
 set(CORVALINTH_RIG_DIR ${CMAKE_BINARY_DIR}/rig)
 set(CORVALINTH_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/rig/wine-run.sh ${CORVALINTH_RIG_DIR})
-set(CORVALINTH_WIN_LIBS user32 gdi32 kernel32 shell32 msimg32 ole32 oleaut32 uuid comctl32 imm32 advapi32 dwmapi winmm)
+set(CORVALINTH_WIN_LIBS user32 gdi32 kernel32 shell32 msimg32 ole32 oleaut32 oleacc uuid comctl32 imm32 advapi32 dwmapi winmm)
 
 # One self-contained executable: static C++ runtime, libgcc and winpthread.
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -112,6 +112,10 @@ set(CPACK_STRIP_FILES ON)  # the debugging information stays in the build tree
 set(CPACK_MODULE_PATH ${CMAKE_SOURCE_DIR}/packaging)
 set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_SOURCE_DIR}/packaging/CPackOptions.cmake)
 set(CPACK_CORVALINTH_ICON ${CMAKE_SOURCE_DIR}/src/resources/corvalinth.ico)
+# Signs the packed program, the installer and its uninstaller when the environment
+# gives a certificate (scripts/sign.sh, packaging/CPackOptions.cmake).
+set(CPACK_CORVALINTH_SIGN ${CMAKE_SOURCE_DIR}/scripts/sign.sh)
+set(CPACK_CORVALINTH_SIGN_STAGED ${CMAKE_SOURCE_DIR}/packaging/SignStaged.cmake)
 include(CPack)
 if(CORVALINTH_TESTS)
   # The packages are made once, by the first test; the installer's reads them.
@@ -120,9 +124,17 @@ if(CORVALINTH_TESTS)
                    -P ${CMAKE_SOURCE_DIR}/cmake/CheckPackage.cmake)
   set_tests_properties(package.ZipHoldsTheProgramAndItsNote PROPERTIES LABELS package TIMEOUT 300
                        FIXTURES_SETUP windows_packages)
+  # The same packages signed with a throwaway certificate; the installer's test
+  # installs that one and checks the signatures of what it installed.
+  set(signed ${CMAKE_BINARY_DIR}/signed)
+  add_test(NAME package.SignedWithAThrowawayCertificate
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/package/signed_packages.sh ${CMAKE_BINARY_DIR} ${signed})
+  set_tests_properties(package.SignedWithAThrowawayCertificate PROPERTIES LABELS package TIMEOUT 300
+                       FIXTURES_REQUIRED windows_packages FIXTURES_SETUP signed_packages)
   add_test(NAME package.InstallerUnderWine
            COMMAND ${CMAKE_SOURCE_DIR}/tests/package/installer_wine.sh
-                   ${CMAKE_BINARY_DIR}/Corvalinth-${PROJECT_VERSION}-win64-setup.exe ${CMAKE_BINARY_DIR}/rig-installer)
+                   ${signed}/Corvalinth-${PROJECT_VERSION}-win64-setup.exe ${CMAKE_BINARY_DIR}/rig-installer
+                   ${signed}/throwaway-ca.pem)
   set_tests_properties(package.InstallerUnderWine PROPERTIES LABELS package TIMEOUT 300
-                       FIXTURES_REQUIRED windows_packages RESOURCE_LOCK wine_installer)
+                       FIXTURES_REQUIRED "windows_packages;signed_packages" RESOURCE_LOCK wine_installer)
 endif()

@@ -4,7 +4,7 @@
 # may include only from itself and the folders before it.
 set -euo pipefail
 cd "$(dirname "$0")/../src"
-floors=(core swarm forms config button password saver resources settings preview x11 web startup)
+floors=(core swarm forms config button password saver resources settings preview linux x11 web startup)
 rank() { local i; for i in "${!floors[@]}"; do [ "${floors[$i]}" = "$1" ] && { echo "$i"; return; }; done; echo -1; }
 status=0
 while IFS=: read -r file _ include; do

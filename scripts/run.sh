@@ -12,8 +12,8 @@ if [ "${1:-}" = "--web" ]; then
   scripts/install-deps.sh
   cmake --preset web >/dev/null
   cmake --build --preset web >/dev/null
-  echo "serving build/web/site on http://127.0.0.1:${2:-8000}/"
-  exec python3 -m http.server --bind 127.0.0.1 --directory build/web/site "${2:-8000}"
+  # The site's own server: it sends the page's Content-Security-Policy as a header too.
+  exec node scripts/web/serve.js build/web/site "${2:-8000}"
 fi
 xvfb=0; shot=""; after=3
 while [ $# -gt 0 ]; do

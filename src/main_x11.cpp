@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "corvalinth_version.h"
+#include "linux/options.h"
 #include "x11/host_x11.h"
-#include "x11/options.h"
 
 int main(int argc, char** argv)
 {
-    using namespace corvalinth::x11;
+    using namespace corvalinth::linux_host;
+    using corvalinth::x11::RunHost;
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const ParsedOptions parsed = ParseOptions(args, std::getenv("XSCREENSAVER_WINDOW"));
     if (!parsed.options) {

@@ -4,14 +4,15 @@
 //   node scripts/web/page-picture.js   (after cmake --build --preset web)
 const { execFileSync } = require('child_process');
 const path = require('path');
-const { Browser, serve, sleep } = require('./chromium.js');
+const { Browser, sleep } = require('./browser.js');
+const { serve } = require('./serve.js');
 
 async function main() {
   const root = path.join(__dirname, '../..');
   const server = await serve(path.join(root, 'build/web/site'));
   const browser = await Browser.launch();
   try {
-    const page = await browser.open(`${server.url}/?count=600`, { width: 1024, height: 768 });
+    const page = await browser.open(`${server.url}/?count=600`);
     await page.waitFor(`document.body.dataset.state === 'running'`);
     await sleep(2000);
     await page.click(512, 384);
@@ -22,7 +23,7 @@ async function main() {
     console.log(`wrote ${shot}`);
   } finally {
     await browser.close();
-    server.close();
+    await server.close();
   }
 }
 

@@ -202,4 +202,9 @@ void CommandCore::UserControl_LostFocus() { Apply(LostFocus(f_)); }
 
 void CommandCore::TmrMouse_Timer(PointerOver where) { Apply(TimerTick(f_, where)); }
 
+void CommandCore::DoDefaultAction()
+{
+    if (f_.mEnabled == kTrue) host_.RaiseClick();
+}
+
 }  // namespace corvalinth::button

@@ -88,6 +88,9 @@ public:
     void UserControl_GotFocus();
     void UserControl_LostFocus();
     void TmrMouse_Timer(PointerOver where);
+    // A screen reader's "press": Click on an enabled button whatever the pointer
+    // and focus; no look and no state change.
+    void DoDefaultAction();
 
     const CommandFields& Fields() const { return f_; }
     CommandFields& Fields() { return f_; }

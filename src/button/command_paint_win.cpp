@@ -17,14 +17,57 @@ COLORREF ColourRefOf(std::int32_t colour)
     return static_cast<COLORREF>(u & 0xFFFFFFu);
 }
 
+// The plain face's ring: its system colour and width for each look.
+struct PlainRing {
+    int colour;
+    int width;
+};
+PlainRing PlainRingOf(StatePicture picture)
+{
+    switch (picture) {
+    case StatePicture::Normal: return {COLOR_BTNTEXT, 1};
+    case StatePicture::HighLight: return {COLOR_HIGHLIGHT, 1};
+    case StatePicture::Disable: return {COLOR_GRAYTEXT, 1};
+    case StatePicture::Pressed:
+    case StatePicture::HighLightSelect:
+    case StatePicture::Selected: break;
+    }
+    return {COLOR_HIGHLIGHT, 2};  // the focused looks
+}
+
 }  // namespace
+
+void Command::SetHighContrast(bool on)
+{
+    highContrast_ = on;
+    PaintFace(lastPicture_, core_.Fields());
+    Refresh();
+}
+
+void Command::PaintPlainFace(StatePicture picture)
+{
+    face_.View().Fill(core::PixelFromColorRef(::GetSysColor(COLOR_BTNFACE)));
+    const PlainRing ring = PlainRingOf(picture);
+    RECT r{0, 0, face_.Width(), face_.Height()};
+    for (int i = 0; i < ring.width; ++i) {
+        ::FrameRect(face_.Dc(), &r, ::GetSysColorBrush(ring.colour));
+        ::InflateRect(&r, -1, -1);
+    }
+}
 
 void Command::PaintFace(StatePicture picture, CommandFields& f)
 {
+    lastPicture_ = picture;
     if (!face_.Valid()) return;
+    const bool gradient = PrepareGradient(f.mVert, f.mGradRect, f.mHighlight != 0, face_.Width(), face_.Height());
+    if (highContrast_) {
+        PaintPlainFace(picture);
+        ::GdiFlush();
+        return;
+    }
     face_.View().Fill(core::PixelFromColorRef(::GetSysColor(COLOR_BTNFACE)));
 
-    if (PrepareGradient(f.mVert, f.mGradRect, f.mHighlight != 0, face_.Width(), face_.Height())) {
+    if (gradient) {
         TRIVERTEX vert[2];
         for (int i = 0; i < 2; ++i) {
             const TriVertex& v = f.mVert[static_cast<std::size_t>(i)];
@@ -104,7 +147,10 @@ void Command::DrawCaption(HDC target) const
     // The label does not clip: a tall face must not lose the bottom of its glyphs.
     constexpr UINT kFormat = DT_CENTER | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_NOCLIP;
     const int length = static_cast<int>(label.caption.size());
-    if (label.enabled) {
+    if (highContrast_) {
+        ::SetTextColor(target, ::GetSysColor(label.enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        ::DrawTextW(target, label.caption.c_str(), length, &r, kFormat);
+    } else if (label.enabled) {
         ::SetTextColor(target, ColourRefOf(label.foreColour));
         ::DrawTextW(target, label.caption.c_str(), length, &r, kFormat);
     } else {

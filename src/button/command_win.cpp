@@ -1,10 +1,13 @@
 #include "button/command_win.h"
 
+#include <oleacc.h>
+
 #include <cmath>
 #include <utility>
 #include <vector>
 
 #include "button/state_pictures.h"
+#include "core/corvalinth_b.h"
 #include "core/number_rules.h"
 #include "forms/dpi_win.h"
 #include "forms/font_win.h"
@@ -14,6 +17,8 @@ namespace corvalinth::button {
 namespace {
 
 constexpr UINT kDpiChangedAfterParent = 0x02E3;  // WM_DPICHANGED_AFTERPARENT
+// A screen reader pressed the button; posted, so its call returns first.
+constexpr UINT kAccessiblePress = WM_USER + 1;
 
 void RegisterClassOnce(WNDPROC procedure)
 {
@@ -163,6 +168,32 @@ void Command::SetTwipsPerPixel(double x, double y)
 
 void Command::Initialize() { core_.Initialize(); }
 
+std::optional<LONG> Command::AccessibleRole() const { return ROLE_SYSTEM_PUSHBUTTON; }
+
+std::optional<LONG> Command::AccessibleState() const
+{
+    LONG state = STATE_SYSTEM_FOCUSABLE;
+    if (::GetFocus() == hWnd()) state |= STATE_SYSTEM_FOCUSED;
+    if (!Pressable()) state |= STATE_SYSTEM_UNAVAILABLE;
+    if (!::IsWindowVisible(hWnd())) state |= STATE_SYSTEM_INVISIBLE;
+    return state;
+}
+
+std::optional<std::wstring> Command::AccessibleDefaultAction() const
+{
+    return Pressable() ? std::wstring(L"押す") : std::wstring();
+}
+
+bool Command::Pressable() const
+{
+    // A window a modal one has disabled takes no mouse; nor does it take a press.
+    HWND window = hWnd();
+    return core_.Fields().mEnabled == kTrue && window && ::IsWindowEnabled(window) &&
+           ::IsWindowEnabled(::GetAncestor(window, GA_ROOT));
+}
+
+void Command::StartAccessibleDefaultAction() { ::PostMessageW(hWnd(), kAccessiblePress, 0, 0); }
+
 double Command::WidthTwips() const { return face_.Width() * tppX_; }
 double Command::HeightTwips() const { return face_.Height() * tppY_; }
 
@@ -260,6 +291,7 @@ LRESULT CALLBACK Command::WindowProc(HWND window, UINT message, WPARAM wParam, L
     if (message == WM_NCDESTROY) {
         forms::TieWindow<Command>(window, nullptr);
         self->tmrMouse_.SetEnabled(false);
+        self->accessible_.Disconnect();
         self->window_.Release();
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
@@ -315,8 +347,21 @@ LRESULT Command::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             OnMouse(message, wParam, lParam);
             DeliverPendingClick();  // last: it may destroy this control
             return 0;
-        case WM_GETDLGCODE:
-            return 0;  // Enter and Space are not ours: they do nothing here
+        case WM_GETDLGCODE: {
+            // Enter is taken, so that the dialog does not press its default
+            // button for it; here it does nothing, and nor does Space.
+            const auto* key = reinterpret_cast<const MSG*>(lParam);
+            const bool enter = key && (key->message == WM_KEYDOWN || key->message == WM_CHAR) &&
+                               key->wParam == VK_RETURN;
+            return enter ? DLGC_WANTMESSAGE : 0;
+        }
+        case WM_GETOBJECT:
+            if (auto answer = accessible_.OnGetObject(window, *this, wParam, lParam)) return *answer;
+            break;
+        case kAccessiblePress:
+            if (Pressable()) core_.DoDefaultAction();
+            DeliverPendingClick();  // last: it may destroy this control
+            return 0;
         default: break;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);

@@ -20,6 +20,7 @@
 
 #include "button/command_core.h"
 #include "core/surface.h"
+#include "forms/accessible_win.h"
 #include "forms/dib_surface_win.h"
 #include "forms/handles_win.h"
 #include "forms/timer_win.h"
@@ -42,7 +43,7 @@ inline constexpr wchar_t kCommandClassName[] = L"Corvalinth.Command";
 // window order (the shared button set-up initialises or enables them all).
 void ForEachCommand(HWND container, const std::function<void(CommandLike&)>& visit);
 
-class Command final : public CommandLike, private CommandHost {
+class Command final : public CommandLike, private CommandHost, private forms::AccessibleFacts {
 public:
     static constexpr wchar_t kWindowTie[] = L"Corvalinth.Command";
     Command(HWND container, int controlId);
@@ -80,6 +81,10 @@ public:
     void ReadProperties(const PropertyBag& bag) { core_.UserControl_ReadProperties(bag); }
     void WriteProperties(PropertyBag& bag) { core_.UserControl_WriteProperties(bag); }
 
+    // In a high-contrast theme the face is plain, in the system's button
+    // colours, and the caption in its button text colour.
+    void SetHighContrast(bool on);
+
     // The font stored properties default to; the container's font when it has one.
     void SetAmbientFont(FontObject font) { ambientFont_ = std::move(font); }
 
@@ -105,12 +110,22 @@ private:
     double HeightTwips() const override;
     FontObject AmbientFont() const override { return ambientFont_; }
 
+    // AccessibleFacts: a push button named by its caption, pressed by Click.
+    std::optional<LONG> AccessibleRole() const override;
+    std::optional<std::wstring> AccessibleName() const override { return core_.GetCaption(); }
+    std::optional<LONG> AccessibleState() const override;
+    std::optional<std::wstring> AccessibleDefaultAction() const override;
+    void StartAccessibleDefaultAction() override;
+    bool AccessibleHasChildren() const override { return false; }
+    bool Pressable() const;
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void DeliverPendingClick();
     void TmrMouse_Timer();
     void ResizeSurface();
+    void PaintPlainFace(StatePicture picture);
     void Compose(HDC target, int width, int height) const;
     void DrawContainerBehind(HDC target) const;
     void DrawCaption(HDC target) const;
@@ -125,7 +140,10 @@ private:
     std::array<forms::Bitmap, kStatePictureCount> pictures_;
     forms::MemoryDC pictureDc_;
     forms::Timer tmrMouse_;
+    forms::AccessibleServer accessible_;
     bool clickPending_ = false;
+    bool highContrast_ = false;
+    StatePicture lastPicture_ = StatePicture::Normal;  // painted again when the theme changes
     // Where the last pointer move was seen, in screen pixels: the platform also
     // reports a "move" when capture ends or windows change, which is no move.
     std::optional<POINT> lastMove_;

@@ -1,6 +1,7 @@
 #include "forms/controls_win.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace corvalinth::forms {
@@ -81,7 +82,7 @@ void ChildControl::SetBackColor(COLORREF color)
     if (window_) ::InvalidateRect(window_.Get(), nullptr, TRUE);
 }
 
-void ChildControl::SetForeColor(COLORREF color)
+void ChildControl::SetForeColor(std::optional<COLORREF> color)
 {
     fore_ = color;
     if (window_) ::InvalidateRect(window_.Get(), nullptr, TRUE);
@@ -105,6 +106,12 @@ void ChildControl::SetTabStop(bool tabStop)
     LONG style = ::GetWindowLongW(window_.Get(), GWL_STYLE);
     style = tabStop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
     ::SetWindowLongW(window_.Get(), GWL_STYLE, style);
+}
+
+void ChildControl::SetAccessibleName(std::wstring name)
+{
+    accessibleName_.reset();
+    if (window_) accessibleName_ = std::make_unique<AccessibleLabel>(window_.Get(), std::move(name));
 }
 
 std::optional<LRESULT> ChildControl::OnReflected(UINT, WPARAM, LPARAM) { return std::nullopt; }

@@ -9,9 +9,11 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "forms/accessible_win.h"
 #include "forms/dib_surface_win.h"
 #include "forms/handles_win.h"
 #include "forms/scroll_rules.h"
@@ -33,12 +35,16 @@ public:
     void SetFont(HFONT font);
     void Move(const PixelPlace& place);
     void SetBackColor(COLORREF color);
-    void SetForeColor(COLORREF color);
+    // No colour: the text colour the control draws with by itself.
+    void SetForeColor(std::optional<COLORREF> color);
     std::optional<COLORREF> BackColor() const { return back_; }
     bool Enabled() const;
     void SetEnabled(bool enabled);
     bool TabStop() const;
     void SetTabStop(bool tabStop);
+    // What a screen reader calls the control, where its heading is drawn rather
+    // than a window the system could take the name from.
+    void SetAccessibleName(std::wstring name);
 
     // The control that made this window, or null for any other window.
     static ChildControl* FromWindow(HWND window);
@@ -58,6 +64,7 @@ private:
     UniqueWindow window_;
     std::optional<COLORREF> back_, fore_;
     Brush backBrush_;
+    std::unique_ptr<AccessibleLabel> accessibleName_;  // let go before the window
 };
 
 // For a parent's window procedure: hands a control's own notification back to

@@ -35,8 +35,9 @@ enum class Align { Left, Center };
 // The fonts the dialog uses: the form's default, the label face, its bold
 // variant for the password box and its underlined variant for the link.
 enum class Face { Default, Label, LabelBold, LabelUnderlined };
-// Colours by role, resolved by the window code (system colours depend on the theme).
-enum class Paint { Default, Window, WindowText, Panel, White, Transparent };
+// Colours by role, resolved by the window code (system colours depend on the
+// theme; a high-contrast one replaces the design's own colours too).
+enum class Paint { Default, Window, WindowText, Panel, White, Link, Transparent };
 
 inline constexpr int kNoTab = -1;
 
@@ -71,7 +72,7 @@ inline constexpr std::array<ControlLayout, 17> kDialogControls{{
     {"PW",         Kind::TextBox,       In::Pic_1,  540, 2220, 1635,  270,   9,     L"",                Face::LabelBold,       Align::Left,   Paint::Window,      Paint::WindowText},
     {"Cmd_Can",    Kind::CommandButton, In::Form,  4920, 3060, 1335,  435,  12,     L"ｷｬﾝｾﾙ",           Face::Label,           Align::Center, Paint::Default,     Paint::Default},
     {"Cmd_Set",    Kind::CommandButton, In::Form,  6300, 3060, 1395,  435,  13,     L"設定",            Face::Label,           Align::Center, Paint::Default,     Paint::Default},
-    {"lbl_URL",    Kind::Label,         In::Form,  2940, 3660, 3210,  195,   7,     kHomePage,          Face::LabelUnderlined, Align::Left,   Paint::Transparent, Paint::White},
+    {"lbl_URL",    Kind::Label,         In::Form,  2940, 3660, 3210,  195,   7,     kHomePage,          Face::LabelUnderlined, Align::Left,   Paint::Transparent, Paint::Link},
     // Our credit line, in the free space under the illustration.
     {"lbl(9)",     Kind::Label,         In::Form,   240, 3660, 2580,  195,   6,     L"© Corvalinth開発チーム", Face::Label,   Align::Left,   Paint::Transparent, Paint::White},
 }};

@@ -97,7 +97,7 @@ HWND Corvalinth_P::MakeControl(const ControlLayout& c, HWND parent)
         picture1_ = std::make_unique<forms::PictureBox>(parent, place, ::GetSysColor(COLOR_BTNFACE), false);
         return picture1_->hWnd();
     case Kind::Panel:
-        pic_1_ = std::make_unique<forms::PictureBox>(parent, place, PanelColorRef(), true);
+        pic_1_ = std::make_unique<forms::PictureBox>(parent, place, PanelBack(), true);
         return pic_1_->hWnd();
     case Kind::OptionButton: return MakeOption(c, parent);
     case Kind::ScrollBar:
@@ -150,7 +150,7 @@ void Corvalinth_P::PlaceControl(const ControlLayout& c)
         if (picture1_) picture1_->Move(place, ::GetSysColor(COLOR_BTNFACE));
         break;
     case Kind::Panel:
-        if (pic_1_) pic_1_->Move(place, PanelColorRef());
+        if (pic_1_) pic_1_->Move(place, PanelBack());
         break;
     case Kind::OptionButton:
         if (auto& option = opt_C_[static_cast<std::size_t>(OptionIndex(c))]) {

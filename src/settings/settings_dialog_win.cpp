@@ -1,5 +1,6 @@
 #include "settings/settings_dialog_win.h"
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
@@ -10,6 +11,7 @@
 #include "forms/dpi_win.h"
 #include "forms/font_win.h"
 #include "forms/screen_win.h"
+#include "forms/theme_win.h"
 #include "resources/resource_ids.h"
 #include "settings/dialog_gradient.h"
 #include "settings/dialog_values.h"
@@ -22,19 +24,6 @@ namespace corvalinth::settings {
 namespace {
 
 constexpr wchar_t kMessageCaption[] = L"Corvalinth";
-
-std::optional<COLORREF> Resolve(Paint paint, bool back)
-{
-    switch (paint) {
-    case Paint::Default: return ::GetSysColor(back ? COLOR_BTNFACE : COLOR_BTNTEXT);
-    case Paint::Window: return ::GetSysColor(COLOR_WINDOW);
-    case Paint::WindowText: return ::GetSysColor(COLOR_WINDOWTEXT);
-    case Paint::Panel: return PanelColorRef();
-    case Paint::White: return RGB(255, 255, 255);
-    case Paint::Transparent: return std::nullopt;
-    }
-    return std::nullopt;
-}
 
 forms::FormDesign DialogDesign()
 {
@@ -49,6 +38,22 @@ forms::FormDesign DialogDesign()
     design.dialogKeys = true;
     return design;
 }
+
+// A screen reader in another process reaches the dialog's accessible objects
+// through COM, which the thread must have joined.
+class ComApartment {
+public:
+    ComApartment() : joined_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment()
+    {
+        if (joined_) ::CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool joined_;
+};
 
 std::int16_t Clamp16(LONG value)
 {
@@ -68,6 +73,7 @@ DialogServices DefaultServices(const SettingsLocation& settingsFile)
     services.showSaveFailure = [](HWND owner, const std::wstring& text) {
         ::MessageBoxW(owner, text.c_str(), kMessageCaption, MB_OK | MB_ICONWARNING);
     };
+    services.highContrast = &forms::HighContrastOn;
     return services;
 }
 
@@ -111,6 +117,39 @@ std::wstring SaveFailureText(const SaveOutcome& outcome)
 Corvalinth_P::Corvalinth_P(DialogServices services) : Form(DialogDesign()), services_(std::move(services)) {}
 
 Corvalinth_P::~Corvalinth_P() = default;
+
+std::optional<COLORREF> Corvalinth_P::Resolve(Paint paint, bool back) const
+{
+    switch (paint) {
+    case Paint::Default: return ::GetSysColor(back ? COLOR_BTNFACE : COLOR_BTNTEXT);
+    case Paint::Window: return ::GetSysColor(COLOR_WINDOW);
+    case Paint::WindowText: return ::GetSysColor(COLOR_WINDOWTEXT);
+    case Paint::Panel: return PanelBack();
+    // The texts on the form stand on its plain button-face background there.
+    case Paint::White: return highContrast_ ? ::GetSysColor(COLOR_BTNTEXT) : RGB(255, 255, 255);
+    case Paint::Link: return highContrast_ ? ::GetSysColor(COLOR_HOTLIGHT) : RGB(255, 255, 255);
+    case Paint::Transparent: return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+bool Corvalinth_P::HighContrastWanted() const { return services_.highContrast && services_.highContrast(); }
+
+COLORREF Corvalinth_P::PanelBack() const { return highContrast_ ? ::GetSysColor(COLOR_WINDOW) : PanelColorRef(); }
+
+void Corvalinth_P::ApplyTheme()
+{
+    highContrast_ = HighContrastWanted();
+    // The option buttons blend into the panel; in high contrast their text
+    // takes the colour that belongs to the panel's.
+    for (int i = 0; i < 2; ++i) {
+        if (!opt_C_[static_cast<std::size_t>(i)]) continue;
+        Opt_C(i).SetBackColor(PanelBack());
+        Opt_C(i).SetForeColor(highContrast_ ? std::optional(::GetSysColor(COLOR_WINDOWTEXT)) : std::nullopt);
+    }
+    for (auto* button : {cmd_Can_.get(), cmd_Set_.get()})
+        if (button) button->SetHighContrast(highContrast_);
+}
 
 RECT Corvalinth_P::ClientRectOf(std::string_view name) const
 {
@@ -163,7 +202,7 @@ void Corvalinth_P::PaintPanel()
 {
     if (!pic_1_ || !pic_1_->Surface().Valid()) return;
     const HDC dc = pic_1_->Surface().Dc();
-    pic_1_->Surface().View().Fill(core::PixelFromColorRef(kPanelColor));
+    pic_1_->Surface().View().Fill(core::PixelFromColorRef(PanelBack()));
     for (const auto& control : kDialogControls) {
         if (control.in != In::Pic_1) continue;
         if (control.kind == Kind::Label)
@@ -189,8 +228,12 @@ void Corvalinth_P::SetNumberLabel(const std::wstring& caption)
 
 void Corvalinth_P::Form_Load()
 {
+    highContrast_ = HighContrastWanted();
     CreateFonts();
     CreateControls();
+    // Their headings are drawn, so the system cannot name them.
+    HS_Num().SetAccessibleName(std::wstring(Control("lbl(0)").caption));
+    PW().SetAccessibleName(std::wstring(Control("lbl(1)").caption));
 
     // The window already has its size (from the client area); place it centred
     // across and a third of the way down the primary monitor, measured in the
@@ -202,8 +245,7 @@ void Corvalinth_P::Form_Load()
 
     InitButtons(*this, kTrue, kTrue);
 
-    Opt_C(0).SetBackColor(PanelColorRef());
-    Opt_C(1).SetBackColor(PanelColorRef());
+    ApplyTheme();
 
     CorvalinthB& module = Module();
     // A stored value the controls cannot show is shown as its nearest meaning;
@@ -231,7 +273,8 @@ void Corvalinth_P::Form_Resize()
     if (background_.Width() != client.cx || background_.Height() != client.cy)
         background_ = forms::DibSurface(client.cx, client.cy);
     if (!background_.Valid()) return;
-    PaintRows(background_.View(), GradientRows(client.cy, TwipsPerPixelY()));
+    if (highContrast_) background_.View().Fill(core::PixelFromColorRef(::GetSysColor(COLOR_BTNFACE)));
+    else PaintRows(background_.View(), GradientRows(client.cy, TwipsPerPixelY()));
     for (const auto& control : kDialogControls)
         if (control.in == In::Form && control.kind == Kind::Label)
             PaintLabel(background_.Dc(), control,
@@ -341,6 +384,23 @@ std::optional<LRESULT> Corvalinth_P::OnMessage(UINT message, WPARAM wParam, LPAR
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam) != WA_INACTIVE);
         return 0;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+        // New system colours, or the high-contrast theme switched: everything
+        // drawn into the retained surfaces is drawn again.
+        ApplyTheme();
+        PaintPanel();
+        Form_Resize();
+        ::RedrawWindow(hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+        return std::nullopt;
+    case WM_COMMAND:
+        // The dialog keys: Esc cancels, Enter saves. A focused Command takes
+        // Enter itself, so only Enter elsewhere comes here.
+        if (lParam != 0 || HIWORD(wParam) != BN_CLICKED) return std::nullopt;
+        if (LOWORD(wParam) == IDCANCEL) Cmd_Can_Click();
+        else if (LOWORD(wParam) == IDOK) Cmd_Set_Click();
+        else return std::nullopt;
+        return 0;
     default:
         return std::nullopt;
     }
@@ -348,6 +408,7 @@ std::optional<LRESULT> Corvalinth_P::OnMessage(UINT message, WPARAM wParam, LPAR
 
 int RunSettingsDialog(const SettingsLocation& settingsFile)
 {
+    const ComApartment com;
     Corvalinth_P dialog(DefaultServices(settingsFile));
     dialog.ShowModal();
     return 0;

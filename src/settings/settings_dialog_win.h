@@ -27,8 +27,10 @@ struct DialogServices {
     std::function<SaveOutcome(std::span<const IniKeyValue> keys)> save;
     std::function<void(HWND owner, const std::wstring& address)> openAddress;
     std::function<void(HWND owner, const std::wstring& text)> showSaveFailure;
+    // Whether a high-contrast theme is on; none: the usual theme.
+    std::function<bool()> highContrast;
 };
-// The settings file found at start-up, the shell, and a message box.
+// The settings file found at start-up, the shell, a message box and the system's theme.
 DialogServices DefaultServices(const SettingsLocation& settingsFile);
 
 inline COLORREF PanelColorRef() { return static_cast<COLORREF>(kPanelColor); }
@@ -90,6 +92,11 @@ private:
     void PaintPanel();
     void PaintLabel(HDC dc, const ControlLayout& control, const std::wstring& caption, int dx, int dy) const;
     void SetNumberLabel(const std::wstring& caption);
+    // Follows the theme: the design's colours, or the system's in high contrast.
+    void ApplyTheme();
+    bool HighContrastWanted() const;
+    std::optional<COLORREF> Resolve(Paint paint, bool back) const;
+    COLORREF PanelBack() const;
     bool OverLink(POINT client) const;
 
     DialogServices services_;
@@ -103,6 +110,7 @@ private:
     std::wstring lblUrlCaption_{Control("lbl_URL").caption};
     forms::DibSurface background_;
     bool linkPressed_ = false;
+    bool highContrast_ = false;
     HWND lastFocus_ = nullptr;
 };
 

@@ -1,7 +1,6 @@
 #include "web/page_saver.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "swarm/screen_geometry.h"
 
@@ -36,15 +35,9 @@ PageSaver::PageSaver(int width, int height, const PageSettings& settings, core::
     swarm::AnimationSettings model;
     model.gNum = static_cast<std::int16_t>(std::clamp(settings.count, 1, kMostDots));
     model.gColor = settings.mono ? 1 : 0;
-    model.frameMs = 0;  // every frame that Frame runs during the slide takes a step
-    animation_ = std::make_unique<swarm::Animation>(swarm::ScreenGeometry(width_, height_, settings.dpi, settings.dpi),
-                                                    model, random, clock);
-    animation_->Attach(display_, startup_.View());
-    // The halves that slide apart are the canvas as shown.
-    animation_->SetSnapshotSource([this] {
-        latest_ = displaySurface_;
-        return latest_.View();
-    });
+    // The halves that slide apart are the canvas as shown: the run's own copy of the display.
+    run_ = std::make_unique<swarm::PacedRun>(swarm::ScreenGeometry(width_, height_, settings.dpi, settings.dpi), model,
+                                             random, clock, swarm::RunSurfaces{display_, startup_.View(), {}});
 }
 
 void PageSaver::Start(double nowMs)
@@ -53,10 +46,8 @@ void PageSaver::Start(double nowMs)
         const std::uint32_t* from = canvas_.data() + static_cast<std::size_t>(y) * width_;
         std::transform(from, from + width_, startup_.View().Row(y), FromCanvas);
     }
-    animation_->Cls();
     pending_.clear();
-    Stage(display_.Bounds(), display_, 0);
-    nextTickMs_ = nowMs;
+    run_->Start(nowMs);
 }
 
 void PageSaver::Stage(const core::Rect& r, const core::SurfaceView& source, int offsetX)
@@ -70,29 +61,11 @@ void PageSaver::Stage(const core::Rect& r, const core::SurfaceView& source, int 
     if (!target.Empty()) pending_.push_back(target);
 }
 
-void PageSaver::Tick(double nowMs)
-{
-    animation_->Advance(nowMs, changed_);
-    for (const core::Rect& r : changed_) Stage(r, display_, 0);
-    for (const auto& copy : animation_->OuterCopies()) Stage(copy.target, animation_->LatestPicture(), copy.offsetX);
-}
-
 const std::vector<core::Rect>& PageSaver::Frame(double nowMs)
 {
-    if (animation_->InTransition()) {
-        Tick(nowMs);
-        // The swarm waited while the halves slid apart; it goes on from now.
-        if (!animation_->InTransition()) nextTickMs_ = nowMs;
-    } else {
-        int ticks = 0;
-        while (nextTickMs_ <= nowMs && ticks < kMostTicksPerFrame && !animation_->InTransition()) {
-            Tick(nowMs);
-            ++ticks;
-            ++ticks_;
-            nextTickMs_ += kTickMs;
-        }
-        if (nextTickMs_ <= nowMs && !animation_->InTransition()) nextTickMs_ = nowMs + kTickMs;
-    }
+    const swarm::FrameChanges& changes = run_->Frame(nowMs);
+    for (const core::Rect& r : changes.display) Stage(r, display_, 0);
+    for (const auto& copy : changes.outer) Stage(copy.target, changes.latest, copy.offsetX);
     Gather();
     return puts_;
 }

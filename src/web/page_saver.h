@@ -1,24 +1,19 @@
 #pragma once
 // The saver as a web page runs it. The page calls Frame once per animation
-// frame: the model ticks 100 times a second from the page's clock, not from
-// the frame rate, and during the transition every frame takes one step of the
-// slide. What changed is copied into the canvas's pixels (RGBA bytes, as the
-// canvas takes them) and listed as the rectangles to put, so that the page
-// hands the canvas only what changed, once per frame.
+// frame, which is a frame of the paced run (swarm/paced_run.h). What changed
+// is copied into the canvas's pixels (RGBA bytes, as the canvas takes them)
+// and listed as the rectangles to put, so that the page hands the canvas only
+// what changed, once per frame.
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "core/random.h"
 #include "core/surface.h"
-#include "swarm/animation.h"
+#include "swarm/paced_run.h"
 
 namespace corvalinth::web {
 
-constexpr double kTickMs = 10.0;
-// A frame that owes more ticks than this (a busy machine, a page that was
-// hidden) drops the rest and counts again from now rather than bursting.
-constexpr int kMostTicksPerFrame = 5;
 constexpr int kMostDots = 1000;
 // Larger canvases are refused: four surfaces of this many pixels are 256 MB.
 constexpr int kMostPixels = 16 * 1024 * 1024;
@@ -54,22 +49,19 @@ public:
     const std::vector<core::Rect>& Puts() const { return puts_; }
 
     const core::SurfaceView& Display() const { return display_; }
-    bool InTransition() const { return animation_->InTransition(); }
-    std::int64_t Ticks() const { return ticks_; }
+    bool InTransition() const { return run_->InTransition(); }
+    std::int64_t Ticks() const { return run_->Ticks(); }
 
 private:
-    void Tick(double nowMs);
     void Stage(const core::Rect& r, const core::SurfaceView& source, int offsetX);
     void Gather();
 
     int width_, height_;
-    core::PixelSurface startup_, displaySurface_, latest_;
+    core::PixelSurface startup_, displaySurface_;
     core::SurfaceView display_;
     std::vector<std::uint32_t> canvas_;
-    std::unique_ptr<swarm::Animation> animation_;
-    std::vector<core::Rect> changed_, pending_, puts_;
-    double nextTickMs_ = 0;
-    std::int64_t ticks_ = 0;
+    std::unique_ptr<swarm::PacedRun> run_;
+    std::vector<core::Rect> pending_, puts_;
 };
 
 // FNV-1a over the surface's pixels, row by row: equal pictures, equal sums,

@@ -26,14 +26,15 @@ std::string Figure(const char* label, double value, const char* unit)
 }
 }  // namespace
 
-FpsOverlay::FpsOverlay(Display* display, Window window) : display_(display), window_(window)
+FpsOverlay::FpsOverlay(Display* display, Window window, const linux_host::PixelFormat& format)
+    : display_(display), window_(window)
 {
     // Without the server's basic font there is nothing to write with: the run goes on without figures.
     font_ = XLoadQueryFont(display_, "fixed");
     if (!font_) return;
     XGCValues values{};
-    values.foreground = WhitePixel(display_, DefaultScreen(display_));
-    values.background = BlackPixel(display_, DefaultScreen(display_));
+    values.foreground = format.ToWire(core::Rgb(255, 255, 255));
+    values.background = format.ToWire(core::Rgb(0, 0, 0));
     values.font = font_->fid;
     gc_ = XCreateGC(display_, window_, GCForeground | GCBackground | GCFont, &values);
 }

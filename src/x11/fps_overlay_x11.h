@@ -6,11 +6,15 @@
 
 #include <string>
 
+#include "linux/pixel_format.h"
+
 namespace corvalinth::x11 {
 
 class FpsOverlay {
 public:
-    FpsOverlay(Display* display, Window window);
+    // `format`: the window's, whose white and black the figures are written in
+    // (the default visual's may be another depth, or leave a 32-bit window see-through).
+    FpsOverlay(Display* display, Window window, const linux_host::PixelFormat& format);
     ~FpsOverlay();
     FpsOverlay(const FpsOverlay&) = delete;
     FpsOverlay& operator=(const FpsOverlay&) = delete;

@@ -11,8 +11,8 @@
 #include <ctime>
 #include <utility>
 
+#include "linux/placement.h"
 #include "swarm/screen_geometry.h"
-#include "x11/placement.h"
 #include "x11/x_errors_x11.h"
 
 namespace corvalinth::x11 {
@@ -25,13 +25,6 @@ double NowMs()
     return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-// The next deadline of a clock of `period`: a late loop does not catch up in
-// a burst, it starts counting again from now.
-double NextDeadline(double deadline, double nowMs, double period)
-{
-    return nowMs - deadline > period ? nowMs + period : deadline + period;
-}
-
 }  // namespace
 
 Host::Host(Display* display, DrawTarget target, const Options& options)
@@ -40,12 +33,12 @@ Host::Host(Display* display, DrawTarget target, const Options& options)
 {
     gc_ = XCreateGC(display_, target_.window, 0, nullptr);
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-    if (options.fps) fps_ = std::make_unique<FpsOverlay>(display_, target_.window);
+    if (options.fps) fps_ = std::make_unique<FpsOverlay>(display_, target_.window, target_.format);
 }
 
 Host::~Host()
 {
-    animation_.reset();
+    run_.reset();
     image_.reset();
     latestImage_.reset();
     if (gc_) XFreeGC(display_, gc_);
@@ -55,11 +48,11 @@ Host::~Host()
 
 bool Host::Build(int width, int height)
 {
-    // The animation holds views of the surfaces: it goes first.
-    animation_.reset();
+    // The run holds views of the surfaces: it goes first.
+    run_.reset();
     image_.reset();
     startup_ = core::PixelSurface(width, height);
-    PlacePicture(startup_.View(), target_.picture.View());
+    linux_host::PlacePicture(startup_.View(), target_.picture.View());
     image_ = WindowImage::Create(display_, target_.visual, target_.depth, width, height);
     if (!image_) {
         Fail("cannot make an image of the window's size");
@@ -69,25 +62,18 @@ bool Host::Build(int width, int height)
     ownDisplay_ = direct_ ? core::PixelSurface() : core::PixelSurface(width, height);
     shown_ = direct_ ? image_->Pixels() : ownDisplay_.View();
     latestImage_ = direct_ ? WindowImage::Create(display_, target_.visual, target_.depth, width, height) : nullptr;
-    latest_ = latestImage_ ? core::PixelSurface() : core::PixelSurface(width, height);
-    const core::SurfaceView latest = latestImage_ ? latestImage_->Pixels() : latest_.View();
     swarm::AnimationSettings settings;
     settings.gNum = static_cast<std::int16_t>(options_.count);
     settings.gColor = options_.mono ? 1 : 0;
-    // A little under a frame, so that every frame's call takes its slide step.
-    settings.frameMs = kFrameMs - 2;
-    animation_ = std::make_unique<swarm::Animation>(swarm::ScreenGeometry(width, height), settings, random_, clock_);
-    animation_->Attach(shown_, startup_.View());
     // The transition slides the window as shown now: the retained surface.
-    animation_->SetSnapshotSource([this, latest] {
-        core::Copy(latest, 0, 0, shown_.Width(), shown_.Height(), shown_, 0, 0);
-        return latest;
-    });
-    animation_->Cls();
+    const swarm::RunSurfaces surfaces{shown_, startup_.View(), latestImage_ ? latestImage_->Pixels() : core::SurfaceView{}};
+    run_ = std::make_unique<swarm::PacedRun>(swarm::ScreenGeometry(width, height), settings, random_, clock_, surfaces,
+                                             kFrameMs);
+    run_->Start(NowMs());
     target_.width = width;
     target_.height = height;
     pending_.clear();
-    Stage({0, 0, width, height}, 0, shown_);
+    pendingOuter_.clear();
     return true;
 }
 
@@ -97,13 +83,12 @@ void Host::Stage(const core::Rect& r, int offsetX, const core::SurfaceView& sour
     pending_.push_back(r);
 }
 
-void Host::Advance(double nowMs)
+void Host::Take(const swarm::FrameChanges& changes)
 {
-    animation_->Advance(nowMs, changed_);
-    for (const core::Rect& r : changed_) Stage(r, 0, shown_);
-    for (const auto& copy : animation_->OuterCopies()) {
+    for (const core::Rect& r : changes.display) Stage(r, 0, shown_);
+    for (const auto& copy : changes.outer) {
         if (latestImage_) pendingOuter_.push_back({copy.target, copy.offsetX});
-        else Stage(copy.target, copy.offsetX, animation_->LatestPicture());
+        else Stage(copy.target, copy.offsetX, changes.latest);
     }
 }
 
@@ -164,7 +149,7 @@ void Host::Handle(XEvent& event)
     switch (event.type) {
     case Expose: {
         // Mid-slide the display lacks what went to the window straight from the latest picture.
-        if (latestImage_ && animation_->InTransition()) animation_->RepairDisplay();
+        if (latestImage_ && run_->InTransition()) run_->RepairDisplay();
         const XExposeEvent& e = event.xexpose;
         pending_.push_back({e.x, e.y, e.x + e.width, e.y + e.height});
         break;
@@ -189,9 +174,7 @@ void Host::Wait(int signalFd, double nowMs)
 {
     XFlush(display_);
     if (XEventsQueued(display_, QueuedAlready) > 0) return;
-    // Ticks do not move the slide: it wakes only for frames.
-    const double deadline = animation_->InTransition() ? nextFrameMs_ : std::min(nextTickMs_, nextFrameMs_);
-    const int timeout = std::max(0, static_cast<int>(std::ceil(deadline - nowMs)));
+    const int timeout = std::max(0, static_cast<int>(std::ceil(run_->NextDueMs() - nowMs)));
     pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signalFd, POLLIN, 0}};
     if (::poll(fds, 2, timeout) <= 0) return;
     if (fds[1].revents & POLLIN) {
@@ -203,7 +186,6 @@ void Host::Wait(int signalFd, double nowMs)
 int Host::Run(int signalFd)
 {
     if (!Build(target_.width, target_.height)) return *exit_;
-    nextTickMs_ = nextFrameMs_ = NowMs();
     while (!exit_) {
         while (!exit_ && XPending(display_) > 0) {
             XEvent event;
@@ -215,15 +197,10 @@ int Host::Run(int signalFd)
         // Several size changes in a row make one restart.
         if (const auto size = std::exchange(newSize_, std::nullopt); size && !Build(size->first, size->second)) break;
         const double now = NowMs();
-        if (now >= nextTickMs_) {
-            if (!animation_->InTransition()) Advance(now);
-            nextTickMs_ = NextDeadline(nextTickMs_, now, kTickMs);
-        }
-        if (now >= nextFrameMs_) {
-            if (animation_->InTransition()) Advance(now);
+        if (now >= run_->NextDueMs()) {
+            Take(run_->Frame(now));
             PresentPending();
             if (fps_) fps_->Frame(now, target_.height);
-            nextFrameMs_ = NextDeadline(nextFrameMs_, now, kFrameMs);
         }
         Wait(signalFd, NowMs());
     }

@@ -1,9 +1,7 @@
 #pragma once
-// The run: the swarm over the desktop picture in one window, advanced by one
-// event loop that waits on the X connection and the signals with a deadline.
-// Ticks come about every 10 ms; what they change is copied into the window
-// image at once and sent to the window at most once a 60 Hz frame; during the
-// transition every frame takes one step of the slide.
+// The run: the swarm over the desktop picture in one window, one event loop
+// that waits on the X connection and the signals until the paced run's next
+// frame is due (60 a second at most), and presents what that frame changed.
 #include "x11/xlib_x11.h"
 
 #include <memory>
@@ -12,16 +10,17 @@
 
 #include "core/random.h"
 #include "core/surface.h"
-#include "swarm/animation.h"
+#include "linux/options.h"
+#include "swarm/paced_run.h"
 #include "x11/fps_overlay_x11.h"
-#include "x11/options.h"
 #include "x11/presenter_x11.h"
 #include "x11/target_x11.h"
 #include "x11/window_image_x11.h"
 
 namespace corvalinth::x11 {
 
-constexpr double kTickMs = 10.0;
+using linux_host::Options;
+
 constexpr double kFrameMs = 1000.0 / 60;
 
 class Host {
@@ -37,7 +36,7 @@ public:
 
 private:
     bool Build(int width, int height);
-    void Advance(double nowMs);
+    void Take(const swarm::FrameChanges& changes);
     // Marks `r` to be sent to the window, first copying it from `source` (read
     // `offsetX` to the left) into the image when the image is not the display.
     void Stage(const core::Rect& r, int offsetX, const core::SurfaceView& source);
@@ -62,10 +61,9 @@ private:
     core::PixelSurface ownDisplay_;
     bool direct_ = false;
     std::unique_ptr<WindowImage> image_;
-    // The screen as the transition found it. Where the display is the window
-    // image, it is an image too, so the slide's outer parts go to the window
+    // The screen as the transition found it, where the display is the window
+    // image: an image too, so the slide's outer parts go to the window
     // straight from it instead of being copied into the display every frame.
-    core::PixelSurface latest_;
     std::unique_ptr<WindowImage> latestImage_;
     struct OuterPut {
         core::Rect target;
@@ -74,10 +72,9 @@ private:
     std::vector<OuterPut> pendingOuter_;
     core::SeededRandom random_;
     core::SystemClock clock_;
-    std::unique_ptr<swarm::Animation> animation_;
-    std::vector<core::Rect> changed_, pending_;
+    std::unique_ptr<swarm::PacedRun> run_;
+    std::vector<core::Rect> pending_;
     std::optional<std::pair<int, int>> newSize_;
-    double nextTickMs_ = 0, nextFrameMs_ = 0;
     bool buttonDown_ = false;
     std::optional<int> exit_;
     std::unique_ptr<FpsOverlay> fps_;  // with --fps

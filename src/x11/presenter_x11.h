@@ -10,10 +10,12 @@
 #include <vector>
 
 #include "core/surface.h"
-#include "x11/banded_cover.h"
+#include "linux/banded_cover.h"
 #include "x11/window_image_x11.h"
 
 namespace corvalinth::x11 {
+
+using linux_host::BandedCover;
 
 enum class PresentWay {
     Banded,    // a banded cover: one clipped put (shared memory) or a put per band span

@@ -102,9 +102,11 @@ core::PixelSurface DaemonScreenshot(Display* display, const DrawTarget& target)
     Window root = 0;
     int x = 0, y = 0;
     unsigned width = 0, height = 0, border = 0, depth = 0;
+    // A pixmap already freed (the daemon's screenshot of an earlier blanking)
+    // is no screenshot: its error is the trap's, not the run's.
     ErrorTrap trap(display);
-    if (!XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &depth) || trap.Check())
-        return {};
+    const bool known = XGetGeometry(display, pixmap, &root, &x, &y, &width, &height, &border, &depth) != 0;
+    if (trap.Check() || !known) return {};
     const auto pixelFormat = FormatForDepth(display, target, static_cast<int>(depth));
     if (!pixelFormat) return {};
     return ReadPixels(display, pixmap, static_cast<int>(width), static_cast<int>(height), *pixelFormat);
@@ -140,6 +142,14 @@ std::optional<XVisualInfo> ChooseVisual(Display* display)
     return best;
 }
 
+// The corner an offset is measured from, for the window manager: with -0-0
+// the window's bottom-right corner stays at the screen's.
+int GravityOf(const Options::Offset& offset)
+{
+    if (offset.fromRight) return offset.fromBottom ? SouthEastGravity : NorthEastGravity;
+    return offset.fromBottom ? SouthWestGravity : NorthWestGravity;
+}
+
 Window CreateOwnWindow(Display* display, const Options& options, const XVisualInfo& visual, Colormap colormap)
 {
     const int screen = DefaultScreen(display);
@@ -159,7 +169,8 @@ Window CreateOwnWindow(Display* display, const Options& options, const XVisualIn
                                         CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
     // A place the user asked for, which a window manager should keep.
     XSizeHints hints{};
-    hints.flags = USSize | (options.offset ? USPosition : 0);
+    hints.flags = USSize | (options.offset ? USPosition | PWinGravity : 0);
+    hints.win_gravity = options.offset ? GravityOf(*options.offset) : NorthWestGravity;
     hints.x = x;
     hints.y = y;
     hints.width = options.width;

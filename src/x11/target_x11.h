@@ -9,10 +9,16 @@
 #include <string>
 
 #include "core/surface.h"
-#include "x11/options.h"
-#include "x11/pixel_format.h"
+#include "linux/options.h"
+#include "linux/pixel_format.h"
 
 namespace corvalinth::x11 {
+
+using linux_host::Options;
+using linux_host::PixelFormat;
+using linux_host::Target;
+using linux_host::VisualFacts;
+using linux_host::VisualKind;
 
 struct DrawTarget {
     Window window = 0;

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "core/surface.h"
-#include "x11/pixel_format.h"
+#include "linux/pixel_format.h"
 
 namespace corvalinth::x11 {
+
+using linux_host::PixelFormat;
 
 class WindowImage {
 public:

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "x11/options.h"
+#include "linux/options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -18,13 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         else parts.back().push_back(static_cast<char>(data[i]));
     }
     const std::vector<std::string_view> args(parts.begin() + 1, parts.end());
-    const auto parsed = corvalinth::x11::ParseOptions(args, parts.front().c_str());
+    const auto parsed = corvalinth::linux_host::ParseOptions(args, parts.front().c_str());
     if (!parsed.options) {
         if (parsed.error.empty()) std::abort();  // a refusal always says why
         return 0;
     }
-    const corvalinth::x11::Options& o = *parsed.options;
-    if (o.count < corvalinth::x11::kMinCount || o.count > corvalinth::x11::kMaxCount) std::abort();
-    if (o.width < 1 || o.height < 1 || (o.target == corvalinth::x11::Target::WindowId && o.windowId == 0)) std::abort();
+    const corvalinth::linux_host::Options& o = *parsed.options;
+    if (o.count < corvalinth::linux_host::kMinCount || o.count > corvalinth::linux_host::kMaxCount) std::abort();
+    if (o.width < 1 || o.height < 1 || (o.target == corvalinth::linux_host::Target::WindowId && o.windowId == 0)) std::abort();
     return 0;
 }

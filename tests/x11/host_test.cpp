@@ -264,10 +264,14 @@ int SegmentsOf(pid_t pid)
 // The settings program's preview: a small window of another program, here with
 // a 32-bit visual, carrying a screenshot of the whole screen whose left half is
 // red and right half green.
-Window PreviewWindow(Display* d)
+struct Preview {
+    Window window = 0;
+    Pixmap shot = 0;
+};
+Preview PreviewWindow(Display* d)
 {
     XVisualInfo deep{};
-    if (!XMatchVisualInfo(d, 0, 32, TrueColor, &deep)) return 0;
+    if (!XMatchVisualInfo(d, 0, 32, TrueColor, &deep)) return {};
     XSetWindowAttributes attributes{};
     attributes.colormap = XCreateColormap(d, DefaultRootWindow(d), deep.visual, AllocNone);
     const Window window = XCreateWindow(d, DefaultRootWindow(d), 0, 0, 423, 237, 0, 32, InputOutput, deep.visual,
@@ -284,7 +288,7 @@ Window PreviewWindow(Display* d)
                     reinterpret_cast<const unsigned char*>(&shot), 1);
     XMapWindow(d, window);
     XSync(d, False);
-    return window;
+    return {window, shot};
 }
 
 // The colour most of column x of the preview shows.
@@ -323,19 +327,28 @@ TEST(PlainImages, Depth16CommandLineOutcomesAPreviewGreyTrailsAResizeAClickGeome
     }
     fs::remove(log);
 
-    const Window preview = PreviewWindow(x.d);
+    const Preview made = PreviewWindow(x.d);
+    const Window preview = made.window;
     ASSERT_NE(preview, 0u);
-    {
-        Process program(x.Program({"-window-id", std::to_string(preview), "--count", "3"}));
+    // Then the screenshot is freed, as a daemon's of an earlier blanking may be:
+    // the run goes on over black. -fps writes white in the window's 32-bit visual.
+    for (const bool freed : {false, true}) {
+        if (freed) XFreePixmap(x.d, made.shot), XSync(x.d, False);
+        Process program(x.Program({"-window-id", std::to_string(preview), "--count", "3", "--fps"}));
         // 1024x768 scaled into 423x237 is 316x237, from x = 53: black, red, green, black.
+        const std::vector<std::uint32_t> want = freed ? std::vector<std::uint32_t>(4, 0)
+                                                      : std::vector<std::uint32_t>{0, 0xFF0000, 0x00FF00, 0};
         std::vector<std::uint32_t> seen;
+        std::vector<bool> figures;
         EXPECT_TRUE(WaitFor(10, [&] {
             seen.clear();
             for (const int column : {20, 120, 300, 400}) seen.push_back(ColumnColour(x.d, preview, column));
-            return seen == std::vector<std::uint32_t>{0, 0xFF0000, 0x00FF00, 0};
-        })) << std::hex << seen[0] << " " << seen[1] << " " << seen[2] << " " << seen[3];
+            figures = Figures(x.d, preview, 237);
+            return seen == want && std::count(figures.begin(), figures.end(), true) > 20;
+        })) << freed << std::hex << " " << seen[0] << " " << seen[1] << " " << seen[2] << " " << seen[3];
+        EXPECT_FALSE(program.WaitExit(0.5).has_value()) << freed;
         ::kill(program.Pid(), SIGTERM);
-        EXPECT_EQ(program.WaitExit(10), 0);
+        EXPECT_EQ(program.WaitExit(10), 0) << freed;
     }
     XDestroyWindow(x.d, preview);
 
@@ -356,8 +369,9 @@ TEST(PlainImages, Depth16CommandLineOutcomesAPreviewGreyTrailsAResizeAClickGeome
     EXPECT_EQ(program.WaitExit(10), 0);
 
     // A window of its own where the X geometry puts it, started as the daemon's
-    // settings may start it: XSCREENSAVER_WINDOW set but empty, and -fps.
-    std::vector<std::string> argv = x.Program({"--geometry", "640x480+30+40", "-fps", "--count", "1"});
+    // settings may start it: XSCREENSAVER_WINDOW set but empty, and -fps. At
+    // -0-0 its bottom-right corner is the screen's, and the hints say to keep it so.
+    std::vector<std::string> argv = x.Program({"--geometry", "640x480-0-0", "-fps", "--count", "1"});
     argv.insert(argv.begin() + 1, "XSCREENSAVER_WINDOW=");
     Process placed(argv);
     XWindowAttributes where{};
@@ -366,7 +380,12 @@ TEST(PlainImages, Depth16CommandLineOutcomesAPreviewGreyTrailsAResizeAClickGeome
         own = FindOwnWindow(x.d);
         return own && XGetWindowAttributes(x.d, own, &where) && where.map_state == IsViewable;
     }));
-    EXPECT_EQ(std::tuple(where.x, where.y, where.width, where.height), std::tuple(30, 40, 640, 480));
+    EXPECT_EQ(std::tuple(where.x, where.y, where.width, where.height),
+              std::tuple(Xvfb::kWidth - 640, Xvfb::kHeight - 480, 640, 480));
+    XSizeHints hints{};
+    long supplied = 0;
+    EXPECT_TRUE(XGetWMNormalHints(x.d, own, &hints, &supplied) && (hints.flags & PWinGravity) &&
+                hints.win_gravity == SouthEastGravity);
     std::vector<bool> figures;
     EXPECT_TRUE(WaitFor(10, [&] {
         figures = Figures(x.d, own, 480);

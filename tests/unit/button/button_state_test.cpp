@@ -28,7 +28,9 @@ struct FakeHost : CommandHost {
 };
 
 // Any button other than the left, and the pointer over the form or elsewhere, take the same paths.
-enum class Event { MoveOver, MoveOverLeftHeld, LeftDown, LeftUp, RightUp, FocusIn, FocusOut, TimerAway, TimerOver };
+enum class Event {
+    MoveOver, MoveOverLeftHeld, LeftDown, LeftUp, RightUp, FocusIn, FocusOut, TimerAway, TimerOver, Press
+};
 
 void Fire(CommandCore& c, Event e)
 {
@@ -42,6 +44,7 @@ void Fire(CommandCore& c, Event e)
         case Event::FocusOut: c.UserControl_LostFocus(); break;
         case Event::TimerAway: c.TmrMouse_Timer(PointerOver::Elsewhere); break;
         case Event::TimerOver: c.TmrMouse_Timer(PointerOver::OwnWindow); break;
+        case Event::Press: c.DoDefaultAction(); break;  // a screen reader's
     }
 }
 
@@ -74,6 +77,8 @@ const Row kTable[] = {
     {Event::FocusOut, {{1, P::Normal, false}, kNothing, {1, P::Normal, false}, {1, P::Normal, false}, {1, P::Normal, false}}},
     {Event::TimerAway, {kNothing, kNothing, {1, P::Normal, false}, kNothing, {3, P::Selected, false}}},
     {Event::TimerOver, {kNothing, kNothing, kNothing, kNothing, kNothing}},
+    {Event::Press,
+     {{kSame, {}, true}, {kSame, {}, true}, {kSame, {}, true}, {kSame, {}, true}, {kSame, {}, true}}},
 };
 
 TEST(CommandInput, EveryStateAgainstEveryEvent)

@@ -32,23 +32,6 @@ TEST(PageSaver, TheReferenceRunMatchesTheWebAssemblyBuild)
     EXPECT_EQ(testing::ReferenceRunChecksum(), testing::kReferenceChecksum);
 }
 
-TEST(PageSaver, TicksComeAHundredTimesASecondWhateverTheFrameRateAndLateFramesDropThem)
-{
-    for (const double frameMs : {1000.0 / 30, kFrame, 1000.0 / 144}) {
-        PageRun run;
-        // Ticks are due at 0, 10, 20 ... ms: every one by the last frame has run.
-        EXPECT_EQ(run.FramesUntil(1000, frameMs), static_cast<std::int64_t>(run.now / kTickMs) + 1) << frameMs;
-    }
-    // Half a second without a frame: the next takes a few ticks, not fifty, and the clock goes on from there.
-    PageRun run;
-    run.FramesUntil(100);
-    const double late = run.now += 500;
-    const std::int64_t before = run.saver.Ticks();
-    run.saver.Frame(late);
-    EXPECT_EQ(run.saver.Ticks() - before, kMostTicksPerFrame);
-    EXPECT_EQ(run.FramesUntil(late + 1000), static_cast<std::int64_t>((run.now - late) / kTickMs));
-}
-
 // Through the swarm's first 1000 ticks and the slide: the puts cover every
 // change; outside the slide (which shows parts of the snapshot) the canvas
 // holds the display and the puts little more than the dots. The slide takes

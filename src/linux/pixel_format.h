@@ -13,7 +13,7 @@
 
 #include "core/surface.h"
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 
 // X's visual classes (its macros take their names).
 enum class VisualKind { TrueColour, DirectColour, PseudoColour, StaticColour, GreyScale, StaticGrey };
@@ -73,4 +73,4 @@ private:
     bool same_ = false;
 };
 
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host

@@ -5,7 +5,7 @@
 // is centred, and what it does not cover is black.
 #include "core/surface.h"
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 
 // The rectangle of the window the picture covers.
 core::Rect PicturePlacement(int pictureWidth, int pictureHeight, int windowWidth, int windowHeight);
@@ -13,4 +13,4 @@ core::Rect PicturePlacement(int pictureWidth, int pictureHeight, int windowWidth
 // Fills `window` with the placed picture (nearest pixel), black elsewhere.
 void PlacePicture(const core::SurfaceView& window, const core::SurfaceView& picture);
 
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host

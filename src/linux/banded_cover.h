@@ -10,7 +10,7 @@
 
 #include "core/surface.h"
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 
 class BandedCover {
 public:
@@ -33,4 +33,4 @@ private:
     std::vector<core::Rect> cover_;
 };
 
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 
 enum class Target {
     OwnWindow,  // a window of its own, ended by a click or a typed character
@@ -55,4 +55,4 @@ std::optional<std::uint32_t> ParseWindowId(std::string_view text);
 // description list the same (a test compares them).
 std::string_view UsageText();
 
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host

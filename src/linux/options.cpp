@@ -1,9 +1,9 @@
-#include "x11/options.h"
+#include "linux/options.h"
 
 #include <algorithm>
 #include <charconv>
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 
 namespace {
 template <typename Number>
@@ -219,4 +219,4 @@ std::string_view UsageText()
     return text;
 }
 
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "x11/options.h"
-#include "x11/pixel_format.h"
-#include "x11/placement.h"
+#include "linux/options.h"
+#include "linux/pixel_format.h"
+#include "linux/placement.h"
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 namespace {
 
 // One table: what parses, and what is refused with its reason.
@@ -146,4 +146,4 @@ TEST(VisualPixels, EveryDepthMaskAndByteOrderRoundTrips)
 }
 
 }  // namespace
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host

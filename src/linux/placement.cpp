@@ -1,9 +1,9 @@
-#include "x11/placement.h"
+#include "linux/placement.h"
 
 #include <algorithm>
 #include <cstdint>
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 
 core::Rect PicturePlacement(int pictureWidth, int pictureHeight, int windowWidth, int windowHeight)
 {
@@ -46,4 +46,4 @@ void PlacePicture(const core::SurfaceView& window, const core::SurfaceView& pict
     }
 }
 
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host

@@ -1,8 +1,8 @@
-#include "x11/banded_cover.h"
+#include "linux/banded_cover.h"
 
 #include <algorithm>
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 
 const std::vector<core::Rect>& BandedCover::Cover(std::span<const core::Rect> changed, const core::Rect& bounds)
 {
@@ -45,4 +45,4 @@ const std::vector<core::Rect>& BandedCover::Cover(std::span<const core::Rect> ch
     return cover_;
 }
 
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host

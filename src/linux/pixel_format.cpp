@@ -1,10 +1,10 @@
-#include "x11/pixel_format.h"
+#include "linux/pixel_format.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-namespace corvalinth::x11 {
+namespace corvalinth::linux_host {
 
 namespace {
 const char* KindName(VisualKind kind)
@@ -128,4 +128,4 @@ void PixelFormat::RowToWire(std::byte* target, const core::Pixel* source, int co
     }
 }
 
-}  // namespace corvalinth::x11
+}  // namespace corvalinth::linux_host
