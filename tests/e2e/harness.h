@@ -36,6 +36,14 @@ inline void LetInputSettle() { PumpFor(300ms); }
 core::PixelSurface SteadyCapture(const RECT& r, Milliseconds timeout = 5s);
 // Whether what the screen shows in r changes within the time: a run under way.
 bool WaitForChange(const RECT& r, Milliseconds timeout = 5s);
+// Tab, then wait for the focus in `window`'s thread to move on to another of
+// its controls: the next key goes to the new place.
+inline bool Tab(HWND window)
+{
+    const HWND from = FocusIn(window);
+    PressKey(VK_TAB);
+    return Eventually([&] { return FocusIn(window) != from && ::IsChild(window, FocusIn(window)); });
+}
 inline void AltF4()
 {
     KeyDown(VK_MENU);

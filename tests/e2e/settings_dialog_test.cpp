@@ -43,13 +43,7 @@ struct Dialog {
     int Count() const { return static_cast<int>(::SendMessageW(scrollBar, SBM_GETPOS, 0, 0)); }
     LRESULT PasswordLength() const { return ::SendMessageW(password, WM_GETTEXTLENGTH, 0, 0); }
     HWND Focus() const { return FocusIn(window); }
-    // Tab, and wait for the focus to move on: the next key goes to the new place.
-    bool Tab() const
-    {
-        const HWND from = Focus();
-        PressKey(VK_TAB);
-        return Eventually([&] { return Focus() != from && ::IsChild(window, Focus()); });
-    }
+    bool Tab() const { return e2e::Tab(window); }
 
     // The number label is drawn, not a window: its pixels stand for its text.
     core::PixelSurface NumberLabel() const
@@ -129,10 +123,10 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
     ::GetWindowRect(d.scrollBar, &bar);
     const int arrow = ::GetSystemMetrics(SM_CXHSCROLL), midY = (bar.top + bar.bottom) / 2;
     ClickAt({bar.left + arrow / 2, midY});
-    ASSERT_TRUE(Eventually([&] { return d.Count() == 999; }));
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 999; })) << "the arrow took the count to " << d.Count();
     EXPECT_TRUE(Eventually([&] { return d.NumberLabel() != at1000; })) << "the label did not follow";
     ClickAt({bar.left + arrow + 3, midY});
-    ASSERT_TRUE(Eventually([&] { return d.Count() == 989; }));
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 989; })) << "the track took the count to " << d.Count();
 
     const std::wstring password = L" p@ss word=;\"x ";
     ClickAt(CentreOnScreen(d.password));

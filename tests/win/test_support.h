@@ -91,6 +91,11 @@ inline void MoveMouseTo(int x, int y)
 inline void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN)
 {
     MoveMouseTo(x, y);
+    // The press goes to whatever is under the pointer when it is queued.
+    PumpUntil([&] {
+        POINT at{};
+        return ::GetCursorPos(&at) && at.x == x && at.y == y;
+    }, 2s);
     Send({Mouse(down), Mouse(down << 1)});
 }
 inline void ClickAt(POINT p) { ClickAt(p.x, p.y); }
