@@ -56,7 +56,8 @@ HWND OpenPrompt()
 void TakeForeground(HWND saver)
 {
     // The saver takes no input while the modal prompt is open: the prompt it is.
-    const HWND target = OpenPrompt() ? OpenPrompt() : saver;
+    const HWND prompt = OpenPrompt();
+    const HWND target = prompt ? prompt : saver;
     ::SetForegroundWindow(target);
     ::SetActiveWindow(target);
     ::SetFocus(target);  // the prompt hands it on to its text box
