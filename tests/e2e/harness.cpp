@@ -208,7 +208,7 @@ void E2eTest::MakeProgramFolderRefuseWrites()
     refusingUnixPath_ = UnixPathOf(folder_);
     ASSERT_FALSE(refusingUnixPath_.empty());
     SetImmutable(refusingUnixPath_, true);
-    ASSERT_TRUE(Eventually([&] { return !TakesNewFiles(folder_); })) << "cannot make the folder refuse writes";
+    ASSERT_TRUE(Eventually([&] { return !TakesNewFiles(folder_); }, kStartTimeout)) << "cannot make the folder refuse writes";
 }
 
 void E2eTest::SetUp()
@@ -233,7 +233,7 @@ void E2eTest::TearDown()
     if (second_) TerminateProcess(second_.Get(), 0xDEAD);
     if (!refusingUnixPath_.empty()) {
         SetImmutable(refusingUnixPath_, false);
-        EXPECT_TRUE(Eventually([&] { return TakesNewFiles(folder_); })) << "could not clear the folder's flag";
+        EXPECT_TRUE(Eventually([&] { return TakesNewFiles(folder_); }, kStartTimeout)) << "could not clear the folder's flag";
     }
     // The image of a process that has just ended may stay locked for a moment.
     std::error_code error;

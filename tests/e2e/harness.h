@@ -44,6 +44,20 @@ inline bool Tab(HWND window)
     PressKey(VK_TAB);
     return Eventually([&] { return FocusIn(window) != from && ::IsChild(window, FocusIn(window)); });
 }
+// Under Wine the X focus follows a change of the foreground a moment later: a
+// window's own activation comes back once more (after a run took the foreground
+// back, or a prompt went), and the key state is read afresh, which can drop a
+// held Shift or Alt. What is sent in that moment is lost. So: send when `target`
+// has the keyboard, until what was sent has `arrived`, a few times.
+inline bool SendWhenFocused(HWND target, const std::function<void()>& send, const std::function<bool()>& arrived)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!WaitForFocus(target)) return false;
+        send();
+        if (Eventually(arrived, 2s)) return true;
+    }
+    return false;
+}
 inline void AltF4()
 {
     KeyDown(VK_MENU);

@@ -88,20 +88,6 @@ protected:
         return nullptr;
     }
     static void Repeat(WORD key, int times) { while (times-- > 0) PressKey(key); }
-    // Under Wine the X focus follows a change of the foreground a moment later:
-    // a window's own activation comes back once more (after the run took the
-    // foreground back, or a prompt went), and the key state is read afresh, which
-    // can drop a held Alt. What is sent in that moment is lost. So: send when
-    // `target` has the keyboard, until what was sent has `arrived`, a few times.
-    static bool SendWhenFocused(HWND target, const std::function<void()>& send, const std::function<bool()>& arrived)
-    {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (!WaitForFocus(target)) return false;
-            send();
-            if (Eventually(arrived, 2s)) return true;
-        }
-        return false;
-    }
     // Whether the text box shows this text, once what was typed has arrived.
     static bool Shows(HWND box, const std::wstring& text)
     {
