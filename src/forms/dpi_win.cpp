@@ -1,11 +1,14 @@
 #include "forms/dpi_win.h"
 
+#include "core/number_rules.h"
 #include "forms/handles_win.h"
 
 #include <utility>
 
 namespace corvalinth::forms {
 namespace {
+
+int g_windowDpiForTests = 0;
 
 // Newer user32 entry points are looked up at run time so that the program still
 // starts where they are missing.
@@ -25,8 +28,13 @@ int SystemDpi()
     return dpi > 0 ? dpi : kDefaultDpi;
 }
 
+void SetWindowDpiForTests(int dpi) { g_windowDpiForTests = dpi; }
+
+int TwipsToPixelsAt(double twips, int dpi) { return core::NearestInt32(twips / TwipsPerPixelAt(dpi)); }
+
 int WindowDpi(HWND window)
 {
+    if (g_windowDpiForTests > 0) return g_windowDpiForTests;
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
     if (getDpiForWindow && window) {

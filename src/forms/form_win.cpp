@@ -85,6 +85,9 @@ void Form::Load()
                       design_.style & ~WS_VISIBLE, 0, 0, outer.right - outer.left,
                       outer.bottom - outer.top, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
     if (!window_) return;
+    if (design_.clientTwips)
+        SetClientSizePixels(TwipsToPixelsAt(design_.clientTwips->width, Dpi()),
+                            TwipsToPixelsAt(design_.clientTwips->height, Dpi()), 0, 0);
     loadStarted_ = true;
     Form_Load();
 }

@@ -12,6 +12,11 @@
 
 namespace corvalinth::forms {
 
+struct TwipsSize {
+    double width = 0;
+    double height = 0;
+};
+
 struct FormDesign {
     std::wstring className;       // one window class per form kind
     std::wstring caption;
@@ -23,6 +28,10 @@ struct FormDesign {
     HICON icon = nullptr;         // shared resource icon, not owned
     HCURSOR cursor = nullptr;     // arrow when null
     bool dialogKeys = false;      // Tab and arrow navigation between controls
+    // A client area designed in twips instead: converted at the DPI of the form's
+    // own window once it exists, which need not be the system's (that is the
+    // primary monitor's as it was at sign-in).
+    std::optional<TwipsSize> clientTwips;
 };
 
 class Form {

@@ -2,23 +2,12 @@
 
 #include <vector>
 
-#include "forms/dpi_win.h"
 #include "forms/handles_win.h"
 
 namespace corvalinth::forms {
 namespace {
 MousePointer g_pointer = MousePointer::Default;
-
-int ScreenCaps(int index)
-{
-    ScopedGetDC screen(nullptr);
-    const int value = screen ? ::GetDeviceCaps(screen.Get(), index) : 0;
-    return value > 0 ? value : kDefaultDpi;
-}
 }  // namespace
-
-float Screen::TwipsPerPixelX() { return TwipsPerPixelAt(ScreenCaps(LOGPIXELSX)); }
-float Screen::TwipsPerPixelY() { return TwipsPerPixelAt(ScreenCaps(LOGPIXELSY)); }
 
 core::Rect Screen::PrimaryPixels()
 {
@@ -50,8 +39,6 @@ core::MonitorLayout Screen::Layout()
 
 int Screen::WidthPixels() { return PrimaryPixels().Width(); }
 int Screen::HeightPixels() { return PrimaryPixels().Height(); }
-float Screen::Width() { return static_cast<float>(WidthPixels()) * TwipsPerPixelX(); }
-float Screen::Height() { return static_cast<float>(HeightPixels()) * TwipsPerPixelY(); }
 
 void Screen::SetMousePointer(MousePointer pointer)
 {

@@ -1,7 +1,7 @@
 #pragma once
-// The screen facts the forms measure against: size in pixels and twips and the
-// twips-per-pixel factors of the primary monitor, where the prompt and the
-// settings dialog open, and the layout of every monitor, which the saver covers.
+// The screen facts the forms measure against: the size in pixels of the primary
+// monitor, where the prompt and the settings dialog open, and the layout of
+// every monitor, which the saver covers.
 #include <windows.h>
 
 #include "core/monitor_layout.h"
@@ -11,9 +11,9 @@ namespace corvalinth::forms {
 
 enum class MousePointer { Default, Hourglass };
 
+// No twips here: the system's DPI is the primary monitor's as it was at sign-in,
+// so each form converts with the DPI of its own window (Form::TwipsPerPixelX).
 struct Screen {
-    static float TwipsPerPixelX();
-    static float TwipsPerPixelY();
     static core::Rect PrimaryPixels();  // the primary monitor, in screen pixels
     // Every monitor as the system lays them out now, and their bounding
     // rectangle (the virtual screen) in screen pixels.
@@ -21,8 +21,6 @@ struct Screen {
     static core::Rect VirtualPixels() { return Layout().Bounds(); }
     static int WidthPixels();
     static int HeightPixels();
-    static float Width();   // twips
-    static float Height();  // twips
     // The pointer shown over every window of the program until set back to Default.
     static void SetMousePointer(MousePointer pointer);
     static MousePointer CurrentMousePointer();

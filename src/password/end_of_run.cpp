@@ -42,7 +42,7 @@ EndSaverOutcome EndOfRun::EndSaver(EndSaverHost& host, CorvalinthB& module, bool
     host.DoEvents();
     if (host.Ending()) return EndSaverOutcome::Ended;
 
-    if (fullScreen && !module.gPassword.empty()) {
+    if (AsksPassword(module, fullScreen)) {
         module.gPassOK = kFalse;
         RestoreCursor(host, module);
         host.ShowPasswordPrompt();

@@ -29,6 +29,13 @@ private:
     bool accepted_ = false;
 };
 
+// Only a run started with /s asks, and only when a password is set; any other
+// run ends on the first input.
+inline bool AsksPassword(const CorvalinthB& module, bool fullScreen)
+{
+    return fullScreen && !module.gPassword.empty();
+}
+
 // What EndSaver needs of the saver window and the platform.
 class EndSaverHost {
 public:

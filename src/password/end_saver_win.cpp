@@ -26,11 +26,7 @@ public:
     {
         // The prompt's window is gone; the keys must come back here, not to the
         // window behind the saver.
-        const HWND window = saver_.hWnd();
-        if (!window) return;
-        ::SetForegroundWindow(window);
-        ::SetActiveWindow(window);
-        ::SetFocus(window);
+        if (const HWND window = saver_.hWnd()) TakeForeground(window);
     }
     void StopTimer() override { timer1_.SetEnabled(false); }
     void UnloadSaver() override { saver_.Unload(); }
@@ -43,7 +39,44 @@ private:
     const std::function<void()>& prompt_;
 };
 
+bool OfThisProcess(HWND window)
+{
+    DWORD process = 0;
+    return window && ::GetWindowThreadProcessId(window, &process) && process == ::GetCurrentProcessId();
+}
+
+HWND OpenPrompt()
+{
+    const HWND prompt = ::FindWindowW(Corvalinth_Pass::kClassName, nullptr);
+    return OfThisProcess(prompt) && ::IsWindowVisible(prompt) ? prompt : nullptr;
+}
+
 }  // namespace
+
+void TakeForeground(HWND saver)
+{
+    // The saver takes no input while the modal prompt is open: the prompt it is.
+    const HWND prompt = OpenPrompt();
+    const HWND target = prompt ? prompt : saver;
+    ::SetForegroundWindow(target);
+    ::SetActiveWindow(target);
+    ::SetFocus(target);  // the prompt hands it on to its text box
+}
+
+ForegroundCheck OnForegroundLost(HWND saver, bool fullScreen, bool hadForeground,
+                                 const std::function<void()>& endSaver)
+{
+    const HWND foreground = ::GetForegroundWindow();
+    if (OfThisProcess(foreground)) return ForegroundCheck::Settled;  // back again, or with the prompt
+    if (AsksPassword(Module(), fullScreen)) {
+        TakeForeground(saver);
+        return ForegroundCheck::Settled;
+    }
+    // In passage the foreground is nobody's for a moment: not yet another program's.
+    if (!foreground) return ForegroundCheck::LookAgain;
+    if (hadForeground) endSaver();
+    return ForegroundCheck::Settled;
+}
 
 void ShowPasswordPrompt()
 {

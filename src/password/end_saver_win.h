@@ -15,6 +15,17 @@ namespace corvalinth::password {
 // Shows a fresh Corvalinth_Pass modally and returns once it has gone.
 void ShowPasswordPrompt();
 
+// Gives the keyboard to this process's open password prompt, or else to `saver`.
+void TakeForeground(HWND saver);
+// Another program's window took the foreground during a run. A run that asks no
+// password ends (`endSaver`), as on any input, once it has had the foreground; one
+// that asks takes the foreground back, so typed keys reach its prompt and never a
+// window hidden behind the saver. Called after the activation has settled;
+// while no window has the foreground yet, look again a little later.
+enum class ForegroundCheck { Settled, LookAgain };
+ForegroundCheck OnForegroundLost(HWND saver, bool fullScreen, bool hadForeground,
+                                 const std::function<void()>& endSaver);
+
 // EndSaver for the saver form `saver`, whose animation timer is `timer1`.
 // `prompt` shows the password prompt modally (ShowPasswordPrompt when empty);
 // fullScreen: the run was started with /s.

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "core/number_rules.h"
 #include "forms/dpi_win.h"
 #include "forms/font_win.h"
 #include "forms/screen_win.h"
@@ -21,17 +20,14 @@ constexpr UINT kUnloadAccepted = WM_APP + 1;
 constexpr double kClientWidth = 3600, kClientHeight = 810;
 constexpr double kPassLeft = 240, kPassTop = 240, kPassWidth = 3015, kPassHeight = 285;
 
-int Pixels(double twips, float twipsPerPixel) { return core::NearestInt32(twips / twipsPerPixel); }
-
 forms::FormDesign PromptDesign()
 {
     forms::FormDesign design;
-    design.className = L"Corvalinth_Pass";
+    design.className = Corvalinth_Pass::kClassName;
     design.caption = L"Corvalinth_Pass";
     design.style = WS_POPUP | WS_CLIPCHILDREN;
     design.exStyle = WS_EX_TOOLWINDOW;  // a borderless form stays off the taskbar
-    design.clientWidth = Pixels(kClientWidth, forms::Screen::TwipsPerPixelX());
-    design.clientHeight = Pixels(kClientHeight, forms::Screen::TwipsPerPixelY());
+    design.clientTwips = forms::TwipsSize{kClientWidth, kClientHeight};
     design.background = RGB(0x80, 0x80, 0x80);
     return design;
 }
@@ -102,13 +98,12 @@ void Corvalinth_Pass::Form_Load()
 
 void Corvalinth_Pass::LayOut()
 {
-    const float tppX = TwipsPerPixelX();
-    const float tppY = TwipsPerPixelY();
+    const int dpi = Dpi();
+    const auto pixels = [dpi](double twips) { return forms::TwipsToPixelsAt(twips, dpi); };
     const RECT at = WindowRectPixels();
-    SetClientSizePixels(Pixels(kClientWidth, tppX), Pixels(kClientHeight, tppY), at.left, at.top);
+    SetClientSizePixels(pixels(kClientWidth), pixels(kClientHeight), at.left, at.top);
     if (pass_) {
-        ::MoveWindow(pass_, Pixels(kPassLeft, tppX), Pixels(kPassTop, tppY), Pixels(kPassWidth, tppX),
-                     Pixels(kPassHeight, tppY), TRUE);
+        ::MoveWindow(pass_, pixels(kPassLeft), pixels(kPassTop), pixels(kPassWidth), pixels(kPassHeight), TRUE);
         // The box lets go of the old font before it is deleted.
         forms::Font font = forms::CreateUiFont(forms::FontRequest{}, Dpi());
         if (font) ::SendMessageW(pass_, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
@@ -117,8 +112,8 @@ void Corvalinth_Pass::LayOut()
     // Centred on the primary monitor, whose corner is the desktop's origin; its
     // size in the prompt's own twips, so a prompt at another DPI centres too.
     const core::Rect primary = forms::Screen::PrimaryPixels();
-    Move(password::CentredOrigin(static_cast<float>(primary.Width()) * tppX, Width()),
-         password::CentredOrigin(static_cast<float>(primary.Height()) * tppY, Height()));
+    Move(password::CentredOrigin(static_cast<float>(primary.Width()) * TwipsPerPixelX(), Width()),
+         password::CentredOrigin(static_cast<float>(primary.Height()) * TwipsPerPixelY(), Height()));
     FormTm(*this);
 }
 

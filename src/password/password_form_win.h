@@ -21,6 +21,7 @@ void FormTm(forms::Form& form);
 class Corvalinth_Pass : public forms::Form {
 public:
     static constexpr UINT kTimeoutMs = 30000;
+    static constexpr wchar_t kClassName[] = L"Corvalinth_Pass";
 
     Corvalinth_Pass();
     ~Corvalinth_Pass() override;

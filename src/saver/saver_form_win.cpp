@@ -19,6 +19,9 @@ namespace corvalinth::saver {
 
 namespace {
 constexpr UINT kRefreshMessage = WM_APP + 2;
+// Posted on losing the foreground: looked at once the activation has settled.
+constexpr UINT kForegroundLostMessage = WM_APP + 3;
+constexpr UINT kForegroundLookAgainMs = 50;
 
 // The whole virtual screen in pixels; twips follow the primary monitor's DPI.
 swarm::ScreenGeometry GeometryOf(const core::MonitorLayout& layout)
@@ -71,7 +74,8 @@ Corvalinth_S::Corvalinth_S(const SaverOptions& options)
       options_(options),
       layout_(forms::Screen::Layout()),
       geometry_(GeometryOf(layout_)),
-      timer1_([this] { Timer1_Timer(); }, 1, false)
+      timer1_([this] { Timer1_Timer(); }, 1, false),
+      foregroundCheck_([this] { CheckForeground(); }, kForegroundLookAgainMs, false)
 {}
 
 Corvalinth_S::~Corvalinth_S()
@@ -208,10 +212,16 @@ void Corvalinth_S::Form_Resize()
 
 void Corvalinth_S::TakeFocus()
 {
-    if (!hWnd()) return;
-    ::SetForegroundWindow(hWnd());
-    ::SetActiveWindow(hWnd());
-    ::SetFocus(hWnd());
+    if (hWnd()) password::TakeForeground(hWnd());
+}
+
+void Corvalinth_S::CheckForeground()
+{
+    foregroundCheck_.SetEnabled(false);
+    if (ending_ || !hWnd()) return;
+    if (password::OnForegroundLost(hWnd(), options_.fullScreen, hadForeground_, [this] { EndSaver(); }) ==
+        password::ForegroundCheck::LookAgain)
+        foregroundCheck_.SetEnabled(true);
 }
 
 core::SurfaceView Corvalinth_S::TakeTransitionSnapshot()
@@ -250,6 +260,10 @@ std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPAR
     if (message == kRefreshMessage) {
         Refresh_Timer();
         if (frames_) frames_->Done();
+        return 0;
+    }
+    if (message == kForegroundLostMessage) {
+        CheckForeground();
         return 0;
     }
     if (auto handled = password::SaverCloseMessage(message, wParam, timer1_, options_.fullScreen,
@@ -292,6 +306,15 @@ std::optional<LRESULT> Corvalinth_S::OnMessage(UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_SETFOCUS:
         return 0;
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP: {
+        // The foreground comes or goes; where it went is looked at once the
+        // activation has settled (the prompt is a window of this process).
+        const bool active = message == WM_ACTIVATE ? LOWORD(wParam) != WA_INACTIVE : wParam != FALSE;
+        if (active) hadForeground_ = true;
+        else ::PostMessageW(hWnd(), kForegroundLostMessage, 0, 0);
+        return message == WM_ACTIVATE ? std::nullopt : std::optional<LRESULT>(0);
+    }
     case WM_DESTROY:
         frames_.reset();  // nothing more is posted to a window that is going
         return std::nullopt;

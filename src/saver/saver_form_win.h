@@ -83,6 +83,7 @@ protected:
 private:
     void EndSaver();
     void TakeFocus();
+    void CheckForeground();
     core::SurfaceView TakeTransitionSnapshot();
     void ReleaseLatestDc();
     void Paint();
@@ -112,6 +113,7 @@ private:
     forms::MemoryDC latestDc_;
     std::optional<forms::ScopedSelectObject> latestSelection_;  // leaves the DC before it goes
     forms::Timer timer1_;
+    forms::Timer foregroundCheck_;  // looks again while the foreground is in passage
     forms::RefreshRate refresh_;
     std::unique_ptr<forms::FrameTimer> frames_;
     long long lastPresentRefresh_ = -1;  // the refresh (time over period) of the last present
@@ -125,6 +127,7 @@ private:
     bool leftPressed_ = false;
     bool ending_ = false;
     bool promptOpen_ = false;  // the password prompt is up: ticks go on behind it
+    bool hadForeground_ = false;  // losing it ends a run without a password only after this
     std::unique_ptr<ScreenWatch> watch_;
     bool paused_ = false;
 };

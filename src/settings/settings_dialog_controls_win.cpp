@@ -6,6 +6,7 @@
 
 #include "core/corvalinth_b.h"
 #include "core/number_rules.h"
+#include "forms/dpi_win.h"
 #include "forms/font_win.h"
 #include "settings/settings_dialog_win.h"
 
@@ -192,8 +193,8 @@ void Corvalinth_P::Form_DpiChanged(const RECT& suggested)
 
     // The client area keeps its size in twips, whatever the frame around it.
     const SIZE before = ClientSizePixels();
-    SetClientSizePixels(core::NearestInt32(kClientWidthTwips / TwipsPerPixelX()),
-                        core::NearestInt32(kClientHeightTwips / TwipsPerPixelY()), suggested.left, suggested.top);
+    SetClientSizePixels(forms::TwipsToPixelsAt(kClientWidthTwips, Dpi()),
+                        forms::TwipsToPixelsAt(kClientHeightTwips, Dpi()), suggested.left, suggested.top);
     const SIZE after = ClientSizePixels();
     // An unchanged size brings no resize, but the labels need the new fonts.
     if (before.cx == after.cx && before.cy == after.cy) Form_Resize();

@@ -8,7 +8,6 @@
 #include <limits>
 #include <utility>
 
-#include "core/number_rules.h"
 #include "forms/dpi_win.h"
 #include "forms/font_win.h"
 #include "forms/screen_win.h"
@@ -28,16 +27,13 @@ constexpr wchar_t kMessageCaption[] = L"Corvalinth";
 
 forms::FormDesign DialogDesign()
 {
-    const double tppX = forms::Screen::TwipsPerPixelX();
-    const double tppY = forms::Screen::TwipsPerPixelY();
     forms::FormDesign design;
     design.className = L"CorvalinthSettingsDialog";
     design.caption = std::wstring(kDialogCaption);
     // Fixed size: a title bar with the close box, no sizing frame, no maximise.
     design.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     // Frames differ between systems; the client area is what the layout needs.
-    design.clientWidth = core::NearestInt32(kClientWidthTwips / tppX);
-    design.clientHeight = core::NearestInt32(kClientHeightTwips / tppY);
+    design.clientTwips = forms::TwipsSize{kClientWidthTwips, kClientHeightTwips};
     design.icon = ::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_CORVALINTH));
     design.dialogKeys = true;
     return design;
@@ -240,8 +236,11 @@ void Corvalinth_P::Form_Load()
     PW().SetAccessibleName(std::wstring(Control("lbl(1)").caption));
 
     // The window already has its size (from the client area); place it centred
-    // across and a third of the way down.
-    const TwipsPoint at = DialogPosition(forms::Screen::Width(), forms::Screen::Height(), Width(), Height());
+    // across and a third of the way down the primary monitor, measured in the
+    // dialog's own twips like its size.
+    const core::Rect primary = forms::Screen::PrimaryPixels();
+    const TwipsPoint at = DialogPosition(static_cast<double>(primary.Width()) * TwipsPerPixelX(),
+                                         static_cast<double>(primary.Height()) * TwipsPerPixelY(), Width(), Height());
     Move(at.left, at.top);
 
     InitButtons(*this, kTrue, kTrue);

@@ -66,8 +66,9 @@ StartupDecision DecideStartup(std::wstring_view argumentText)
         decision.mode = StartMode::SaverFullScreen;
         break;
     default:
-        // Only a truly empty text runs the saver; one stray character does not.
-        decision.mode = argumentText.empty() ? StartMode::SaverPlain : StartMode::End;
+        // The shell's Configure verb starts the program with no argument at all;
+        // one stray character is not that.
+        decision.mode = argumentText.empty() ? StartMode::Settings : StartMode::End;
         break;
     }
     return decision;

@@ -9,9 +9,8 @@ namespace corvalinth {
 
 enum class StartMode {
     Preview,          // child window inside the system's preview box
-    Settings,         // the settings dialog, modal
+    Settings,         // the settings dialog, modal: /c, and no argument at all (the shell's Configure)
     SaverFullScreen,  // /s: cursor hidden, saver-running mark set
-    SaverPlain,       // no argument at all: the saver window, cursor and mark left alone
     End,              // a switch this program does not serve
 };
 

@@ -45,7 +45,7 @@ bool TakeInstanceGuard(forms::KernelHandle& guard)
 // The modes that open the saver window or the settings dialog.
 bool OpensOwnWindow(StartMode mode)
 {
-    return mode == StartMode::Settings || mode == StartMode::SaverFullScreen || mode == StartMode::SaverPlain;
+    return mode == StartMode::Settings || mode == StartMode::SaverFullScreen;
 }
 
 // A window handle has 32 significant bits and is sign-extended in a 64-bit
@@ -81,12 +81,10 @@ std::wstring_view ProgramArgumentText()
     return ArgumentText(commandLine != nullptr ? std::wstring_view(commandLine) : std::wstring_view());
 }
 
-int RunSaver(bool fullScreen)
+int RunFullScreenSaver()
 {
     CorvalinthB& module = Module();
-    const saver::SaverOptions options{fullScreen, module.gColor, module.gNum};
-    if (!fullScreen) return saver::RunSaverWindow(options);
-
+    const saver::SaverOptions options{true, module.gColor, module.gNum};
     module.gCursorCount = ShowCursor(FALSE);
     forms::SetSaverRunning(true);
     const int exitCode = saver::RunSaverWindow(options);
@@ -114,9 +112,7 @@ int Main()
     case StartMode::Settings:
         return settings::RunSettingsDialog(settingsFile);
     case StartMode::SaverFullScreen:
-        return RunSaver(true);
-    case StartMode::SaverPlain:
-        return RunSaver(false);
+        return RunFullScreenSaver();
     case StartMode::Preview:
     case StartMode::End:
         break;

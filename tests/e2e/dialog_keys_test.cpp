@@ -40,19 +40,12 @@ protected:
         ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == dialog && Focus() != nullptr; }, kStartTimeout))
             << "the dialog did not get the keyboard";
     }
-    HWND Focus() const
-    {
-        GUITHREADINFO info{sizeof info};
-        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info) ? info.hwndFocus : nullptr;
-    }
+    HWND Focus() const { return FocusIn(dialog); }
     // Tab until the focus is on `target`, waiting for each step.
     void TabTo(HWND target)
     {
-        for (int step = 0; step < 8 && Focus() != target; ++step) {
-            const HWND before = Focus();
-            PressKey(VK_TAB);
-            ASSERT_TRUE(Eventually([&] { return Focus() != before; })) << "Tab did not move the focus";
-        }
+        for (int step = 0; step < 8 && Focus() != target; ++step)
+            ASSERT_TRUE(Tab(dialog)) << "Tab did not move the focus";
         ASSERT_EQ(Focus(), target);
     }
 

@@ -29,14 +29,13 @@ TEST_F(DualMonitor, SaverCoversBothMonitorsThePromptAndTheDialogOpenOnThePrimary
     const TestWindow backdrop = TestWindow::TopLevel(L"Dual test backdrop");
     SetWindowPos(backdrop.Get(), HWND_TOP, v.left, v.top, v.right - v.left, v.bottom - v.top,
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
-    PumpFor(300ms);
-    const core::PixelSurface before = CaptureScreen();
+    const core::PixelSurface before = SteadyCapture(v);
     ASSERT_NE(before.At(1400, 300), core::Rgb(0, 0, 0)) << "no backdrop on the second monitor";
     WriteIniBytes("[Section]\r\nPassword=pw\r\n");
     Launch(L"/s");
     const HWND saver = WaitForWindow(L"Corvalinth_Main");
     ASSERT_NE(saver, nullptr);
-    PumpFor(300ms);
+    ASSERT_TRUE(WaitForFocus(saver));
     const RECT covered = FactsOf(saver).rect;
     EXPECT_TRUE(EqualRect(&covered, &v));
 
@@ -57,12 +56,14 @@ TEST_F(DualMonitor, SaverCoversBothMonitorsThePromptAndTheDialogOpenOnThePrimary
     const RECT r = FactsOf(prompt).rect;
     EXPECT_NEAR((r.left + r.right) / 2.0, 512, 1.0);
     EXPECT_NEAR((r.top + r.bottom) / 2.0, 384, 1.0);
-    // The caret stands before the hint: select it, then type over it.
-    KeyDown(VK_SHIFT);
-    PressKey(VK_END);
-    KeyUp(VK_SHIFT);
+    // The caret stands before the hint: delete it, then type the password.
+    const HWND box = GetWindow(prompt, GW_CHILD);
+    const auto deleteHint = [] {
+        for (int i = 0; i < 19; ++i) PressKey(VK_DELETE);
+    };
+    ASSERT_TRUE(SendWhenFocused(box, deleteHint, [&] { return SendMessageW(box, WM_GETTEXTLENGTH, 0, 0) == 0; }));
     TypeText(L"pw");
-    EXPECT_EQ(WaitForExit(5s), std::optional<DWORD>(0));
+    EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0));
 
     Launch(L"/c");
     const HWND dialog = WaitForVisible(L"Corvalinthの設定");

@@ -94,6 +94,25 @@ std::optional<bool> SaverRunningMark()
     return code == 20;
 }
 
+core::PixelSurface SteadyCapture(const RECT& r, Milliseconds timeout)
+{
+    core::PixelSurface last = Capture(r);
+    Eventually([&] {
+        PumpFor(100ms);
+        core::PixelSurface now = Capture(r);
+        const bool same = now == last;
+        last = std::move(now);
+        return same;
+    }, timeout);
+    return last;
+}
+
+bool WaitForChange(const RECT& r, Milliseconds timeout)
+{
+    const core::PixelSurface first = Capture(r);
+    return Eventually([&] { return Capture(r) != first; }, timeout);
+}
+
 bool CursorShowing()
 {
     CURSORINFO info{sizeof info};
@@ -189,7 +208,7 @@ void E2eTest::MakeProgramFolderRefuseWrites()
     refusingUnixPath_ = UnixPathOf(folder_);
     ASSERT_FALSE(refusingUnixPath_.empty());
     SetImmutable(refusingUnixPath_, true);
-    ASSERT_TRUE(Eventually([&] { return !TakesNewFiles(folder_); })) << "cannot make the folder refuse writes";
+    ASSERT_TRUE(Eventually([&] { return !TakesNewFiles(folder_); }, kStartTimeout)) << "cannot make the folder refuse writes";
 }
 
 void E2eTest::SetUp()
@@ -214,7 +233,7 @@ void E2eTest::TearDown()
     if (second_) TerminateProcess(second_.Get(), 0xDEAD);
     if (!refusingUnixPath_.empty()) {
         SetImmutable(refusingUnixPath_, false);
-        EXPECT_TRUE(Eventually([&] { return TakesNewFiles(folder_); })) << "could not clear the folder's flag";
+        EXPECT_TRUE(Eventually([&] { return TakesNewFiles(folder_); }, kStartTimeout)) << "could not clear the folder's flag";
     }
     // The image of a process that has just ended may stay locked for a moment.
     std::error_code error;

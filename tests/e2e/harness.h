@@ -31,6 +31,33 @@ inline constexpr Milliseconds kStartTimeout = 15s;
 inline bool Eventually(const std::function<bool()>& done, Milliseconds timeout = 5s) { return PumpUntil(done, timeout); }
 // Gives the program a moment to take what was sent (input is asynchronous).
 inline void LetInputSettle() { PumpFor(300ms); }
+// What the screen shows in r once it has stopped changing, so that a look still
+// being drawn is not taken for the settled one.
+core::PixelSurface SteadyCapture(const RECT& r, Milliseconds timeout = 5s);
+// Whether what the screen shows in r changes within the time: a run under way.
+bool WaitForChange(const RECT& r, Milliseconds timeout = 5s);
+// Tab, then wait for the focus in `window`'s thread to move on to another of
+// its controls: the next key goes to the new place.
+inline bool Tab(HWND window)
+{
+    const HWND from = FocusIn(window);
+    PressKey(VK_TAB);
+    return Eventually([&] { return FocusIn(window) != from && ::IsChild(window, FocusIn(window)); });
+}
+// Under Wine the X focus follows a change of the foreground a moment later: a
+// window's own activation comes back once more (after a run took the foreground
+// back, or a prompt went), and the key state is read afresh, which can drop a
+// held Shift or Alt. What is sent in that moment is lost. So: send when `target`
+// has the keyboard, until what was sent has `arrived`, a few times.
+inline bool SendWhenFocused(HWND target, const std::function<void()>& send, const std::function<bool()>& arrived)
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!WaitForFocus(target)) return false;
+        send();
+        if (Eventually(arrived, 2s)) return true;
+    }
+    return false;
+}
 inline void AltF4()
 {
     KeyDown(VK_MENU);

@@ -35,12 +35,12 @@ protected:
             bytes += {static_cast<char>(c & 0xFF), static_cast<char>((c >> 8) & 0xFF)};
         WriteIniBytes(bytes);
         Launch(L"/s");
-        const HWND saver = WaitForWindow(kSaverCaption);
-        EXPECT_NE(saver, nullptr) << "no saver window";
-        // Let the window take the keyboard and the animation get going.
-        Eventually([&] { return saver == nullptr || GetForegroundWindow() == saver; });
-        PumpFor(300ms);
-        return saver;
+        saver_ = WaitForWindow(kSaverCaption);
+        EXPECT_NE(saver_, nullptr) << "no saver window";
+        EXPECT_TRUE(WaitForFocus(saver_)) << "the saver did not take the keyboard";
+        // Drawing: its start-up is over.
+        EXPECT_TRUE(WaitForChange(VirtualScreen())) << "the saver does not draw";
+        return saver_;
     }
 
     static HWND Prompt()
@@ -48,7 +48,13 @@ protected:
         const HWND prompt = FindWindowW(nullptr, kPromptCaption);
         return prompt != nullptr && IsWindowVisible(prompt) ? prompt : nullptr;
     }
-    static HWND WaitForPrompt() { return Eventually([] { return Prompt() != nullptr; }) ? Prompt() : nullptr; }
+    // The prompt once it is shown with its text box taking the keys.
+    static HWND WaitForPrompt()
+    {
+        const HWND prompt = Eventually([] { return Prompt() != nullptr; }) ? Prompt() : nullptr;
+        if (prompt != nullptr && !WaitForFocus(GetWindow(prompt, GW_CHILD))) ADD_FAILURE() << "the box has no keyboard";
+        return prompt;
+    }
     static std::wstring TextIn(HWND prompt) { return TextOf(GetWindow(prompt, GW_CHILD)); }
 
     // The run is still on after the input has had time to arrive.
@@ -77,11 +83,18 @@ protected:
             if (!sliding || prompt == nullptr) return nullptr;
             if (CleanShare(CaptureScreen(), desktop, side) < 0.9) return prompt;
             PostMessageW(prompt, WM_CLOSE, 0, 0);
-            if (!WaitForNoWindow(kPromptCaption, 5s)) return nullptr;
+            if (!WaitForNoWindow(kPromptCaption, 5s) || !WaitForFocus(saver_)) return nullptr;
         }
         return nullptr;
     }
     static void Repeat(WORD key, int times) { while (times-- > 0) PressKey(key); }
+    // Whether the text box shows this text, once what was typed has arrived.
+    static bool Shows(HWND box, const std::wstring& text)
+    {
+        return Eventually([&] { return TextOf(box) == text; });
+    }
+
+    HWND saver_ = nullptr;
 };
 
 // One run: a prompt that times out leaves the saver running and the next key
@@ -103,7 +116,7 @@ TEST_F(PasswordTest, APromptTimesOutCloseRequestsEndNothingButALogOffDoes)
     ClickAt(20, 20);  // on the saver, which covers the screen
     EXPECT_TRUE(StillRunning());
     EXPECT_EQ(Prompt(), prompt);
-    EXPECT_EQ(TextIn(prompt), std::wstring(L"p") + kHint);
+    EXPECT_TRUE(Shows(GetWindow(prompt, GW_CHILD), std::wstring(L"p") + kHint));
 
     // Thirty seconds after it opened, typing or not, the prompt closes by itself.
     for (int i = 0; i < 20 && Prompt() != nullptr; ++i) {
@@ -116,7 +129,8 @@ TEST_F(PasswordTest, APromptTimesOutCloseRequestsEndNothingButALogOffDoes)
     PumpFor(1s);
     EXPECT_LT(CleanShare(CaptureScreen(), after, column), 1.0) << "the animation stopped";
 
-    PressKey('B');
+    ASSERT_TRUE(SendWhenFocused(saver, [] { PressKey('B'); }, [] { return Prompt() != nullptr; }))
+        << "the next key opens no prompt";
     const HWND fresh = WaitForPrompt();
     ASSERT_NE(fresh, nullptr) << "the next key opens a new prompt";
     EXPECT_EQ(TextIn(fresh), kHint);
@@ -125,14 +139,15 @@ TEST_F(PasswordTest, APromptTimesOutCloseRequestsEndNothingButALogOffDoes)
 
     // Alt+F4 counts as input: the prompt asks. Closing the prompt the same way
     // is not an accepted password.
-    AltF4();
-    ASSERT_NE(WaitForPrompt(), nullptr);
+    ASSERT_TRUE(SendWhenFocused(saver, AltF4, [] { return Prompt() != nullptr; })) << "Alt+F4 opened no prompt";
+    const HWND asking = WaitForPrompt();
+    ASSERT_NE(asking, nullptr);
     EXPECT_TRUE(CursorShowing());
-    AltF4();
-    EXPECT_TRUE(WaitForNoWindow(kPromptCaption, 5s));
+    EXPECT_TRUE(SendWhenFocused(GetWindow(asking, GW_CHILD), AltF4, [] { return Prompt() == nullptr; }))
+        << "Alt+F4 did not close the prompt";
     EXPECT_TRUE(StillRunning());
-    EXPECT_FALSE(CursorShowing());
-    EXPECT_EQ(GetForegroundWindow(), saver);
+    EXPECT_TRUE(Eventually([] { return !CursorShowing(); }));
+    EXPECT_TRUE(WaitForFocus(saver));
 
     // Requests from outside: another program, the system menu.
     PostMessageW(saver, WM_CLOSE, 0, 0);
@@ -148,7 +163,7 @@ TEST_F(PasswordTest, APromptTimesOutCloseRequestsEndNothingButALogOffDoes)
     EXPECT_EQ(SaverRunningMark(), std::optional<bool>(true));
 
     // A log-off ends the run, even with the prompt open.
-    PressKey('A');
+    ASSERT_TRUE(SendWhenFocused(saver, [] { PressKey('A'); }, [] { return Prompt() != nullptr; }));
     ASSERT_NE(WaitForPrompt(), nullptr);
     DWORD_PTR answer = 0;
     EXPECT_TRUE(SendMessageTimeoutW(saver, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer));
@@ -188,8 +203,8 @@ TEST_F(PasswordTest, APromptOpenedDuringTheSlideLetsItFinishAndOnlyTheExactPassw
     EXPECT_EQ(WindowFromPoint({facts.rect.right - 4, facts.rect.bottom - 4}), saver);
 
     TypeText(L"wrong");
+    EXPECT_TRUE(Shows(box, std::wstring(L"wrong") + kHint));  // typed in clear, before the hint
     EXPECT_TRUE(StillRunning());
-    EXPECT_EQ(TextOf(box), std::wstring(L"wrong") + kHint);  // typed in clear, before the hint
     Repeat(VK_DELETE, 19);
     Repeat(VK_BACK, 5);
     TypeText(start);
@@ -197,6 +212,40 @@ TEST_F(PasswordTest, APromptOpenedDuringTheSlideLetsItFinishAndOnlyTheExactPassw
     EXPECT_EQ(Prompt(), prompt);
     TypeText(L"x");  // no Enter needed
     ExpectEndedCleanly();
+}
+
+// Another program's window takes the foreground during a run (a notification,
+// Alt+Tab): with a password the run takes it back, to the saver or to its open
+// prompt, so typed keys reach the prompt; without one the run ends.
+TEST_F(PasswordTest, AnotherProgramTakingTheForegroundIsTakenBackWithAPasswordAndEndsARunWithout)
+{
+    const TestWindow other = TestWindow::TopLevel(L"Another program");
+    SetWindowPos(other.Get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const HWND saver = StartSaver(L"pw");
+    ASSERT_NE(saver, nullptr);
+    ASSERT_TRUE(SetForegroundWindow(other.Get()));
+    ASSERT_TRUE(SendWhenFocused(saver, [] { PressKey('A'); }, [] { return Prompt() != nullptr; }))
+        << "the saver did not take the keyboard back";
+    const HWND prompt = WaitForPrompt();
+    ASSERT_NE(prompt, nullptr);
+    ASSERT_TRUE(SetForegroundWindow(other.Get()));
+    const HWND box = GetWindow(prompt, GW_CHILD);
+    ASSERT_TRUE(SendWhenFocused(box, [] { TypeText(L"p"); }, [&] { return TextOf(box) == std::wstring(L"p") + kHint; }))
+        << "the prompt did not take the keyboard back";
+    // All of it selected and typed over: the password ends the run.
+    PressKey(VK_HOME);
+    KeyDown(VK_SHIFT);
+    PressKey(VK_END);
+    KeyUp(VK_SHIFT);
+    TypeText(L"pw");
+    ExpectEndedCleanly();
+
+    StartSaver(L"");
+    ASSERT_NE(saver_, nullptr);
+    ASSERT_TRUE(SetForegroundWindow(other.Get()));
+    EXPECT_EQ(WaitForExit(), std::optional<DWORD>(0)) << "the run went on without the keyboard";
+    EXPECT_TRUE(CursorShowing());
+    EXPECT_EQ(SaverRunningMark(), std::optional<bool>(false));
 }
 
 }  // namespace

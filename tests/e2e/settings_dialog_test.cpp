@@ -42,11 +42,8 @@ struct Dialog {
     bool Checked(std::size_t i) const { return ::SendMessageW(options[i], BM_GETCHECK, 0, 0) == BST_CHECKED; }
     int Count() const { return static_cast<int>(::SendMessageW(scrollBar, SBM_GETPOS, 0, 0)); }
     LRESULT PasswordLength() const { return ::SendMessageW(password, WM_GETTEXTLENGTH, 0, 0); }
-    HWND Focus() const
-    {
-        GUITHREADINFO info{sizeof info};
-        return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-    }
+    HWND Focus() const { return FocusIn(window); }
+    bool Tab() const { return e2e::Tab(window); }
 
     // The number label is drawn, not a window: its pixels stand for its text.
     core::PixelSurface NumberLabel() const
@@ -73,7 +70,9 @@ protected:
             d = Dialog::Find(window);
             return d.Complete() && ::IsWindowVisible(window);
         })) << "the dialog's controls did not all appear";
-        LetInputSettle();
+        // Keys go nowhere before the dialog is in front with a control focused.
+        EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == window && ::IsChild(window, d.Focus()); }))
+            << "the dialog did not take the keyboard";
         return d;
     }
 
@@ -85,6 +84,7 @@ protected:
 // the mouse chooses and 設定 saves.
 TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
 {
+    MoveMouseTo(5, 5);  // away from the buttons, which then open unlit
     Dialog d = Open(L"/c:5678");
     ASSERT_TRUE(d.Complete());
     EXPECT_EQ(VisibleWindows(), std::vector<HWND>{d.window}) << "the dialog is not alone";
@@ -102,10 +102,8 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
     const core::PixelSurface column = Capture({origin.x + 4, origin.y, origin.x + 5, origin.y + client.bottom});
     for (int y = 0; y < client.bottom; y += 7) EXPECT_EQ(column.At(0, y), rows[static_cast<std::size_t>(y)]) << y;
     // The dialog sets its buttons going: under the pointer ｷｬﾝｾﾙ lights up.
-    MoveMouseTo(5, 5);
-    LetInputSettle();
     const RECT cancel = FactsOf(d.commands[0]).rect;
-    const core::PixelSurface idle = Capture(cancel);
+    const core::PixelSurface idle = SteadyCapture(cancel);
     const POINT centre = CentreOnScreen(d.commands[0]);
     MoveMouseTo(centre.x, centre.y);
     EXPECT_TRUE(Eventually([&] { return Capture(cancel) != idle; })) << "the button did not light up";
@@ -113,9 +111,10 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
     ExpectEnds();
     EXPECT_FALSE(ReadIniBytes().has_value()) << "closing wrote a settings file";
 
-    // The mouse chooses (ﾓﾉｸﾛ; on the scroll bar the left arrow once, then the track
+    // Started with no argument (the shell's Configure verb), the same dialog. The
+    // mouse chooses (ﾓﾉｸﾛ; on the scroll bar the left arrow once, then the track
     // left of the thumb, a page, and the label follows), the keyboard types, 設定 saves.
-    d = Open();
+    d = Open(L"");
     ASSERT_TRUE(d.Complete());
     ClickAt(CentreOnScreen(d.options[1]));
     ASSERT_TRUE(Eventually([&] { return d.Checked(1) && !d.Checked(0); }));
@@ -124,14 +123,14 @@ TEST_F(SettingsDialogTest, OpensWithTheDefaultsAndSavesTheChoices)
     ::GetWindowRect(d.scrollBar, &bar);
     const int arrow = ::GetSystemMetrics(SM_CXHSCROLL), midY = (bar.top + bar.bottom) / 2;
     ClickAt({bar.left + arrow / 2, midY});
-    ASSERT_TRUE(Eventually([&] { return d.Count() == 999; }));
-    LetInputSettle();
-    EXPECT_NE(d.NumberLabel(), at1000);
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 999; })) << "the arrow took the count to " << d.Count();
+    EXPECT_TRUE(Eventually([&] { return d.NumberLabel() != at1000; })) << "the label did not follow";
     ClickAt({bar.left + arrow + 3, midY});
-    ASSERT_TRUE(Eventually([&] { return d.Count() == 989; }));
+    ASSERT_TRUE(Eventually([&] { return d.Count() == 989; })) << "the track took the count to " << d.Count();
 
     const std::wstring password = L" p@ss word=;\"x ";
     ClickAt(CentreOnScreen(d.password));
+    ASSERT_TRUE(WaitForFocus(d.password));
     TypeText(password);
     ASSERT_TRUE(Eventually([&] { return d.PasswordLength() == static_cast<LRESULT>(password.size()); }));
 
@@ -158,22 +157,26 @@ TEST_F(SettingsDialogTest, KeysChooseAFailedSaveIsShownAndTheSaveGoesToThePerUse
     ASSERT_TRUE(d.Complete());
     EXPECT_TRUE(d.Checked(1));
     EXPECT_EQ(d.Count(), 1000);
-    ASSERT_EQ(d.Focus(), d.options[1]) << "the chosen option is the group's tab stop";
-    PressKey(VK_TAB);  // to the scroll bar
+    ASSERT_TRUE(Eventually([&] { return d.Focus() == d.options[1]; })) << "the chosen option is the group's tab stop";
+    ASSERT_TRUE(d.Tab());
+    ASSERT_EQ(d.Focus(), d.scrollBar);
     PressKey(VK_HOME);
     for (int i = 0; i < 6; ++i) PressKey(VK_RIGHT);
     ASSERT_TRUE(Eventually([&] { return d.Count() == 7; }));
-    PressKey(VK_TAB);
+    ASSERT_TRUE(d.Tab());
+    ASSERT_EQ(d.Focus(), d.password);
     const std::wstring password = L"pw 7";
     TypeText(password);
+    ASSERT_TRUE(Eventually([&] { return d.PasswordLength() == static_cast<LRESULT>(password.size()); }));
     // Round to the option group: Tab lands on its chosen option, Up moves the choice.
-    for (int i = 0; i < 3; ++i) PressKey(VK_TAB);
-    ASSERT_TRUE(Eventually([&] { return d.Focus() == d.options[1]; }));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(d.Tab());
+    ASSERT_EQ(d.Focus(), d.options[1]);
     PressKey(VK_UP);
     ASSERT_TRUE(Eventually([&] { return d.Checked(0) && !d.Checked(1) && d.Focus() == d.options[0]; }));
     // A failed save is shown, naming each file tried in turn; each click on 設定 (it
     // takes no keys) tries again, and once the way is clear the save goes through.
     for (int attempt = 0; attempt < 2; ++attempt) {
+        ASSERT_TRUE(Eventually([&] { return ::IsWindowEnabled(d.window) && ::GetForegroundWindow() == d.window; }));
         ClickAt(CentreOnScreen(d.commands[1]));
         HWND message = nullptr;
         EXPECT_TRUE(Eventually([&] {
@@ -186,12 +189,13 @@ TEST_F(SettingsDialogTest, KeysChooseAFailedSaveIsShownAndTheSaveGoesToThePerUse
         EXPECT_NE(shown.find(PerUserIniPath().wstring()), std::wstring::npos) << "not the file last tried";
         EXPECT_LT(shown.find(IniPath().wstring()), shown.find(PerUserIniPath().wstring()))
             << "not the file first tried";
+        ASSERT_TRUE(WaitForForeground(message));
         PressKey(VK_RETURN);
         EXPECT_TRUE(Eventually([&] { return !::IsWindow(message); }));
-        LetInputSettle();
         EXPECT_TRUE(::IsWindowVisible(d.window));
     }
     std::filesystem::remove(PerUserFolder());
+    ASSERT_TRUE(Eventually([&] { return ::IsWindowEnabled(d.window); }));
     ClickAt(CentreOnScreen(d.commands[1]));
     ExpectEnds();
 

@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (d.parentHandle || !d.loadSettings) {
         std::abort();
     }
-    if (d.mode == corvalinth::StartMode::SaverPlain && !args.empty()) std::abort();
+    // Only /s runs the saver; nothing at all asks for the settings.
+    if (args.empty() && d.mode != corvalinth::StartMode::Settings) std::abort();
     return 0;
 }

@@ -38,6 +38,27 @@ inline bool PumpUntil(const std::function<bool()>& done, Milliseconds limit = 3s
 }
 inline void PumpFor(Milliseconds duration) { PumpUntil([] { return false; }, duration); }
 
+// Input goes where the focus is when it is queued, not when it is read: before
+// typing or pressing keys, wait until the window that must take them has it.
+// The window with the keyboard focus in `window`'s thread, whichever process.
+inline HWND FocusIn(HWND window)
+{
+    GUITHREADINFO info{sizeof info};
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+inline bool WaitForForeground(HWND window, Milliseconds limit = 5s)
+{
+    return PumpUntil([&] { return window != nullptr && ::GetForegroundWindow() == window; }, limit);
+}
+// `control` has the focus and its top-level window the foreground, so keys reach it.
+inline bool WaitForFocus(HWND control, Milliseconds limit = 5s)
+{
+    return PumpUntil([&] {
+        return control != nullptr && FocusIn(control) == control &&
+               ::GetForegroundWindow() == ::GetAncestor(control, GA_ROOT);
+    }, limit);
+}
+
 inline RECT VirtualScreen()
 {
     const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -70,6 +91,11 @@ inline void MoveMouseTo(int x, int y)
 inline void ClickAt(int x, int y, DWORD down = MOUSEEVENTF_LEFTDOWN)
 {
     MoveMouseTo(x, y);
+    // The press goes to whatever is under the pointer when it is queued.
+    PumpUntil([&] {
+        POINT at{};
+        return ::GetCursorPos(&at) && at.x == x && at.y == y;
+    }, 2s);
     Send({Mouse(down), Mouse(down << 1)});
 }
 inline void ClickAt(POINT p) { ClickAt(p.x, p.y); }

@@ -50,7 +50,7 @@ protected:
         cmd->OnClick = [this] { ++clicks; };
         cmd->ReadProperties(PropertyBag{});
         cmd->Move(300, 300, 1395, 435);  // 20, 20 and 93 x 29 pixels
-        PumpFor(50ms);
+        ASSERT_TRUE(WaitForForeground(form.hWnd()));
     }
     void TearDown() override
     {
@@ -175,6 +175,7 @@ TEST_F(CommandWindow, KeysNeverClickAndACoveredButtonPaintsItsLookAgain)
     cmd->Initialize();
     ::SetFocus(cmd->hWnd());
     ASSERT_TRUE(WaitState(3));
+    ASSERT_TRUE(WaitForFocus(cmd->hWnd()));
     PressKey(VK_RETURN);
     PressKey(VK_SPACE);
     PumpFor(200ms);
@@ -188,11 +189,9 @@ TEST_F(CommandWindow, KeysNeverClickAndACoveredButtonPaintsItsLookAgain)
                                                     r.left - 10, r.top - 10, 120, 50, nullptr, nullptr, nullptr,
                                                     nullptr));
         ::ShowWindow(cover.Get(), SW_SHOWNOACTIVATE);
-        PumpFor(100ms);
-        EXPECT_NE(Shot(), focused);
+        EXPECT_TRUE(PumpUntil([&] { return Shot() != focused; }));
     }
-    PumpFor(100ms);
-    EXPECT_EQ(Shot(), focused);
+    EXPECT_TRUE(PumpUntil([&] { return Shot() == focused; }));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The forms at another DPI. The DpiChange tests run on the usual 96-DPI rig and
-// tell the forms that their monitor changed; the Dpi144 ones run on a rig whose
+// tell the forms that their monitor changed or is another; the Dpi144 ones run on a rig whose
 // displays are at 144 DPI (Wine gives every monitor the same DPI, so a form at
 // a DPI other than the system's is only seen through the change message).
 #include <gtest/gtest.h>
@@ -85,6 +85,36 @@ TEST(DpiChange, SettingsDialogLaysOutAgainAndKeepsWhatTheUserSet)
     EXPECT_EQ(d.lbl_Num(), L"777");
     EXPECT_EQ(d.PW().Text(), L"typed");
     d.Unload();
+    forms::ResetEndingForTests();
+}
+
+// Every window at 144 DPI while the system's DPI stays 96, as when the scale
+// changed without signing out or a laptop was docked: the forms open sized and
+// placed for the DPI of their own windows.
+TEST(DpiChange, FormsOpenAtTheirOwnWindowsDpiNotTheSystems)
+{
+    if (forms::SystemDpi() != 96) GTEST_SKIP() << "needs the 96-DPI rig";
+    struct WindowsAt144 {
+        WindowsAt144() { forms::SetWindowDpiForTests(144); }
+        ~WindowsAt144() { forms::SetWindowDpiForTests(0); }
+    } windowsAt144;
+    Module() = CorvalinthB{};
+    settings::Corvalinth_P d(settings::DialogServices{});
+    d.Show();
+    forms::DoEvents();
+    ExpectDialogAt(d, 144);
+    RECT r{};
+    ::GetWindowRect(d.hWnd(), &r);
+    EXPECT_NEAR((r.left + r.right) / 2.0, ::GetSystemMetrics(SM_CXSCREEN) / 2.0, 1.0) << "not centred across";
+    d.Unload();
+
+    Corvalinth_Pass prompt;
+    prompt.Show();
+    forms::DoEvents();
+    const SIZE client = prompt.ClientSizePixels();
+    EXPECT_EQ(client.cx, Px(3600, 144));
+    EXPECT_EQ(client.cy, Px(810, 144));
+    prompt.Unload();
     forms::ResetEndingForTests();
 }
 

@@ -131,6 +131,7 @@ TEST_F(SaverFormTest, InputDuringASlowSlideIsHandledWithinAStepOrTwo)
         saver->SetPasswordPrompt([&] { promptAt = steps; });
         saver->Load();
         slowMs = 3 * saver->Refresh().periodMs;
+        ASSERT_TRUE(wintest::WaitForFocus(saver->hWnd())) << "typed keys would not reach the saver";
         saver->Model().SetFrameCount(1000);
         ASSERT_TRUE(wintest::PumpUntil([&] { return forms::Ending() || promptAt > 0; }, wintest::Milliseconds(30000)));
         ASSERT_GT(inputAt, 0);

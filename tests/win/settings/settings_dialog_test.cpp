@@ -34,16 +34,16 @@ TEST(SettingsDialog, LinkShowsAHandAndOpensTheAddressUnderTheHourglass)
     Corvalinth_P d(services);
     d.Show();
     ::SetForegroundWindow(d.hWnd());
-    PumpFor(50ms);
+    ASSERT_TRUE(WaitForForeground(d.hWnd()));
 
     RECT link = d.ClientRectOf("lbl_URL");
     POINT p{link.left + 10, (link.top + link.bottom) / 2};
     ::ClientToScreen(d.hWnd(), &p);
     MoveMouseTo(p.x, p.y);
-    PumpFor(80ms);
-    CURSORINFO info{sizeof(info)};
-    ::GetCursorInfo(&info);
-    EXPECT_EQ(info.hCursor, ::LoadCursorW(nullptr, IDC_HAND));
+    EXPECT_TRUE(PumpUntil([] {
+        CURSORINFO info{sizeof(info)};
+        return ::GetCursorInfo(&info) && info.hCursor == ::LoadCursorW(nullptr, IDC_HAND);
+    })) << "no hand over the link";
 
     ClickAt(p);
     ASSERT_TRUE(PumpUntil([&] { return !opened.empty(); }));
