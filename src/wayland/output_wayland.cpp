@@ -180,13 +180,25 @@ void Output::Present(ShmBuffer& buffer, const swarm::FrameChanges& changes, doub
         written_.push_back(core::DrawLines(pixels, kFiguresMargin, bufferHeight_ - kFiguresMargin, frameRate_->Lines(),
                                            bufferScale_));
     }
-    for (const core::Rect& r : damage_.Cover(written_, pixels.Bounds()))
-        wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
+    Damage(written_, pixels.Bounds());
     buffers_.Written(&buffer, written_);
     buffer.Attach(surface_);
     frame_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frame_, &kFrameListener, this);
     wl_surface_commit(surface_);
+}
+
+// The compositor repaints each damage rectangle through every surface
+// beneath: bands that mostly fill their bounds cost it more than the bounds.
+void Output::Damage(std::span<const core::Rect> written, const core::Rect& whole)
+{
+    const std::vector<core::Rect>& cover = damage_.Cover(written, whole);
+    const auto [bounds, mostlyFilled] = core::ExtentOf(cover);
+    if (mostlyFilled) {
+        wl_surface_damage_buffer(surface_, bounds.left, bounds.top, bounds.Width(), bounds.Height());
+        return;
+    }
+    for (const core::Rect& r : cover) wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
 }
 
 }  // namespace corvalinth::wayland
