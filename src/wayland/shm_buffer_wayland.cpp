@@ -66,8 +66,10 @@ void ShmBuffer::Attach(wl_surface* surface)
 
 void CopyInto(const core::SurfaceView& target, const core::Rect& r, const core::SurfaceView& source, int offsetX)
 {
-    const core::Rect clipped = core::Intersect(r, {std::max(0, offsetX), 0, std::min(target.Width(), source.Width() + offsetX),
-                                                   std::min(target.Height(), source.Height())});
+    // Clipped here rather than through core::Intersect: a call per dot was a sixth of the run's time.
+    const core::Rect clipped{std::max({r.left, 0, offsetX}), std::max(r.top, 0),
+                             std::min({r.right, target.Width(), source.Width() + offsetX}),
+                             std::min({r.bottom, target.Height(), source.Height()})};
     const int width = clipped.Width();
     if (width <= 0 || clipped.Height() <= 0) return;
     for (int y = clipped.top; y < clipped.bottom; ++y) {
