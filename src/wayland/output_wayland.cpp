@@ -1,6 +1,7 @@
 #include "wayland/output_wayland.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/digit_font.h"
 #include "linux/placement.h"
@@ -170,11 +171,13 @@ void Output::Present(ShmBuffer& buffer, const swarm::FrameChanges& changes, doub
 {
     const core::SurfaceView pixels = buffer.Pixels();
     written_.assign(changes.display.begin(), changes.display.end());
+    for (const auto& copy : changes.outer) written_.push_back(copy.target);
+    rewritten_.clear();
+    std::copy_if(written_.begin(), written_.end(), std::back_inserter(rewritten_),
+                 [this](const core::Rect& r) { return r.top <= 0 && r.bottom >= bufferHeight_; });
+    BufferSet::Repair(buffer, display_.View(), rewritten_);
     for (const core::Rect& r : changes.display) CopyInto(pixels, r, display_.View());
-    for (const auto& copy : changes.outer) {
-        CopyInto(pixels, copy.target, changes.latest, copy.offsetX);
-        written_.push_back(copy.target);
-    }
+    for (const auto& copy : changes.outer) CopyInto(pixels, copy.target, changes.latest, copy.offsetX);
     if (frameRate_) {
         frameRate_->Frame(nowMs);
         written_.push_back(core::DrawLines(pixels, kFiguresMargin, bufferHeight_ - kFiguresMargin, frameRate_->Lines(),

@@ -95,6 +95,7 @@ private:
     BufferSet buffers_;
     std::unique_ptr<linux_host::FrameRate> frameRate_;  // with --fps
     std::vector<core::Rect> written_;
+    std::vector<core::Rect> rewritten_;  // the frame's full-height parts
     // The compositor pays for every damage rectangle (it repaints each one
     // through every surface beneath): a few dots are sent as bands of 32
     // rows, whose spans closer than 128 pixels are joined; a thousand, whose
