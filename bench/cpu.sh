@@ -10,12 +10,14 @@
 # about 10 s) and to 14 s (a whole cycle: the swarm and one transition, whose
 # slide moves the whole screen every frame whichever way dots are sent). The
 # same program on Wayland beside them: it and headless sway (software
-# compositing, as Xvfb's) on one 1920x1080 output. Not a test.
-#   bench/cpu.sh [--wine]
+# compositing, as Xvfb's) on one 1920x1080 output. --wayland runs only that
+# row and the banded X11 one beside it. Not a test.
+#   bench/cpu.sh [--wine | --wayland]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-wine=0
+wine=0 only_wayland=0
 [ "${1:-}" = "--wine" ] && wine=1
+[ "${1:-}" = "--wayland" ] && only_wayland=1
 start=1 swarm_end=9 cycle_end=14
 size=1920x1080
 
@@ -105,17 +107,18 @@ wine_run() {
 }
 
 program=(build/linux/bin/corvalinth --geometry "$size" --count 1000)
-read -r e_p e_pc e_x e_xc < <(on_xvfb env CORVALINTH_PRESENT=each "${program[@]}")
+e_p=0 e_pc=0 e_x=0 e_xc=0 g_p=0 g_pc=0 g_x=0 g_xc=0
+[ $only_wayland -eq 1 ] || read -r e_p e_pc e_x e_xc < <(on_xvfb env CORVALINTH_PRESENT=each "${program[@]}")
 read -r n_p n_pc n_x n_xc < <(on_xvfb "${program[@]}")
-read -r g_p g_pc g_x g_xc < <(on_xvfb "$galaxy" -root)
+[ $only_wayland -eq 1 ] || read -r g_p g_pc g_x g_xc < <(on_xvfb "$galaxy" -root)
 read -r w_p w_pc w_s w_sc < <(on_sway build/linux/bin/corvalinth --wayland --count 1000)
 sum() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a + b }'; }
 row() { printf '%-36s %8s %8s %8s   %8s %8s %8s\n' "$@"; }
 echo "CPU ms per second, ${size}, 1000 dots; the swarm (${start}-${swarm_end} s) | a whole cycle with the transition (${start}-${cycle_end} s):"
 row "" program "X server" total program "X server" total
-row "corvalinth, a put per rectangle" "$e_p" "$e_x" "$(sum "$e_p" "$e_x")" "$e_pc" "$e_xc" "$(sum "$e_pc" "$e_xc")"
+[ $only_wayland -eq 1 ] || row "corvalinth, a put per rectangle" "$e_p" "$e_x" "$(sum "$e_p" "$e_x")" "$e_pc" "$e_xc" "$(sum "$e_pc" "$e_xc")"
 row "corvalinth, banded clip and one put" "$n_p" "$n_x" "$(sum "$n_p" "$n_x")" "$n_pc" "$n_xc" "$(sum "$n_pc" "$n_xc")"
-row "galaxy -root (xscreensaver)" "$g_p" "$g_x" "$(sum "$g_p" "$g_x")" "$g_pc" "$g_xc" "$(sum "$g_pc" "$g_xc")"
+[ $only_wayland -eq 1 ] || row "galaxy -root (xscreensaver)" "$g_p" "$g_x" "$(sum "$g_p" "$g_x")" "$g_pc" "$g_xc" "$(sum "$g_pc" "$g_xc")"
 row "corvalinth on Wayland (+ sway)" "$w_p" "$w_s" "$(sum "$w_p" "$w_s")" "$w_pc" "$w_sc" "$(sum "$w_pc" "$w_sc")"
 awk -v n="$(sum "$n_p" "$n_x")" -v e="$(sum "$e_p" "$e_x")" -v nc="$(sum "$n_pc" "$n_xc")" -v ec="$(sum "$e_pc" "$e_xc")" \
   'BEGIN { if (e > 0 && ec > 0) printf "banded / a put per rectangle (program + X server): %.2f the swarm, %.2f a whole cycle (goal: at most 0.6)\n", n / e, nc / ec }'

@@ -1,6 +1,7 @@
 #include "wayland/output_wayland.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/digit_font.h"
 #include "linux/placement.h"
@@ -170,23 +171,37 @@ void Output::Present(ShmBuffer& buffer, const swarm::FrameChanges& changes, doub
 {
     const core::SurfaceView pixels = buffer.Pixels();
     written_.assign(changes.display.begin(), changes.display.end());
+    for (const auto& copy : changes.outer) written_.push_back(copy.target);
+    rewritten_.clear();
+    std::copy_if(written_.begin(), written_.end(), std::back_inserter(rewritten_),
+                 [this](const core::Rect& r) { return r.top <= 0 && r.bottom >= bufferHeight_; });
+    BufferSet::Repair(buffer, display_.View(), rewritten_);
     for (const core::Rect& r : changes.display) CopyInto(pixels, r, display_.View());
-    for (const auto& copy : changes.outer) {
-        CopyInto(pixels, copy.target, changes.latest, copy.offsetX);
-        written_.push_back(copy.target);
-    }
+    for (const auto& copy : changes.outer) CopyInto(pixels, copy.target, changes.latest, copy.offsetX);
     if (frameRate_) {
         frameRate_->Frame(nowMs);
         written_.push_back(core::DrawLines(pixels, kFiguresMargin, bufferHeight_ - kFiguresMargin, frameRate_->Lines(),
                                            bufferScale_));
     }
-    for (const core::Rect& r : damage_.Cover(written_, pixels.Bounds()))
-        wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
+    Damage(written_, pixels.Bounds());
     buffers_.Written(&buffer, written_);
     buffer.Attach(surface_);
     frame_ = wl_surface_frame(surface_);
     wl_callback_add_listener(frame_, &kFrameListener, this);
     wl_surface_commit(surface_);
+}
+
+// The compositor repaints each damage rectangle through every surface
+// beneath: bands that mostly fill their bounds cost it more than the bounds.
+void Output::Damage(std::span<const core::Rect> written, const core::Rect& whole)
+{
+    const std::vector<core::Rect>& cover = damage_.Cover(written, whole);
+    const auto [bounds, mostlyFilled] = core::ExtentOf(cover);
+    if (mostlyFilled) {
+        wl_surface_damage_buffer(surface_, bounds.left, bounds.top, bounds.Width(), bounds.Height());
+        return;
+    }
+    for (const core::Rect& r : cover) wl_surface_damage_buffer(surface_, r.left, r.top, r.Width(), r.Height());
 }
 
 }  // namespace corvalinth::wayland

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,7 @@ private:
     void Configure(std::uint32_t serial, int width, int height);
     void Build(double nowMs);
     void Present(ShmBuffer& buffer, const swarm::FrameChanges& changes, double nowMs);
+    void Damage(std::span<const core::Rect> written, const core::Rect& whole);
 
     const Globals& globals_;
     wl_output* output_;
@@ -93,9 +95,11 @@ private:
     BufferSet buffers_;
     std::unique_ptr<linux_host::FrameRate> frameRate_;  // with --fps
     std::vector<core::Rect> written_;
+    std::vector<core::Rect> rewritten_;  // the frame's full-height parts
     // The compositor pays for every damage rectangle (it repaints each one
-    // through every surface beneath): a thousand dots are sent as a few dozen
-    // bands of 32 rows, whose spans closer than 128 pixels are joined.
+    // through every surface beneath): a few dots are sent as bands of 32
+    // rows, whose spans closer than 128 pixels are joined; a thousand, whose
+    // bands fill most of the screen, as the screen.
     linux_host::BandedCover damage_{5, 128};
 };
 

@@ -53,9 +53,12 @@ private:
 // The XRGB8888 buffers of one surface, all of one size.
 class BufferSet {
 public:
-    // A buffer the compositor does not hold, brought up to date with what the
-    // others showed since; nullptr while all are busy (or memory ran out).
+    // A buffer the compositor does not hold (a new one holds `shown`); Repair
+    // it before writing the frame. nullptr while all are busy (or memory ran out).
     ShmBuffer* Free(wl_shm* shm, int width, int height, const core::SurfaceView& shown);
+    // Brings `buffer` up to `shown` where the others showed more since it was
+    // last used, except where the frame's full-height `rewritten` parts will go.
+    static void Repair(ShmBuffer& buffer, const core::SurfaceView& shown, std::span<const core::Rect> rewritten);
     // `written` went into `buffer`: every other one now lacks it.
     void Written(const ShmBuffer* buffer, std::span<const core::Rect> written);
     // Whether Free would find or make one (else the compositor holds them all: wait for a release).
