@@ -14,6 +14,7 @@
 
 #include "core/random.h"
 #include "linux/run_lock.h"
+#include "linux/monotonic_clock.h"
 #include "linux/signal_events.h"
 #include "wayland/connection_wayland.h"
 #include "wayland/screencopy_wayland.h"
@@ -25,13 +26,6 @@ int CompositorGone()
 {
     std::fprintf(stderr, "corvalinth: the Wayland compositor went away\n");
     return 1;
-}
-
-double NowMs()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 class Host {
@@ -102,7 +96,7 @@ std::optional<int> Host::Wait(const linux_host::SignalEvents& signals)
     std::optional<double> due;
     for (const auto& output : connection_.Outputs())
         if (const auto next = output->NextDueMs()) due = due ? std::min(*due, *next) : *next;
-    const int timeout = due ? std::max(0, static_cast<int>(std::ceil(*due - NowMs()))) : -1;
+    const int timeout = due ? std::max(0, static_cast<int>(std::ceil(*due - linux_host::MonotonicMs()))) : -1;
     while (wl_display_prepare_read(display) != 0)
         if (wl_display_dispatch_pending(display) < 0) return CompositorGone();
     if (wl_display_flush(display) < 0 && errno != EAGAIN) {
@@ -132,7 +126,7 @@ int Host::Run(const linux_host::SignalEvents& signals)
         if (const Input* input = connection_.SeatInput(); input && input->Ended()) return 0;
         if (EveryoneClosed()) return 0;
         if (wl_display_get_error(connection_.Display())) return CompositorGone();
-        const double now = NowMs();
+        const double now = linux_host::MonotonicMs();
         for (const auto& output : connection_.Outputs()) output->Render(now);
         if (const auto status = Wait(signals)) return *status;
     }

@@ -1,16 +1,14 @@
 #include "x11/host_x11.h"
 
 #include <poll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 #include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <utility>
 
+#include "linux/monotonic_clock.h"
 #include "linux/placement.h"
 #include "swarm/screen_geometry.h"
 #include "x11/x_errors_x11.h"
@@ -18,13 +16,6 @@
 namespace corvalinth::x11 {
 
 namespace {
-double NowMs()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
 }  // namespace
 
 Host::Host(Display* display, DrawTarget target, const Options& options)
@@ -69,7 +60,7 @@ bool Host::Build(int width, int height)
     const swarm::RunSurfaces surfaces{shown_, startup_.View(), latestImage_ ? latestImage_->Pixels() : core::SurfaceView{}};
     run_ = std::make_unique<swarm::PacedRun>(swarm::ScreenGeometry(width, height), settings, random_, clock_, surfaces,
                                              kFrameMs);
-    run_->Start(NowMs());
+    run_->Start(linux_host::MonotonicMs());
     target_.width = width;
     target_.height = height;
     pending_.clear();
@@ -170,20 +161,17 @@ void Host::Handle(XEvent& event)
     }
 }
 
-void Host::Wait(int signalFd, double nowMs)
+void Host::Wait(const linux_host::SignalEvents& signals, double nowMs)
 {
     XFlush(display_);
     if (XEventsQueued(display_, QueuedAlready) > 0) return;
     const int timeout = std::max(0, static_cast<int>(std::ceil(run_->NextDueMs() - nowMs)));
-    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signalFd, POLLIN, 0}};
+    pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}};
     if (::poll(fds, 2, timeout) <= 0) return;
-    if (fds[1].revents & POLLIN) {
-        signalfd_siginfo info{};
-        if (::read(signalFd, &info, sizeof info) > 0) exit_ = 0;
-    }
+    if ((fds[1].revents & POLLIN) && signals.Take()) exit_ = 0;
 }
 
-int Host::Run(int signalFd)
+int Host::Run(const linux_host::SignalEvents& signals)
 {
     if (!Build(target_.width, target_.height)) return *exit_;
     while (!exit_) {
@@ -196,13 +184,13 @@ int Host::Run(int signalFd)
         if (exit_) break;
         // Several size changes in a row make one restart.
         if (const auto size = std::exchange(newSize_, std::nullopt); size && !Build(size->first, size->second)) break;
-        const double now = NowMs();
+        const double now = linux_host::MonotonicMs();
         if (now >= run_->NextDueMs()) {
             Take(run_->Frame(now));
             PresentPending();
             if (fps_) fps_->Frame(now, target_.height);
         }
-        Wait(signalFd, NowMs());
+        Wait(signals, linux_host::MonotonicMs());
     }
     return *exit_;
 }

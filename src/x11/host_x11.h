@@ -11,6 +11,7 @@
 #include "core/random.h"
 #include "core/surface.h"
 #include "linux/options.h"
+#include "linux/signal_events.h"
 #include "swarm/paced_run.h"
 #include "x11/fps_overlay_x11.h"
 #include "x11/presenter_x11.h"
@@ -30,9 +31,9 @@ public:
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
 
-    // Runs until a signal on `signalFd`, the end of input on its own window, the
-    // window going away or a failure; returns the exit status.
-    int Run(int signalFd);
+    // Runs until a signal, the end of input on its own window, the window
+    // going away or a failure; returns the exit status.
+    int Run(const linux_host::SignalEvents& signals);
 
 private:
     bool Build(int width, int height);
@@ -44,7 +45,7 @@ private:
     void Handle(XEvent& event);
     void HandleInput(XEvent& event);
     void HandleError();
-    void Wait(int signalFd, double nowMs);
+    void Wait(const linux_host::SignalEvents& signals, double nowMs);
     void Fail(const std::string& why);
 
     Display* display_;

@@ -1,7 +1,4 @@
 #include <poll.h>
-#include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -18,36 +15,9 @@ struct DisplayCloser {
     void operator()(Display* display) const { XCloseDisplay(display); }
 };
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-// SIGTERM (the daemon's way to end a program) and SIGINT arrive as readable
-// data in the event loop, which then ends the run as it would on a click.
-int SignalDescriptor()
-{
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
-    if (::sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) return -1;
-    return ::signalfd(-1, &signals, SFD_CLOEXEC | SFD_NONBLOCK);
-}
-
 // Draws nothing and sleeps until a signal, or until `window` (when given) goes
 // away; then a normal end.
-int Idle(Display* display, Window window, int signalFd)
+int Idle(Display* display, Window window, const linux_host::SignalEvents& signals)
 {
     if (window) XSelectInput(display, window, StructureNotifyMask);
     for (;;) {
@@ -59,17 +29,19 @@ int Idle(Display* display, Window window, int signalFd)
         }
         // Not even there any more (BadWindow): as good as gone.
         if (window && TakeError(display, false)) return 0;
-        pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {signalFd, POLLIN, 0}};
+        pollfd fds[2] = {{ConnectionNumber(display), POLLIN, 0}, {signals.Descriptor(), POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0 && errno != EINTR) return 1;
-        if (fds[1].revents & POLLIN) return 0;
+        if ((fds[1].revents & POLLIN) && signals.Take()) return 0;
     }
 }
 }  // namespace
 
 int RunHost(const Options& options)
 {
-    const FileDescriptor signals(SignalDescriptor());
-    if (signals.Get() < 0) {
+    // SIGTERM (the daemon's way to end a program) and SIGINT arrive as readable
+    // data in the event loop, which then ends the run as it would on a click.
+    const linux_host::SignalEvents signals;
+    if (signals.Descriptor() < 0) {
         std::perror("corvalinth: signalfd");
         return 1;
     }
@@ -83,7 +55,7 @@ int RunHost(const Options& options)
     OpenedTarget opened = OpenTarget(display.get(), options);
     if (opened.idle) {
         std::fprintf(stderr, "corvalinth: %s; drawing nothing until ended\n", opened.error.c_str());
-        const int status = Idle(display.get(), opened.target ? opened.target->window : 0, signals.Get());
+        const int status = Idle(display.get(), opened.target ? opened.target->window : 0, signals);
         if (opened.target) CloseTarget(display.get(), *opened.target);
         return status;
     }
@@ -92,7 +64,7 @@ int RunHost(const Options& options)
         return 1;
     }
     Host host(display.get(), std::move(*opened.target), options);
-    return host.Run(signals.Get());
+    return host.Run(signals);
 }
 
 }  // namespace corvalinth::x11
