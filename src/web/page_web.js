@@ -67,6 +67,11 @@ async function samplePicture() {
   return { image: await loadImage(kSampleFile), name: kSampleName, source: null };
 }
 
+// An image file the visitor picked, now or on an earlier visit; throws when the browser cannot read it.
+async function filePicture(blob, name) {
+  return { image: await createImageBitmap(blob), name: `Your image ${name}`, source: { kind: 'file', name, blob } };
+}
+
 // The picture the choices name, or the sample, with a word when it had to be.
 async function firstPicture(wanted) {
   try {
@@ -74,7 +79,7 @@ async function firstPicture(wanted) {
       return { image: await loadImage(wanted.url), name: `The picture ${shownPath(wanted.url)}`, source: wanted };
     if (wanted && wanted.kind === 'file') {
       const blob = await keptPicture();
-      if (blob) return { image: await createImageBitmap(blob), name: `Your image ${wanted.name}`, source: { ...wanted, blob } };
+      if (blob) return await filePicture(blob, wanted.name);
     }
     if (wanted && wanted.kind === 'refused') say('The address names a picture that is not on this site: here is the sample.');
   } catch {
@@ -155,7 +160,7 @@ function setPicture(p) {
 
 async function usePictureFile(file) {
   try {
-    setPicture({ image: await createImageBitmap(file), name: `Your image ${file.name}`, source: { kind: 'file', name: file.name, blob: file } });
+    setPicture(await filePicture(file, file.name));
   } catch {
     say(`${file.name} is not a picture this browser can read.`);
   }
