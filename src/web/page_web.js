@@ -3,7 +3,7 @@
 // the page hands it. The page places the picture, and a click or a typed
 // character ends the run and shows the panel; "Start" runs again. The choices
 // come from the address or from the last visit (choices.js, keep.js).
-import { addressOf, choicesFrom, countFrom } from './choices.js';
+import { addressOf, choicesFrom, countFrom, keptOf } from './choices.js';
 import { keepChoices, keepPicture, keptChoices, keptPicture } from './keep.js';
 import { ScreenAwake } from './awake.js';
 
@@ -187,9 +187,8 @@ async function captureScreen() {
 
 // The choices of this Start, for the next visit; a picked image's file beside them.
 function keep() {
-  const source = picture.source;
-  const kept = source ? { kind: source.kind, ...(source.kind === 'site' ? { url: source.url } : { name: source.name }) } : null;
-  keepChoices({ count: choices.count, mono: choices.mono, picture: kept });
+  keepChoices(keptOf(choices));
+  const source = choices.picture;
   keeping = keepPicture(source && source.kind === 'file' ? source.blob : null);
 }
 
