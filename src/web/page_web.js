@@ -123,6 +123,7 @@ async function start() {
   worker.postMessage({ type: 'start', ...size, count: choices.count, mono: choices.mono, pixels }, [pixels.buffer]);
   panel.hidden = true;
   document.body.dataset.state = 'running';
+  canvas.focus();
   awake.want(true);
 }
 
@@ -202,7 +203,6 @@ function submit(event) {
   if (full && !document.fullscreenElement) document.documentElement.requestFullscreen().catch(() => {});
   if (!full && document.fullscreenElement) document.exitFullscreen().catch(() => {});
   restart();
-  canvas.focus();
 }
 
 function listen() {
@@ -297,7 +297,6 @@ async function main() {
   picture = first;
   choices.picture = first.source;
   await start();
-  canvas.focus();
   keepForOffline();
 }
 
