@@ -20,8 +20,8 @@ target_link_options(corvalinth_web PRIVATE -sMODULARIZE=1 -sEXPORT_NAME=Corvalin
 set(CORVALINTH_PAGE_FILES index_web.html:index.html style_web.css:style.css page_web.js:page.js
     choices_web.js:choices.js keep_web.js:keep.js awake_web.js:awake.js worker_web.js:worker.js
     manifest_web.webmanifest:manifest.webmanifest)
-set(CORVALINTH_PAGE_OUTPUTS)
-set(CORVALINTH_OFFLINE_FILES corvalinth.js corvalinth.wasm sample-desktop.png icon-192.png icon-512.png)
+# Each file made here into the site is named in this list, for the service worker to keep.
+set(CORVALINTH_MADE_FILES)
 foreach(pair ${CORVALINTH_PAGE_FILES})
   string(REPLACE ":" ";" pair ${pair})
   list(GET pair 0 from)
@@ -29,8 +29,7 @@ foreach(pair ${CORVALINTH_PAGE_FILES})
   add_custom_command(OUTPUT ${CORVALINTH_SITE}/${to}
                      COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/web/${from} ${CORVALINTH_SITE}/${to}
                      DEPENDS ${CMAKE_SOURCE_DIR}/src/web/${from})
-  list(APPEND CORVALINTH_PAGE_OUTPUTS ${CORVALINTH_SITE}/${to})
-  list(APPEND CORVALINTH_OFFLINE_FILES ${to})
+  list(APPEND CORVALINTH_MADE_FILES ${to})
 endforeach()
 
 # The sample desktop, made by the tool that makes the program's pictures.
@@ -42,27 +41,29 @@ add_custom_command(OUTPUT ${CORVALINTH_SITE}/sample-desktop.png
                    COMMAND ${CORVALINTH_NODE} $<TARGET_FILE:make_pictures> .
                    COMMAND ${CORVALINTH_CONVERT} sample-desktop.bmp -strip ${CORVALINTH_SITE}/sample-desktop.png
                    DEPENDS make_pictures WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+list(APPEND CORVALINTH_MADE_FILES sample-desktop.png)
 
 # The installed app's icons, from the program's own icon (its largest picture), kept sharp.
-set(CORVALINTH_ICONS)
 foreach(size 192 512)
   add_custom_command(OUTPUT ${CORVALINTH_SITE}/icon-${size}.png
                      COMMAND ${CORVALINTH_CONVERT} "${CMAKE_SOURCE_DIR}/src/resources/corvalinth.ico[0]"
                              -filter point -resize ${size}x${size}! -strip ${CORVALINTH_SITE}/icon-${size}.png
                      DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/corvalinth.ico)
-  list(APPEND CORVALINTH_ICONS ${CORVALINTH_SITE}/icon-${size}.png)
+  list(APPEND CORVALINTH_MADE_FILES icon-${size}.png)
 endforeach()
 
-string(REPLACE ";" "|" CORVALINTH_OFFLINE_LIST "${CORVALINTH_OFFLINE_FILES}")
-# The service worker, with the site's version (a digest of every file it keeps) written in.
+# The service worker, with the site's version (a digest of every file it keeps) written in:
+# the module's two files and all the others, so it is made last.
+set(CORVALINTH_MADE_PATHS ${CORVALINTH_MADE_FILES})
+list(TRANSFORM CORVALINTH_MADE_PATHS PREPEND ${CORVALINTH_SITE}/)
+string(REPLACE ";" "|" CORVALINTH_OFFLINE_LIST "corvalinth.js;corvalinth.wasm;${CORVALINTH_MADE_FILES}")
 add_custom_command(OUTPUT ${CORVALINTH_SITE}/sw.js
                    COMMAND ${CMAKE_COMMAND} -DSITE=${CORVALINTH_SITE} "-DFILES=${CORVALINTH_OFFLINE_LIST}"
                            -DTEMPLATE=${CMAKE_SOURCE_DIR}/src/web/sw_web.js -P ${CMAKE_SOURCE_DIR}/cmake/WebOffline.cmake
-                   DEPENDS ${CORVALINTH_PAGE_OUTPUTS} ${CORVALINTH_ICONS} ${CORVALINTH_SITE}/sample-desktop.png corvalinth_web
+                   DEPENDS ${CORVALINTH_MADE_PATHS} corvalinth_web
                            ${CMAKE_SOURCE_DIR}/src/web/sw_web.js ${CMAKE_SOURCE_DIR}/cmake/WebOffline.cmake
                    VERBATIM)
-add_custom_target(web_site ALL DEPENDS ${CORVALINTH_PAGE_OUTPUTS} ${CORVALINTH_ICONS} ${CORVALINTH_SITE}/sample-desktop.png
-                  ${CORVALINTH_SITE}/sw.js corvalinth_web)
+add_custom_target(web_site ALL DEPENDS ${CORVALINTH_SITE}/sw.js)
 
 if(CORVALINTH_TESTS)
   # The same model: the reference run's checksum in this build, under node.

@@ -30,6 +30,13 @@ function keptSource(kept) {
   return kept && kept.kind === 'file' && typeof kept.name === 'string' ? { kind: 'file', name: kept.name } : null;
 }
 
+// The choices as the next visit reads them back as `kept`: which picture, not a
+// picked image's file, which is kept apart.
+export function keptOf({ count, mono, picture }) {
+  const which = picture && (picture.kind === 'site' ? { kind: 'site', url: picture.url } : { kind: 'file', name: picture.name });
+  return { count, mono, picture: which || null };
+}
+
 // `kept`: { count, mono, picture: { kind: 'site', url } | { kind: 'file', name } } or {}.
 // picture: { kind: 'site', url } | { kind: 'file', name } | { kind: 'refused', value } | null (the sample).
 export function choicesFrom(search, kept = {}) {

@@ -3,7 +3,7 @@
 // the page hands it. The page places the picture, and a click or a typed
 // character ends the run and shows the panel; "Start" runs again. The choices
 // come from the address or from the last visit (choices.js, keep.js).
-import { addressOf, choicesFrom, countFrom } from './choices.js';
+import { addressOf, choicesFrom, countFrom, keptOf } from './choices.js';
 import { keepChoices, keepPicture, keptChoices, keptPicture } from './keep.js';
 import { ScreenAwake } from './awake.js';
 
@@ -67,6 +67,11 @@ async function samplePicture() {
   return { image: await loadImage(kSampleFile), name: kSampleName, source: null };
 }
 
+// An image file the visitor picked, now or on an earlier visit; throws when the browser cannot read it.
+async function filePicture(blob, name) {
+  return { image: await createImageBitmap(blob), name: `Your image ${name}`, source: { kind: 'file', name, blob } };
+}
+
 // The picture the choices name, or the sample, with a word when it had to be.
 async function firstPicture(wanted) {
   try {
@@ -74,7 +79,7 @@ async function firstPicture(wanted) {
       return { image: await loadImage(wanted.url), name: `The picture ${shownPath(wanted.url)}`, source: wanted };
     if (wanted && wanted.kind === 'file') {
       const blob = await keptPicture();
-      if (blob) return { image: await createImageBitmap(blob), name: `Your image ${wanted.name}`, source: { ...wanted, blob } };
+      if (blob) return await filePicture(blob, wanted.name);
     }
     if (wanted && wanted.kind === 'refused') say('The address names a picture that is not on this site: here is the sample.');
   } catch {
@@ -118,6 +123,7 @@ async function start() {
   worker.postMessage({ type: 'start', ...size, count: choices.count, mono: choices.mono, pixels }, [pixels.buffer]);
   panel.hidden = true;
   document.body.dataset.state = 'running';
+  canvas.focus();
   awake.want(true);
 }
 
@@ -155,7 +161,7 @@ function setPicture(p) {
 
 async function usePictureFile(file) {
   try {
-    setPicture({ image: await createImageBitmap(file), name: `Your image ${file.name}`, source: { kind: 'file', name: file.name, blob: file } });
+    setPicture(await filePicture(file, file.name));
   } catch {
     say(`${file.name} is not a picture this browser can read.`);
   }
@@ -182,9 +188,8 @@ async function captureScreen() {
 
 // The choices of this Start, for the next visit; a picked image's file beside them.
 function keep() {
-  const source = picture.source;
-  const kept = source ? { kind: source.kind, ...(source.kind === 'site' ? { url: source.url } : { name: source.name }) } : null;
-  keepChoices({ count: choices.count, mono: choices.mono, picture: kept });
+  keepChoices(keptOf(choices));
+  const source = choices.picture;
   keeping = keepPicture(source && source.kind === 'file' ? source.blob : null);
 }
 
@@ -198,7 +203,6 @@ function submit(event) {
   if (full && !document.fullscreenElement) document.documentElement.requestFullscreen().catch(() => {});
   if (!full && document.fullscreenElement) document.exitFullscreen().catch(() => {});
   restart();
-  canvas.focus();
 }
 
 function listen() {
@@ -293,7 +297,6 @@ async function main() {
   picture = first;
   choices.picture = first.source;
   await start();
-  canvas.focus();
   keepForOffline();
 }
 

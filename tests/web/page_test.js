@@ -61,6 +61,11 @@ async function panelOf(page) {
   return page.evaluate(kShown);
 }
 
+// Waits until the panel names the picture `what`.
+function pictureNamed(page, what) {
+  return page.waitFor(`document.getElementById('picture-name').textContent.includes(${JSON.stringify(what)})`);
+}
+
 async function pressStart(page) {
   const at = await page.evaluate(`(() => { start.scrollIntoView(); const r = start.getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()`);
   await page.click(...at);
@@ -135,13 +140,12 @@ const groups = {
       'the panel has the focus on its first control, and the screen may sleep');
     // A picked image becomes the picture, picked again after the sample too; Start runs again with it.
     const file = picked('second.bmp', patterns.second);
-    const named = (what) => page.waitFor(`document.getElementById('picture-name').textContent.includes(${JSON.stringify(what)})`);
     await page.setFile('#image-file', file);
-    await named('second.bmp');
+    await pictureNamed(page, 'second.bmp');
     await page.evaluate(`document.getElementById('use-sample').click()`);
-    await named('sample');
+    await pictureNamed(page, 'sample');
     await page.setFile('#image-file', file);
-    await named('second.bmp');
+    await pictureNamed(page, 'second.bmp');
     await pressStart(page);
     t.check(await page.evaluate(`document.activeElement === document.getElementById('screen')`), 'Start gives the focus back to the run');
     await page.waitFor('corvalinth.ticks().then((n) => n > 30)');
@@ -227,7 +231,7 @@ const groups = {
     await panelOf(page);
     const file = picked('kept.bmp', patterns.second);
     await page.setFile('#image-file', file);
-    await page.waitFor(`document.getElementById('picture-name').textContent.includes('kept.bmp')`);
+    await pictureNamed(page, 'kept.bmp');
     await page.evaluate(`grey.click(); count.value = '123'`);
     await pressStart(page);
     await awake('and again when it runs again');
