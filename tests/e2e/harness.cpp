@@ -49,10 +49,13 @@ UniqueHandle Start(const std::wstring& program, std::wstring commandLine, DWORD 
     return UniqueHandle(info.hProcess);
 }
 
-// Whether a new file can be made in the folder (and removed again).
+// Whether a new file can be made in the folder. Each probe has a name of its
+// own: one made just before the folder turned immutable cannot be removed on
+// close, and would otherwise make every later probe fail.
 bool TakesNewFiles(const std::filesystem::path& folder)
 {
-    const std::wstring probe = (folder / L"corvalinth-probe.tmp").wstring();
+    static unsigned probes = 0;
+    const std::wstring probe = (folder / (L"corvalinth-probe-" + std::to_wstring(++probes) + L".tmp")).wstring();
     UniqueHandle file(
         CreateFileW(probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file.Get() != INVALID_HANDLE_VALUE;

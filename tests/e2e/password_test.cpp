@@ -36,7 +36,9 @@ protected:
         WriteIniBytes(bytes);
         Launch(L"/s");
         saver_ = WaitForWindow(kSaverCaption);
-        EXPECT_NE(saver_, nullptr) << "no saver window";
+        const auto state = Running() ? std::string("is still starting")
+                                     : "ended with " + std::to_string(WaitForExit().value_or(0xFFFFFFFF));
+        EXPECT_NE(saver_, nullptr) << "no saver window; the program " << state;
         EXPECT_TRUE(WaitForFocus(saver_)) << "the saver did not take the keyboard";
         // Drawing: its start-up is over.
         EXPECT_TRUE(WaitForChange(VirtualScreen())) << "the saver does not draw";
